@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs whatever the build and the tests need and the machine lacks.
+set -euo pipefail
+
+packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev
+          g++-mingw-w64-i686 binutils-mingw-w64-i686
+          wine wine32:i386 xvfb xdotool imagemagick x11-utils)
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "installing: ${missing[*]}"
+SUDO=""
+[[ $(id -u) -eq 0 ]] || SUDO="sudo"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+fi
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,161 @@
+// Control side of the simulated Win32 platform: what tests (and the disc
+// checker) use to set up a machine, script the user, and read back what the
+// program did. The product code never includes this file.
+#ifndef SIM_SIM_H
+#define SIM_SIM_H
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+// Forget every setting, record, script and ledger entry.
+void Reset();
+
+// ---- Ledger: every handle, block, palette and resource acquired and released.
+// Kinds used: "key", "file", "global", "global-lock", "local", "palette",
+// "resource", "resource-lock", "dc".
+void LedgerAcquire(const char *kind, const void *handle);
+// False (and a ledger error is noted) when the handle was not held.
+bool LedgerRelease(const char *kind, const void *handle);
+bool LedgerHolds(const char *kind, const void *handle);
+int Outstanding();
+int Outstanding(const char *kind);
+int Acquired(const char *kind);
+// Releases of handles that were never acquired, double frees and the like.
+const std::vector<std::string> &LedgerErrors();
+// Human-readable list of what is still held, for test failure messages.
+std::string LedgerReport();
+
+// ---- Failure injection. The nth call (1-based, counted from this request) of
+// the named API fails the way the real one reports failure.
+void FailCall(const std::string &api, int nth = 1);
+// Every call of the named API from now on fails.
+void FailAlways(const std::string &api);
+// Counts the call and says whether it must fail. Used inside the sim.
+bool ShouldFail(const char *api);
+int CallCount(const std::string &api);
+
+// Largest single block asked of GlobalAlloc, GlobalReAlloc or LocalAlloc
+// since the last reset.
+SIZE_T LargestAllocation();
+
+// ---- Event log: calls worth checking in order, e.g. "SetCursor(IDC_WAIT)".
+void Log(const std::string &event);
+const std::vector<std::string> &Events();
+
+// ---- Kernel
+void SetModulePath(const std::string &path);
+void SetSystemMetric(int index, int value);
+// A drive letter with its type; files on it are looked up under host_folder
+// (case-insensitively, as Windows does). Unmapped letters are DRIVE_NO_ROOT_DIR.
+void MapDrive(char letter, UINT type, const std::string &host_folder = "");
+// Host path for a Windows path ("D:\\x\\y.ini"), or "" when the drive is not
+// mapped or has no folder. The file itself need not exist.
+std::string HostPath(const char *win_path);
+
+// ---- Registry (HKEY_LOCAL_MACHINE only). A 32-bit program sees View32 unless
+// it asks for KEY_WOW64_64KEY.
+enum View { View32 = 0, View64 = 1 };
+void AddRegKey(const std::string &path, View view = View32);
+// Stores the bytes as given: pass a string with or without its terminator.
+void SetRegValue(const std::string &path, const std::string &name, const std::string &bytes, DWORD type = REG_SZ,
+                 View view = View32);
+// Convenience: a REG_SZ stored with its terminator.
+void SetRegString(const std::string &path, const std::string &name, const std::string &text, View view = View32);
+struct RegOpen {
+    std::string path;
+    REGSAM sam;
+    LSTATUS result;
+};
+const std::vector<RegOpen> &RegOpens();
+
+// ---- Program starts
+struct Start {
+    std::string api;  // "WinExec" or "ShellExecuteA"
+    std::string file; // WinExec: the whole command line; ShellExecuteA: lpFile
+    std::string params;
+    std::string verb;
+    std::string dir;
+    int show;
+    bool has_owner;
+    bool null_params;
+};
+const std::vector<Start> &Starts();
+void SetWinExecResult(UINT result);
+void SetShellExecuteResult(INT_PTR result);
+
+// ---- Message boxes
+struct MessageBoxCall {
+    std::string text;
+    std::string caption;
+    UINT type;
+    bool has_owner;
+};
+void QueueMessageBoxAnswer(int answer);
+const std::vector<MessageBoxCall> &MessageBoxes();
+
+// ---- Windows and dialogs
+struct Window {
+    HWND hwnd;
+    HWND parent;
+    std::string cls;
+    std::string text;
+    DWORD style;
+    DWORD exstyle;
+    int x, y, width, height;
+    INT_PTR id;
+    HINSTANCE instance;
+    bool moved;
+    bool repaint;
+    bool ended;
+    INT_PTR end_result;
+    std::map<int, std::string> item_text; // SetDlgItemTextA
+    DLGPROC proc;
+    std::string templ;
+};
+Window *FindWindowRecord(HWND hwnd);
+// Children of a window in creation order.
+std::vector<Window *> Children(HWND parent);
+
+// What a scripted user does to a dialog: called after WM_INITDIALOG with the
+// dialog's window and procedure; the dialog ends when EndDialog is called.
+typedef std::function<void(HWND dlg, DLGPROC proc)> DialogScript;
+// DialogBoxParamA returns the result as is. -1 stands for a dialog that could
+// not be created: its procedure is never called. Any other result runs
+// WM_INITDIALOG first.
+void QueueDialogResult(INT_PTR result);
+// Runs WM_INITDIALOG, then sends WM_COMMAND with each id until the dialog
+// ends; returns what it gave EndDialog.
+void QueueDialogCommands(const std::vector<WORD> &ids);
+void QueueDialogScript(DialogScript script);
+// Sends one message to a dialog procedure the way the dialog manager does.
+INT_PTR Send(HWND dlg, DLGPROC proc, UINT msg, WPARAM wparam, LPARAM lparam);
+struct DialogCall {
+    std::string templ; // the name passed, or "#id" for an integer resource
+    HINSTANCE instance;
+    bool has_owner;
+    DLGPROC proc;
+    LPARAM param;
+    HWND hwnd;
+    INT_PTR result;
+    bool scripted;
+};
+const std::vector<DialogCall> &Dialogs();
+// Caption a dialog starts with before its procedure runs (the template's title).
+void SetDialogTemplateTitle(const std::string &templ, const std::string &title);
+
+// ---- Cursors
+enum CursorId { CursorNone = 0, CursorArrow = 32512, CursorWait = 32514 };
+int CurrentCursor();
+
+// ---- Resources: the module's own, looked up by name without regard to case.
+void SetResource(const std::string &name, LPCSTR type, const std::string &bytes);
+
+} // namespace sim
+
+#endif

@@ -1,0 +1,241 @@
+// Simulated kernel: module path, drives, file existence, program start and
+// the string helpers the launcher takes from KERNEL32 and USER32.
+#include "sim_internal.h"
+
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <vector>
+
+namespace sim {
+namespace {
+
+struct Drive {
+    UINT type = DRIVE_NO_ROOT_DIR;
+    std::string folder;
+};
+
+std::string g_module_path;
+Drive g_drives[26];
+std::vector<Start> g_starts;
+UINT g_winexec_result = 33;
+
+void ResetKernel() {
+    g_module_path = "C:\\LAUNCHER.EXE";
+    for (auto &d : g_drives)
+        d = Drive();
+    g_starts.clear();
+    g_winexec_result = 33;
+}
+internal::ResetHook g_hook(ResetKernel);
+
+int DriveIndex(char letter) {
+    if (letter >= 'a' && letter <= 'z')
+        return letter - 'a';
+    if (letter >= 'A' && letter <= 'Z')
+        return letter - 'A';
+    return -1;
+}
+
+// Finds one path component in a host folder, exactly or else ignoring case.
+bool ResolveComponent(const std::string &folder, const std::string &name, std::string *out) {
+    struct stat st;
+    std::string exact = folder + "/" + name;
+    if (stat(exact.c_str(), &st) == 0) {
+        *out = exact;
+        return true;
+    }
+    DIR *dir = opendir(folder.c_str());
+    if (!dir)
+        return false;
+    std::string want = internal::Lower(name);
+    bool found = false;
+    while (dirent *e = readdir(dir)) {
+        if (internal::Lower(e->d_name) == want) {
+            *out = folder + "/" + e->d_name;
+            found = true;
+            break;
+        }
+    }
+    closedir(dir);
+    return found;
+}
+
+} // namespace
+
+void SetModulePath(const std::string &path) { g_module_path = path; }
+
+void MapDrive(char letter, UINT type, const std::string &host_folder) {
+    int i = DriveIndex(letter);
+    if (i < 0)
+        return;
+    g_drives[i].type = type;
+    g_drives[i].folder = host_folder;
+}
+
+std::string HostPath(const char *win_path) {
+    if (!win_path || !win_path[0] || win_path[1] != ':')
+        return "";
+    int i = DriveIndex(win_path[0]);
+    if (i < 0 || g_drives[i].folder.empty() || g_drives[i].type == DRIVE_NO_ROOT_DIR)
+        return "";
+    std::vector<std::string> parts;
+    std::string cur;
+    for (const char *p = win_path + 2;; ++p) {
+        if (*p == '\\' || *p == '/' || *p == 0) {
+            if (cur == "..") {
+                if (!parts.empty())
+                    parts.pop_back();
+            } else if (!cur.empty() && cur != ".") {
+                parts.push_back(cur);
+            }
+            cur.clear();
+            if (*p == 0)
+                break;
+        } else {
+            cur += *p;
+        }
+    }
+    std::string host = g_drives[i].folder;
+    for (size_t k = 0; k < parts.size(); ++k) {
+        std::string next;
+        if (!ResolveComponent(host, parts[k], &next))
+            next = host + "/" + parts[k]; // does not exist (yet): keep the name as given
+        host = next;
+    }
+    return host;
+}
+
+const std::vector<Start> &Starts() { return g_starts; }
+void SetWinExecResult(UINT result) { g_winexec_result = result; }
+
+namespace internal {
+void RecordStart(const Start &s) { g_starts.push_back(s); }
+} // namespace internal
+
+} // namespace sim
+
+using namespace sim;
+
+DWORD WINAPI GetModuleFileNameA(HMODULE, LPSTR name, DWORD size) {
+    if (ShouldFail("GetModuleFileNameA"))
+        return 0;
+    DWORD len = static_cast<DWORD>(g_module_path.size());
+    if (len < size) {
+        std::memcpy(name, g_module_path.c_str(), len + 1);
+        return len;
+    }
+    // Windows XP's behaviour on truncation: the buffer is filled and left
+    // without a terminator.
+    std::memcpy(name, g_module_path.data(), size);
+    internal::SetLastErrorCode(122);
+    return size;
+}
+
+UINT WINAPI GetDriveTypeA(LPCSTR root) {
+    Log(std::string("GetDriveTypeA(") + (root ? root : "(null)") + ")");
+    if (!root || !root[0])
+        return DRIVE_NO_ROOT_DIR;
+    // Only a root path of the form "X:\" names a drive.
+    if (root[1] != ':' || root[2] != '\\' || root[3] != 0)
+        return DRIVE_NO_ROOT_DIR;
+    int i = DriveIndex(root[0]);
+    if (i < 0)
+        return DRIVE_NO_ROOT_DIR;
+    return g_drives[i].type;
+}
+
+namespace {
+bool IsRegularFile(const char *win_path) {
+    std::string host = HostPath(win_path);
+    struct stat st;
+    return !host.empty() && stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+} // namespace
+
+HFILE WINAPI OpenFile(LPCSTR name, LPOFSTRUCT of, UINT style) {
+    Log(std::string("OpenFile(") + (name ? name : "(null)") + ")");
+    if (of) {
+        std::memset(of, 0, sizeof *of);
+        of->cBytes = sizeof *of;
+    }
+    if (ShouldFail("OpenFile") || !name || style != OF_EXIST)
+        return HFILE_ERROR;
+    if (!IsRegularFile(name)) {
+        if (of)
+            of->nErrCode = ERROR_FILE_NOT_FOUND;
+        return HFILE_ERROR;
+    }
+    if (of) {
+        std::strncpy(of->szPathName, name, sizeof of->szPathName - 1);
+    }
+    return 1; // OF_EXIST closes the file again; the value is only non-negative.
+}
+
+DWORD WINAPI GetFileAttributesA(LPCSTR name) {
+    if (!name)
+        return INVALID_FILE_ATTRIBUTES;
+    std::string host = HostPath(name);
+    struct stat st;
+    if (host.empty() || stat(host.c_str(), &st) != 0)
+        return INVALID_FILE_ATTRIBUTES;
+    return S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+}
+
+UINT WINAPI WinExec(LPCSTR cmdline, UINT show) {
+    Start s{};
+    s.api = "WinExec";
+    s.file = cmdline ? cmdline : "";
+    s.show = static_cast<int>(show);
+    internal::RecordStart(s);
+    Log("WinExec(" + s.file + ")");
+    if (ShouldFail("WinExec"))
+        return ERROR_FILE_NOT_FOUND;
+    return g_winexec_result;
+}
+
+LPSTR WINAPI lstrcpyA(LPSTR dst, LPCSTR src) {
+    if (!dst || !src)
+        return nullptr;
+    return std::strcpy(dst, src);
+}
+
+LPSTR WINAPI lstrcpynA(LPSTR dst, LPCSTR src, int n) {
+    if (!dst || !src || n <= 0)
+        return dst;
+    int i = 0;
+    for (; i < n - 1 && src[i]; ++i)
+        dst[i] = src[i];
+    dst[i] = 0;
+    return dst;
+}
+
+LPSTR WINAPI lstrcatA(LPSTR dst, LPCSTR src) {
+    if (!dst || !src)
+        return nullptr;
+    return std::strcat(dst, src);
+}
+
+int WINAPI lstrlenA(LPCSTR s) { return s ? static_cast<int>(std::strlen(s)) : 0; }
+
+int WINAPI lstrcmpiA(LPCSTR a, LPCSTR b) {
+    std::string la = internal::Lower(a ? a : ""), lb = internal::Lower(b ? b : "");
+    return la < lb ? -1 : (la > lb ? 1 : 0);
+}
+
+int WINAPI wvsprintfA(LPSTR buf, LPCSTR format, va_list args) {
+    // USER32's formatter writes at most 1024 bytes, terminator included.
+    int n = std::vsnprintf(buf, 1024, format, args);
+    if (n < 0)
+        n = 0;
+    return n > 1023 ? 1023 : n;
+}
+
+int WINAPIV wsprintfA(LPSTR buf, LPCSTR format, ...) {
+    va_list args;
+    va_start(args, format);
+    int n = wvsprintfA(buf, format, args);
+    va_end(args);
+    return n;
+}

@@ -1,0 +1,86 @@
+// Simulated profile reading over real files, with the rules of Windows'
+// GetPrivateProfileStringA: section and key names match without regard to
+// case, blanks around names and values are dropped, a value wrapped in a pair
+// of matching quotes loses them, the result is cut to capacity minus one, and
+// a missing file, section or key gives the default.
+#include "sim_internal.h"
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+
+std::string Trim(const std::string &s) {
+    size_t b = 0, e = s.size();
+    while (b < e && IsBlank(s[b]))
+        ++b;
+    while (e > b && IsBlank(s[e - 1]))
+        --e;
+    return s.substr(b, e - b);
+}
+
+// Looks the key up; false when the file, section or key is missing.
+bool FindValue(const std::string &host, const std::string &section, const std::string &key, std::string *value) {
+    std::ifstream in(host, std::ios::binary);
+    if (!in)
+        return false;
+    std::stringstream all;
+    all << in.rdbuf();
+    std::string want_section = sim::internal::Lower(Trim(section));
+    std::string want_key = sim::internal::Lower(Trim(key));
+    bool in_section = false, seen_section = false;
+    std::string line;
+    std::istringstream lines(all.str());
+    while (std::getline(lines, line)) {
+        std::string t = Trim(line);
+        if (t.empty())
+            continue;
+        if (t[0] == '[') {
+            if (seen_section && in_section)
+                return false; // only the first section of that name counts
+            size_t close = t.rfind(']');
+            std::string name = close == std::string::npos ? t.substr(1) : t.substr(1, close - 1);
+            in_section = sim::internal::Lower(Trim(name)) == want_section;
+            seen_section = seen_section || in_section;
+            continue;
+        }
+        if (!in_section)
+            continue;
+        size_t eq = t.find('=');
+        if (eq == std::string::npos)
+            continue;
+        if (sim::internal::Lower(Trim(t.substr(0, eq))) != want_key)
+            continue;
+        std::string v = Trim(t.substr(eq + 1));
+        if (v.size() > 1 && (v[0] == '"' || v[0] == '\'') && v.back() == v[0])
+            v = v.substr(1, v.size() - 2);
+        *value = v;
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR def, LPSTR ret, DWORD size, LPCSTR file) {
+    sim::Log(std::string("GetPrivateProfileStringA(") + (section ? section : "(null)") + "," +
+             (key ? key : "(null)") + ")");
+    if (!ret || size == 0)
+        return 0;
+    std::string value = def ? Trim(def) : "";
+    if (!sim::ShouldFail("GetPrivateProfileStringA") && section && key && file) {
+        std::string host = sim::HostPath(file);
+        std::string found;
+        if (!host.empty() && FindValue(host, section, key, &found))
+            value = found;
+    }
+    DWORD n = static_cast<DWORD>(value.size());
+    if (n > size - 1)
+        n = size - 1;
+    std::memcpy(ret, value.data(), n);
+    ret[n] = 0;
+    return n;
+}

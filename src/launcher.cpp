@@ -1,0 +1,359 @@
+// Launch control: finds the files beside the launcher, reads install.ini,
+// probes each product's installation record and starts what the user picks.
+#include "launcher.h"
+
+#include <shellapi.h>
+
+#include "dialogs.h"
+#include "../res/ids.h"
+
+LauncherState g_launcher;
+
+static const char kProductDelimiters[] = " ,\t\n";
+static const char kCommandDelimiters[] = " \t\n";
+static const char kKeyPrefix[] = "SOFTWARE\\Vantorel\\";
+
+static const char kRepairText[] = "Setup is incomplete. Would you like to reinstall now?";
+static const char kRepairCaption[] = "CD Launcher";
+static const char kRepairOrRunFormat[] =
+    "%s Setup is incomplete. You can reinstall it by pressing <Install> button. "
+    "Or you can run %s by pressing <Run> button.";
+static const char kTwoProductsFormat[] =
+    "You have 2 %s tests installed. Would you like to run the Paper or Computer Adaptive Test?";
+
+static BOOL IsDelimiter(char c, const char *delimiters) {
+    for (; *delimiters; ++delimiters)
+        if (c == *delimiters)
+            return TRUE;
+    return FALSE;
+}
+
+static char *LastBackslash(char *text) {
+    char *found = 0;
+    for (; *text; ++text)
+        if (*text == '\\')
+            found = text;
+    return found;
+}
+
+// Appends text when the result fits size characters with its terminator;
+// otherwise leaves buffer alone and says so.
+static BOOL AppendText(char *buffer, int size, const char *text) {
+    int used = lstrlenA(buffer);
+    if (used + lstrlenA(text) + 1 > size)
+        return FALSE;
+    lstrcpyA(buffer + used, text);
+    return TRUE;
+}
+
+// Replaces whatever follows at with name, when that fits.
+static BOOL PlaceName(char *buffer, int size, char *at, const char *name) {
+    *at = 0;
+    return AppendText(buffer, size, name);
+}
+
+// The module path, terminated; empty when it cannot be had whole.
+static void ReadModulePath(HINSTANCE instance, char *buffer, DWORD size) {
+    DWORD length = GetModuleFileNameA(instance, buffer, size);
+    buffer[size - 1] = 0;
+    if (length == 0 || length >= size - 1)
+        buffer[0] = 0;
+}
+
+static void ReadProfile(const char *section, const char *key, char *buffer, int size, const char *file) {
+    buffer[0] = 0;
+    GetPrivateProfileStringA(section, key, "", buffer, size, file);
+    buffer[size - 1] = 0;
+}
+
+void FormLauncherPaths(HINSTANCE instance, LauncherPaths *paths) {
+    char *slash;
+
+    // The installer sits one folder above the launcher's own.
+    ReadModulePath(instance, paths->installer, INSTALLER_PATH_SIZE);
+    slash = LastBackslash(paths->installer);
+    if (slash) {
+        *slash = 0;
+        slash = LastBackslash(paths->installer);
+    }
+    if (!slash)
+        lstrcpyA(paths->installer, "\\setup.exe");
+    else if (!PlaceName(paths->installer, INSTALLER_PATH_SIZE, slash + 1, "setup.exe"))
+        paths->installer[0] = 0;
+
+    ReadModulePath(instance, paths->config, MAX_PATH);
+    slash = LastBackslash(paths->config);
+    if (!slash || !PlaceName(paths->config, MAX_PATH, slash + 1, "install.ini"))
+        paths->config[0] = 0;
+
+    lstrcpyA(paths->bitmap, paths->config);
+    slash = LastBackslash(paths->bitmap);
+    if (!slash || !PlaceName(paths->bitmap, MAX_PATH, slash + 1, "Launcher.bmp"))
+        paths->bitmap[0] = 0;
+}
+
+char *NextToken(char *text, const char *delimiters) {
+    static char *next;
+    char *start;
+    char *end;
+
+    if (text)
+        next = text;
+    if (!next)
+        return 0;
+    start = next;
+    while (*start && IsDelimiter(*start, delimiters))
+        ++start;
+    if (!*start) {
+        next = start;
+        return 0;
+    }
+    end = start;
+    while (*end && !IsDelimiter(*end, delimiters))
+        ++end;
+    if (*end) {
+        *end = 0;
+        next = end + 1;
+    } else {
+        next = end;
+    }
+    return start;
+}
+
+BOOL IsUsableDrive(const char *rootPath) {
+    UINT type = GetDriveTypeA(rootPath);
+    return type >= DRIVE_REMOVABLE && type <= DRIVE_CDROM;
+}
+
+// Reads a string value whole and terminated. A missing value, or one longer
+// than size - 1 characters, gives FALSE and an empty buffer.
+static BOOL ReadRegString(HKEY key, const char *name, char *buffer, DWORD size) {
+    DWORD type;
+    DWORD length = size;
+    LONG rc = RegQueryValueExA(key, name, 0, &type, (LPBYTE)buffer, &length);
+    if (rc != ERROR_SUCCESS || length > size) {
+        buffer[0] = 0;
+        return FALSE;
+    }
+    if (length > 0 && buffer[length - 1] == 0)
+        return TRUE;
+    if (length < size) {
+        buffer[length] = 0;
+        return TRUE;
+    }
+    buffer[0] = 0;
+    return FALSE;
+}
+
+// The first character of "CD", however long the value is.
+static char ReadDriveLetter(HKEY key, char *work, DWORD size) {
+    DWORD type;
+    DWORD length = size;
+    char letter = 0;
+    LONG rc;
+
+    work[0] = 0;
+    rc = RegQueryValueExA(key, "CD", 0, &type, (LPBYTE)work, &length);
+    if (rc == ERROR_SUCCESS)
+        return length > 0 ? work[0] : 0;
+    if (rc == ERROR_MORE_DATA && length > size) {
+        DWORD needed = length;
+        char *big = (char *)LocalAlloc(LMEM_FIXED, needed);
+        if (!big)
+            return 0;
+        if (RegQueryValueExA(key, "CD", 0, &type, (LPBYTE)big, &length) == ERROR_SUCCESS && length > 0 &&
+            length <= needed)
+            letter = big[0];
+        LocalFree(big);
+    }
+    return letter;
+}
+
+const char *SplitCommandLine(const char *commandLine, char *program, int size) {
+    const char *p = commandLine;
+    const char *start;
+    int length;
+
+    while (*p && IsDelimiter(*p, kCommandDelimiters))
+        ++p;
+    if (*p == '"') {
+        start = ++p;
+        while (*p && *p != '"')
+            ++p;
+        length = (int)(p - start);
+        if (*p == '"')
+            ++p;
+    } else {
+        start = p;
+        while (*p && !IsDelimiter(*p, kCommandDelimiters))
+            ++p;
+        length = (int)(p - start);
+    }
+    if (length >= size)
+        return 0;
+    for (int i = 0; i < length; ++i)
+        program[i] = start[i];
+    program[length] = 0;
+    while (*p && IsDelimiter(*p, kCommandDelimiters))
+        ++p;
+    return p;
+}
+
+// What is recorded under an open key: Installed, or Incomplete when the drive
+// or the program is gone.
+static InstallStatus CheckRecord(HKEY key, char *commandLine, char *work) {
+    char root[4];
+    char program[COMMAND_LINE_SIZE];
+    OFSTRUCT found;
+
+    root[0] = ReadDriveLetter(key, work, COMMAND_LINE_SIZE);
+    if (!root[0])
+        return Incomplete;
+    root[1] = ':';
+    root[2] = '\\';
+    root[3] = 0;
+    if (!IsUsableDrive(root))
+        return Incomplete;
+
+    if (!ReadRegString(key, "CommandLine", work, COMMAND_LINE_SIZE) || !work[0])
+        return Incomplete;
+    lstrcpyA(commandLine, work);
+    if (!SplitCommandLine(work, program, COMMAND_LINE_SIZE) || !program[0])
+        return Incomplete;
+    if (OpenFile(program, &found, OF_EXIST) == HFILE_ERROR)
+        return Incomplete;
+    return Installed;
+}
+
+InstallStatus ProbeProduct(const char *section, const char *configPath, char *programName, char *commandLine) {
+    char keyPath[KEY_PATH_SIZE];
+    char work[COMMAND_LINE_SIZE]; // the version first, then the recorded command line
+    HKEY key;
+    InstallStatus status;
+
+    commandLine[0] = 0;
+    lstrcpyA(keyPath, kKeyPrefix);
+    ReadProfile(section, "ProgramName", programName, PROGRAM_NAME_SIZE, configPath);
+    ReadProfile(section, "Version", work, COMMAND_LINE_SIZE, configPath);
+
+    // A path that does not fit is never cut and opened: it names no record.
+    if (!AppendText(keyPath, KEY_PATH_SIZE, programName) || !AppendText(keyPath, KEY_PATH_SIZE, "\\") ||
+        !AppendText(keyPath, KEY_PATH_SIZE, work) || !AppendText(keyPath, KEY_PATH_SIZE, "\\") ||
+        !AppendText(keyPath, KEY_PATH_SIZE, section))
+        return NotInstalled;
+
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return NotInstalled;
+    status = CheckRecord(key, commandLine, work);
+    RegCloseKey(key);
+    return status;
+}
+
+void StartProgram(const char *commandLine, BOOL isInstaller) {
+    char program[COMMAND_LINE_SIZE];
+    const char *params;
+
+    if (!commandLine[0])
+        return;
+    if (WinExec(commandLine, SW_SHOW) >= 32)
+        return;
+    // WinExec cannot start a program that needs elevation; the shell can,
+    // and asks the user on our behalf.
+    if (isInstaller) {
+        ShellExecuteA(0, "open", commandLine, 0, 0, SW_SHOW);
+        return;
+    }
+    params = SplitCommandLine(commandLine, program, COMMAND_LINE_SIZE);
+    if (!params || !program[0])
+        return;
+    ShellExecuteA(0, "open", program, params[0] ? params : 0, 0, SW_SHOW);
+}
+
+static INT_PTR ShowDialog(const char *name, DLGPROC proc, const char *param) {
+    return DialogBoxParamA(g_launcher.instance, name, 0, proc, (LPARAM)param);
+}
+
+void DecideAndLaunch(InstallStatus s1, InstallStatus s2, const ProductEntry *p1, const ProductEntry *p2,
+                     const char *productName, const LauncherPaths *paths) {
+    char *message = g_launcher.message;
+    INT_PTR result;
+
+    if (s1 == Incomplete || s2 == Incomplete) {
+        const ProductEntry *broken;
+        const ProductEntry *runnable;
+        if (s1 == Installed) {
+            broken = p2;
+            runnable = p1;
+        } else if (s2 == Installed) {
+            broken = p1;
+            runnable = p2;
+        } else {
+            if (MessageBoxA(0, kRepairText, kRepairCaption, MB_YESNO) == IDYES)
+                StartProgram(paths->installer, TRUE);
+            return;
+        }
+        wsprintfA(message, kRepairOrRunFormat, broken->programName, runnable->programName);
+        result = ShowDialog("InstallRun", ChoiceDlgProc, message);
+        if (result == IDC_FIRST_CHOICE)
+            StartProgram(paths->installer, TRUE);
+        else if (result == IDC_SECOND_CHOICE)
+            StartProgram(runnable->commandLine, FALSE);
+        return;
+    }
+
+    if (s1 != NotInstalled || s2 != NotInstalled) {
+        if (ShowDialog("LAUNCHER", SplashDlgProc, "&Run") == 0)
+            return;
+        if (s1 == Installed && s2 == Installed) {
+            wsprintfA(message, kTwoProductsFormat, productName);
+            result = ShowDialog("RunRun", ChoiceDlgProc, message);
+            if (result == IDC_FIRST_CHOICE)
+                StartProgram(p1->commandLine, FALSE);
+            else if (result == IDC_SECOND_CHOICE)
+                StartProgram(p2->commandLine, FALSE);
+            return;
+        }
+        StartProgram(s1 == Installed ? p1->commandLine : p2->commandLine, FALSE);
+        return;
+    }
+
+    if (ShowDialog("LAUNCHER", SplashDlgProc, "&Install") != 0)
+        StartProgram(paths->installer, TRUE);
+}
+
+int RunLauncher(HINSTANCE instance) {
+    LauncherState *s = &g_launcher;
+    ProductEntry *p1 = &s->products[0];
+    ProductEntry *p2 = &s->products[1];
+
+    s->instance = instance;
+    FormLauncherPaths(instance, &s->paths);
+    s->configMarker[0] = 0;
+    s->productList[0] = 0;
+    s->productName[0] = 0;
+    for (int i = 0; i < 2; ++i) {
+        s->products[i].section = 0;
+        s->products[i].programName[0] = 0;
+        s->products[i].commandLine[0] = 0;
+        s->products[i].status = NotInstalled;
+    }
+
+    if (s->paths.config[0]) {
+        ReadProfile("INSTALL", "ConfigFile", s->configMarker, CONFIG_VALUE_SIZE, s->paths.config);
+        ReadProfile("INSTALL", "ProductName", s->productName, CONFIG_VALUE_SIZE, s->paths.config);
+        if (s->configMarker[0])
+            ReadProfile("INSTALL", "Product", s->productList, CONFIG_VALUE_SIZE, s->paths.config);
+    }
+    if (s->productList[0]) {
+        // Both names are taken before either product is probed.
+        p1->section = NextToken(s->productList, kProductDelimiters);
+        p2->section = p1->section ? NextToken(0, kProductDelimiters) : 0;
+        if (p1->section)
+            p1->status = ProbeProduct(p1->section, s->paths.config, p1->programName, p1->commandLine);
+        if (p2->section)
+            p2->status = ProbeProduct(p2->section, s->paths.config, p2->programName, p2->commandLine);
+    }
+
+    DecideAndLaunch(p1->status, p2->status, p1, p2, s->productName, &s->paths);
+    return 1;
+}

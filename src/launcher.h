@@ -1,0 +1,72 @@
+// Launch control: start-up, installation probe and launch decision.
+#ifndef LAUNCHER_LAUNCHER_H
+#define LAUNCHER_LAUNCHER_H
+
+#include <windows.h>
+
+typedef WORD InstallStatus;
+enum {
+    NotInstalled = 0,
+    Installed = 1,
+    Incomplete = 4
+};
+
+#define PROGRAM_NAME_SIZE 128
+#define COMMAND_LINE_SIZE 512
+#define INSTALLER_PATH_SIZE 512
+#define CONFIG_VALUE_SIZE 128
+#define KEY_PATH_SIZE 512
+#define MESSAGE_SIZE 1024
+
+struct ProductEntry {
+    const char *section; /* token inside the product list; null when absent */
+    char programName[PROGRAM_NAME_SIZE];
+    char commandLine[COMMAND_LINE_SIZE];
+    InstallStatus status;
+};
+
+struct LauncherPaths {
+    char installer[INSTALLER_PATH_SIZE];
+    char config[MAX_PATH];
+    char bitmap[MAX_PATH];
+};
+
+/* Everything the run owns; the dialogs read from it. */
+struct LauncherState {
+    HINSTANCE instance;
+    LauncherPaths paths;
+    char configMarker[CONFIG_VALUE_SIZE];
+    char productName[CONFIG_VALUE_SIZE];
+    char productList[CONFIG_VALUE_SIZE];
+    ProductEntry products[2];
+    char message[MESSAGE_SIZE];
+};
+
+extern LauncherState g_launcher;
+
+int RunLauncher(HINSTANCE instance);
+
+/* Fills the three sibling paths from the module path; a path that does not
+   fit its buffer is left empty. */
+void FormLauncherPaths(HINSTANCE instance, LauncherPaths *paths);
+
+/* Takes the next token in place, strtok-style, with one continuation
+   position for the whole process; pass null to continue the last string. */
+char *NextToken(char *text, const char *delimiters);
+
+InstallStatus ProbeProduct(const char *section, const char *configPath, char *programName, char *commandLine);
+BOOL IsUsableDrive(const char *rootPath);
+
+/* Copies the program part of a command line into program (capacity size):
+   the text inside a leading pair of quotes, or else the first token. Returns
+   a pointer to the rest of the line, blanks skipped, or null when the
+   program does not fit. */
+const char *SplitCommandLine(const char *commandLine, char *program, int size);
+
+/* Starts a program and returns at once; nothing is reported. */
+void StartProgram(const char *commandLine, BOOL isInstaller);
+
+void DecideAndLaunch(InstallStatus s1, InstallStatus s2, const ProductEntry *p1, const ProductEntry *p2,
+                     const char *productName, const LauncherPaths *paths);
+
+#endif
