@@ -56,7 +56,7 @@ static BOOL PlaceName(char *buffer, int size, char *at, const char *name) {
 static void ReadModulePath(HINSTANCE instance, char *buffer, DWORD size) {
     DWORD length = GetModuleFileNameA(instance, buffer, size);
     buffer[size - 1] = 0;
-    if (length == 0 || length >= size - 1)
+    if (length == 0 || length >= size)
         buffer[0] = 0;
 }
 
@@ -242,7 +242,13 @@ InstallStatus ProbeProduct(const char *section, const char *configPath, char *pr
         !AppendText(keyPath, KEY_PATH_SIZE, section))
         return NotInstalled;
 
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    // 32-bit installers record themselves in the 32-bit view, which is where
+    // the first look goes. A 64-bit installer writes to the 64-bit view, so
+    // look there once more before giving up. The flag is only ever used on
+    // that second look: systems without a 64-bit view ignore it or refuse it,
+    // and either way nothing new is found there.
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS &&
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
         return NotInstalled;
     status = CheckRecord(key, commandLine, work);
     RegCloseKey(key);
