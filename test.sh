@@ -7,6 +7,7 @@ scripts/install-deps.sh
 
 cmake --preset win32
 cmake --build --preset win32
+samples/prepare-disc.sh build/win32/launcher.exe
 cmake --preset native
 cmake --build --preset native
 ctest --preset native -j2
