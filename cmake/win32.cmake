@@ -1,8 +1,39 @@
-# launcher.exe for 32-bit Windows.
+# launcher.exe for 32-bit Windows, Windows 95 to 11.
+#
+# The program is linked without the C runtime and without start-up files: it
+# imports only from KERNEL32, USER32, GDI32, ADVAPI32 and SHELL32, starts at
+# LauncherEntry (src/main.cpp), and its code is built for a 486 so that it
+# runs on any period processor. Whatever the compiler still expects of a C
+# library (block copies and fills) lives in src/win32.
 enable_language(RC)
 
-add_executable(launcher WIN32 ${LAUNCHER_LOGIC_SOURCES} src/main.cpp res/launcher.rc)
+file(GLOB LAUNCHER_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/win32/*.cpp)
+# The block fill and copy must not be turned back into calls to themselves.
+set_source_files_properties(${LAUNCHER_WIN32_SOURCES} PROPERTIES
+  COMPILE_OPTIONS "-fno-builtin;-fno-tree-loop-distribute-patterns")
+
+add_executable(launcher WIN32 ${LAUNCHER_LOGIC_SOURCES} ${LAUNCHER_WIN32_SOURCES} src/main.cpp res/launcher.rc)
 target_include_directories(launcher PRIVATE src res)
-target_compile_options(launcher PRIVATE -Os -fno-exceptions -fno-rtti -Wall -Wextra)
-target_link_options(launcher PRIVATE -static -s)
-target_link_libraries(launcher PRIVATE user32 gdi32 advapi32 shell32)
+target_compile_options(launcher PRIVATE
+  $<$<COMPILE_LANGUAGE:CXX>:-Os -march=i486 -mtune=pentium -mpreferred-stack-boundary=2
+    -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-unwind-tables
+    -fno-stack-protector -fno-threadsafe-statics -fno-ident
+    -ffunction-sections -Wall -Wextra>)
+# The resource script pulls in the files beside it (the manifest, the bitmap,
+# the icon); a change to any of them rebuilds the resources.
+file(GLOB LAUNCHER_RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*)
+list(REMOVE_ITEM LAUNCHER_RESOURCE_FILES ${CMAKE_SOURCE_DIR}/res/launcher.rc)
+set_source_files_properties(res/launcher.rc PROPERTIES OBJECT_DEPENDS "${LAUNCHER_RESOURCE_FILES}")
+# windres looks for those files in res/
+target_compile_options(launcher PRIVATE $<$<COMPILE_LANGUAGE:RC>:-I${CMAKE_SOURCE_DIR}/res>)
+target_link_options(launcher PRIVATE
+  -nostdlib -nostartfiles -s
+  -Wl,--entry,_LauncherEntry@0
+  -Wl,--subsystem,windows:4.0
+  -Wl,--major-os-version,4 -Wl,--minor-os-version,0
+  -Wl,--gc-sections
+  -Wl,--no-insert-timestamp)
+# libgcc last: it is only there for helpers the compiler may call (the stack
+# probe of a large frame); the disassembly scan in tests/pe checks that it
+# brings no instruction a 486 lacks.
+target_link_libraries(launcher PRIVATE kernel32 user32 gdi32 advapi32 shell32 gcc)
