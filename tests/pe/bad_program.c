@@ -1,0 +1,18 @@
+/* A program built the ordinary way, against the C runtime, for a recent
+   processor and a recent Windows: every check on launcher.exe must reject it,
+   each for its own reason. */
+#include <stdio.h>
+#include <windows.h>
+
+int Larger(int a, int b) { return a > b ? a : b; }
+double Scaled(double x) { return x * 1.5; }
+
+int main(int argc, char **argv) {
+    LARGE_INTEGER size;
+    HANDLE file = CreateFileA(argv[0], GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
+    size.QuadPart = 0;
+    GetFileSizeEx(file, &size);
+    CloseHandle(file);
+    printf("%d %f %ld\n", Larger(argc, 3), Scaled(argc), (long)size.QuadPart);
+    return 0;
+}

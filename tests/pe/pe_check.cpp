@@ -1,0 +1,364 @@
+// Checks on the built launcher.exe, read straight from its PE headers:
+//
+//   pe_check imports  FILE ALLOWED-LIST  only the five system DLLs, by name,
+//                                         and every function on the list
+//   pe_check header   FILE               GUI subsystem 4.0, OS version <= 4.0
+//   pe_check manifest FILE               manifest resource 1: asInvoker, the
+//                                         supported-OS entries, no DPI awareness
+//   pe_check size     FILE LIMIT         file size within LIMIT bytes; prints
+//                                         the sections and the resources
+//
+// Each prints what it found and exits 0 when the file passes, 1 when it does
+// not, 2 when the file cannot be read as a 32-bit PE image.
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Section {
+    std::string name;
+    uint32_t virtualSize, virtualAddress, rawSize, rawOffset;
+};
+
+struct Image {
+    std::vector<uint8_t> bytes;
+    uint32_t pe = 0;       // offset of "PE\0\0"
+    uint32_t optional = 0; // offset of the optional header
+    uint16_t optionalSize = 0;
+    std::vector<Section> sections;
+};
+
+int g_failures = 0;
+
+void Fail(const std::string &what) {
+    std::printf("FAIL: %s\n", what.c_str());
+    ++g_failures;
+}
+
+[[noreturn]] void Unreadable(const std::string &what) {
+    std::printf("UNREADABLE: %s\n", what.c_str());
+    std::exit(2);
+}
+
+uint32_t Read(const Image &im, uint64_t offset, int width) {
+    if (offset + width > im.bytes.size())
+        Unreadable("reference past the end of the file at offset " + std::to_string(offset));
+    uint32_t v = 0;
+    for (int i = width - 1; i >= 0; --i)
+        v = (v << 8) | im.bytes[offset + i];
+    return v;
+}
+uint32_t U16(const Image &im, uint64_t offset) { return Read(im, offset, 2); }
+uint32_t U32(const Image &im, uint64_t offset) { return Read(im, offset, 4); }
+
+// File offset of an RVA, through the section table.
+uint64_t Offset(const Image &im, uint32_t rva) {
+    for (const Section &s : im.sections) {
+        uint32_t span = std::max(s.virtualSize, s.rawSize);
+        if (rva >= s.virtualAddress && rva - s.virtualAddress < span) {
+            if (rva - s.virtualAddress >= s.rawSize)
+                Unreadable("RVA in uninitialised data: " + std::to_string(rva));
+            return uint64_t(s.rawOffset) + (rva - s.virtualAddress);
+        }
+    }
+    Unreadable("RVA outside every section: " + std::to_string(rva));
+}
+
+std::string String(const Image &im, uint32_t rva) {
+    uint64_t at = Offset(im, rva);
+    std::string s;
+    while (true) {
+        char c = (char)Read(im, at++, 1);
+        if (!c)
+            return s;
+        s += c;
+        if (s.size() > 4096)
+            Unreadable("unterminated string at RVA " + std::to_string(rva));
+    }
+}
+
+std::string Lower(std::string s) {
+    for (char &c : s)
+        c = (char)std::tolower((unsigned char)c);
+    return s;
+}
+
+Image Load(const char *path) {
+    Image im;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        Unreadable(std::string("cannot open ") + path + " (build launcher.exe first)");
+    im.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (U16(im, 0) != 0x5A4D)
+        Unreadable("no MZ header");
+    im.pe = U32(im, 0x3C);
+    if (U32(im, im.pe) != 0x4550)
+        Unreadable("no PE signature");
+    uint32_t coff = im.pe + 4;
+    if (U16(im, coff) != 0x14C)
+        Unreadable("not an i386 image");
+    uint32_t count = U16(im, coff + 2);
+    im.optionalSize = (uint16_t)U16(im, coff + 16);
+    im.optional = coff + 20;
+    if (U16(im, im.optional) != 0x10B)
+        Unreadable("not a PE32 optional header");
+    uint32_t table = im.optional + im.optionalSize;
+    for (uint32_t i = 0; i < count; ++i) {
+        uint32_t at = table + i * 40;
+        Section s;
+        Read(im, at + 39, 1);
+        s.name.assign((const char *)&im.bytes[at], 8);
+        s.name.resize(s.name.find('\0') == std::string::npos ? 8 : s.name.find('\0'));
+        s.virtualSize = U32(im, at + 8);
+        s.virtualAddress = U32(im, at + 12);
+        s.rawSize = U32(im, at + 16);
+        s.rawOffset = U32(im, at + 20);
+        im.sections.push_back(s);
+    }
+    return im;
+}
+
+// Data directory entry: {rva, size}; {0, 0} when absent.
+std::pair<uint32_t, uint32_t> Directory(const Image &im, int index) {
+    uint32_t count = U32(im, im.optional + 92);
+    if ((uint32_t)index >= count)
+        return {0, 0};
+    uint32_t at = im.optional + 96 + index * 8;
+    return {U32(im, at), U32(im, at + 4)};
+}
+
+// ---- imports
+
+std::map<std::string, std::set<std::string>> LoadAllowed(const char *path) {
+    std::map<std::string, std::set<std::string>> allowed;
+    std::ifstream in(path);
+    if (!in)
+        Unreadable(std::string("cannot open the allowed list ") + path);
+    std::string line;
+    int lineNo = 0;
+    while (std::getline(in, line)) {
+        ++lineNo;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.empty() || line[0] == '#')
+            continue;
+        size_t space = line.find(' ');
+        if (space == std::string::npos || line.find(' ', space + 1) != std::string::npos)
+            Unreadable("allowed list line " + std::to_string(lineNo) + " is not \"DLL Function\": " + line);
+        allowed[Lower(line.substr(0, space))].insert(line.substr(space + 1));
+    }
+    return allowed;
+}
+
+int CheckImports(const Image &im, const char *listPath) {
+    static const char *const kDlls[] = {"kernel32", "user32", "gdi32", "advapi32", "shell32"};
+    std::map<std::string, std::set<std::string>> allowed = LoadAllowed(listPath);
+    auto dir = Directory(im, 1);
+    if (!dir.first)
+        Unreadable("no import directory");
+    // Imports the loader resolves later would escape this check.
+    if (Directory(im, 13).first)
+        Fail("the file has delay-load imports");
+
+    int functions = 0;
+    for (uint64_t at = Offset(im, dir.first);; at += 20) {
+        uint32_t lookup = U32(im, at), nameRva = U32(im, at + 12), thunk = U32(im, at + 16);
+        if (!lookup && !nameRva && !thunk)
+            break;
+        std::string dll = String(im, nameRva);
+        std::string key = Lower(dll);
+        if (key.size() > 4 && key.compare(key.size() - 4, 4, ".dll") == 0)
+            key.resize(key.size() - 4);
+        bool known = std::find_if(std::begin(kDlls), std::end(kDlls),
+                                  [&](const char *d) { return key == d; }) != std::end(kDlls);
+        std::printf("%s\n", dll.c_str());
+        if (!known)
+            Fail(dll + " is not one of KERNEL32, USER32, GDI32, ADVAPI32, SHELL32");
+        for (uint64_t entry = Offset(im, lookup ? lookup : thunk);; entry += 4) {
+            uint32_t value = U32(im, entry);
+            if (!value)
+                break;
+            ++functions;
+            if (value & 0x80000000u) {
+                // Ordinals differ between Windows versions: only names are safe.
+                Fail(dll + " ordinal " + std::to_string(value & 0xFFFF) + " is imported by number");
+                continue;
+            }
+            std::string name = String(im, value + 2);
+            std::printf("  %s\n", name.c_str());
+            if (known && !allowed[key].count(name))
+                Fail(dll + " " + name + " is not on the Windows 95 list");
+        }
+    }
+    std::printf("%d imported functions\n", functions);
+    if (!functions)
+        Fail("no imported function found");
+    return g_failures ? 1 : 0;
+}
+
+// ---- header
+
+int CheckHeader(const Image &im) {
+    uint32_t o = im.optional;
+    uint32_t subsystem = U16(im, o + 68);
+    uint32_t osMajor = U16(im, o + 40), osMinor = U16(im, o + 42);
+    uint32_t subMajor = U16(im, o + 48), subMinor = U16(im, o + 50);
+    uint32_t fileAlignment = U32(im, o + 36), sectionAlignment = U32(im, o + 32);
+    std::printf("subsystem %u, version %u.%u; operating system version %u.%u\n", subsystem, subMajor, subMinor,
+                osMajor, osMinor);
+    std::printf("file alignment %u, section alignment %u\n", fileAlignment, sectionAlignment);
+    if (subsystem != 2)
+        Fail("subsystem " + std::to_string(subsystem) + " is not the Windows GUI (2)");
+    if (subMajor != 4 || subMinor != 0)
+        Fail("subsystem version " + std::to_string(subMajor) + "." + std::to_string(subMinor) + " is not 4.0");
+    if (osMajor > 4 || (osMajor == 4 && osMinor > 0))
+        Fail("operating system version " + std::to_string(osMajor) + "." + std::to_string(osMinor) +
+             " is above 4.0");
+    // The Windows 95 loader maps sections page by page from 512-byte file
+    // sectors; smaller alignments that later loaders accept are refused.
+    if (fileAlignment < 512 || sectionAlignment < 4096)
+        Fail("file alignment below 512 or section alignment below 4096");
+    if (!(U16(im, im.pe + 4 + 18) & 0x0002))
+        Fail("the image is not marked executable");
+    return g_failures ? 1 : 0;
+}
+
+// ---- resources
+
+struct Resource {
+    std::string type, name;
+    uint32_t language, rva, size;
+};
+
+std::string ResourceId(const Image &im, uint64_t base, uint32_t entry) {
+    uint32_t id = U32(im, entry);
+    if (!(id & 0x80000000u))
+        return "#" + std::to_string(id);
+    uint64_t at = base + (id & 0x7FFFFFFFu);
+    uint32_t length = U16(im, at);
+    std::string name;
+    for (uint32_t i = 0; i < length; ++i)
+        name += (char)U16(im, at + 2 + 2 * i); // names here are plain ASCII
+    return name;
+}
+
+// The three levels: type, name, language.
+std::vector<Resource> Resources(const Image &im) {
+    std::vector<Resource> found;
+    auto dir = Directory(im, 2);
+    if (!dir.first)
+        return found;
+    uint64_t base = Offset(im, dir.first);
+    auto entries = [&](uint64_t table) {
+        std::vector<uint64_t> list;
+        uint32_t count = U16(im, table + 12) + U16(im, table + 14);
+        if (count > 4096)
+            Unreadable("resource directory with " + std::to_string(count) + " entries");
+        for (uint32_t i = 0; i < count; ++i)
+            list.push_back(table + 16 + i * 8);
+        return list;
+    };
+    auto child = [&](uint64_t entry, bool wantTable) {
+        uint32_t v = U32(im, entry + 4);
+        if (!!(v & 0x80000000u) != wantTable)
+            Unreadable("resource directory out of shape");
+        return base + (v & 0x7FFFFFFFu);
+    };
+    for (uint64_t t : entries(base))
+        for (uint64_t n : entries(child(t, true)))
+            for (uint64_t l : entries(child(n, true))) {
+                uint64_t data = child(l, false);
+                found.push_back(Resource{ResourceId(im, base, (uint32_t)t), ResourceId(im, base, (uint32_t)n),
+                                         U32(im, l), U32(im, data), U32(im, data + 4)});
+            }
+    return found;
+}
+
+int CheckManifest(const Image &im) {
+    const Resource *manifest = nullptr;
+    std::vector<Resource> all = Resources(im);
+    for (const Resource &r : all)
+        if (r.type == "#24") {
+            if (manifest || r.name != "#1")
+                Fail("manifest resource " + r.name + " besides or instead of 1");
+            else
+                manifest = &r;
+        }
+    if (!manifest) {
+        Fail("no manifest resource (type 24, id 1)");
+        return 1;
+    }
+    uint64_t at = Offset(im, manifest->rva);
+    Read(im, at + manifest->size - 1, 1);
+    std::string text((const char *)&im.bytes[at], manifest->size);
+    std::string lower = Lower(text);
+    std::printf("manifest: %u bytes, language %u\n", manifest->size, manifest->language);
+
+    if (lower.find("requestedexecutionlevel level=\"asinvoker\"") == std::string::npos)
+        Fail("the manifest does not ask for asInvoker");
+    if (lower.find("uiaccess=\"true\"") != std::string::npos)
+        Fail("the manifest asks for UI access");
+    // Vista, 7, 8, 8.1, 10 and 11.
+    static const char *const kSupportedOs[] = {
+        "{e2011457-1546-43c5-a5fe-008deee3d3f0}", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+        "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
+        "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"};
+    for (const char *id : kSupportedOs)
+        if (lower.find(std::string("<supportedos id=\"") + id + "\"") == std::string::npos)
+            Fail(std::string("the manifest lacks supportedOS ") + id);
+    // The splash is sized in pixels: the system must scale the whole window.
+    if (lower.find("dpiaware") != std::string::npos)
+        Fail("the manifest declares DPI awareness");
+    if (lower.find("<?xml") != 0)
+        Fail("the manifest does not start with its XML declaration");
+    return g_failures ? 1 : 0;
+}
+
+// ---- size
+
+int CheckSize(const Image &im, const char *limitText) {
+    char *end = nullptr;
+    unsigned long limit = std::strtoul(limitText, &end, 10);
+    if (!*limitText || *end)
+        Unreadable(std::string("not a byte count: ") + limitText);
+    std::printf("%-8s %10s %10s\n", "section", "in memory", "in file");
+    uint32_t raw = 0;
+    for (const Section &s : im.sections) {
+        std::printf("%-8s %10u %10u\n", s.name.c_str(), s.virtualSize, s.rawSize);
+        raw += s.rawSize;
+    }
+    std::printf("%-8s %10s %10u\n", "headers", "", U32(im, im.optional + 60));
+    for (const Resource &r : Resources(im))
+        std::printf("resource type %-6s %-12s %6u bytes\n", r.type.c_str(), r.name.c_str(), r.size);
+    std::printf("file: %zu bytes (%.1f KiB), limit %lu\n", im.bytes.size(), im.bytes.size() / 1024.0, limit);
+    if (im.bytes.size() > limit)
+        Fail("the file is " + std::to_string(im.bytes.size()) + " bytes, over the limit of " + std::to_string(limit));
+    if (raw > im.bytes.size())
+        Unreadable("sections extend past the end of the file");
+    return g_failures ? 1 : 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    std::string command = argc > 2 ? argv[1] : "";
+    if (command == "imports" && argc == 4)
+        return CheckImports(Load(argv[2]), argv[3]);
+    if (command == "header" && argc == 3)
+        return CheckHeader(Load(argv[2]));
+    if (command == "manifest" && argc == 3)
+        return CheckManifest(Load(argv[2]));
+    if (command == "size" && argc == 4)
+        return CheckSize(Load(argv[2]), argv[3]);
+    std::fprintf(stderr, "usage: pe_check imports FILE LIST | header FILE | manifest FILE | size FILE LIMIT\n");
+    return 2;
+}
