@@ -156,6 +156,61 @@ int CurrentCursor();
 // ---- Resources: the module's own, looked up by name without regard to case.
 void SetResource(const std::string &name, LPCSTR type, const std::string &bytes);
 
+// ---- Files. CreateFileA opens real files through HostPath, or an in-memory
+// file set here (looked up first, by Windows path without regard to case).
+void SetMemoryFile(const std::string &win_path, const std::string &bytes);
+struct FileOpen {
+    std::string path;
+    DWORD access, share, creation, flags;
+    bool opened;
+};
+const std::vector<FileOpen> &FileOpens();
+struct FileRead {
+    HANDLE file;
+    DWORD offset;    // position before the read
+    DWORD requested;
+    DWORD got;       // 0 when the read failed
+    bool ok;
+};
+const std::vector<FileRead> &FileReads();
+
+// ---- Graphics. Palettes made by CreatePalette, in order, with their entries
+// as given (the LOGPALETTE may be freed after the call).
+struct PaletteRecord {
+    HPALETTE handle;
+    WORD version;
+    std::vector<PALETTEENTRY> entries;
+};
+const std::vector<PaletteRecord> &CreatedPalettes();
+// Entries of a live palette, or of the stock palette (20 system colours).
+std::vector<PALETTEENTRY> PaletteEntries(HPALETTE palette);
+HPALETTE StockPalette();
+// A device context's state: palette selected (the stock one at first),
+// whether a realize followed the last selection, stretch mode (BLACKONWHITE
+// at first).
+HPALETTE SelectedPalette(HDC dc);
+int StretchMode(HDC dc);
+struct DibDraw {
+    HDC dc;
+    int xDest, yDest;
+    DWORD width, height;
+    int xSrc, ySrc;
+    UINT startScan, lines;
+    UINT usage;
+    const void *bits;
+    const void *info;
+    BITMAPINFOHEADER header;          // copy of the first 40 header bytes
+    HPALETTE palette;                 // selected in the DC at the time
+    bool realized;                    // RealizePalette since that selection
+    std::vector<PALETTEENTRY> colours; // the palette's entries at the time
+    std::string pixels;               // every pixel byte GDI read, in order
+    std::string colourTable;          // the colour-table bytes GDI read
+};
+// Every SetDIBitsToDevice call. Pixel bytes are kept only for the last call
+// when KeepDrawnPixels(false) was asked (the benchmark's many repaints).
+const std::vector<DibDraw> &DibDraws();
+void KeepDrawnPixels(bool keep);
+
 } // namespace sim
 
 #endif

@@ -38,6 +38,8 @@ typedef uintptr_t UINT_PTR;
 typedef intptr_t LONG_PTR;
 typedef uintptr_t ULONG_PTR;
 typedef size_t SIZE_T;
+typedef int64_t LONGLONG;
+typedef uint64_t ULONGLONG;
 typedef intptr_t LPARAM;
 typedef uintptr_t WPARAM;
 typedef intptr_t LRESULT;
