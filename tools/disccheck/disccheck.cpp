@@ -389,6 +389,8 @@ std::string RefusalText(DibRefusal reason, const std::string &bytes) {
     case DibReadFailed:
         return "reading the file failed";
     case DibNotBitmap:
+        if (bytes.size() < 14)
+            return "it is too short to be a bitmap file (" + Num(static_cast<long long>(bytes.size())) + " bytes)";
         return "it is not a Windows bitmap file (it does not start with \"BM\")";
     case DibShortHeader:
         return "the file ends inside its header (" + Num(static_cast<long long>(bytes.size())) + " bytes)";

@@ -1,0 +1,788 @@
+// The disc authors' checker, run in-process over disc folders the tests
+// build: every finding, the prediction for each cell of the launch decision,
+// both registry export encodings, and bad input to the tool itself.
+#include "sim_fixture.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "disccheck.h"
+#include "regfile.h"
+
+namespace {
+
+struct Outcome {
+    int code = -1;
+    std::string out;
+    std::string err;
+    std::vector<std::string> lines;
+
+    bool HasLine(const std::string &line) const {
+        for (const std::string &l : lines)
+            if (l == line)
+                return true;
+        return false;
+    }
+    // A line that starts with prefix and holds every one of the parts.
+    bool Has(const std::string &prefix, const std::vector<std::string> &parts = {}) const {
+        for (const std::string &l : lines) {
+            if (l.compare(0, prefix.size(), prefix) != 0)
+                continue;
+            bool all = true;
+            for (const std::string &p : parts)
+                all = all && l.find(p) != std::string::npos;
+            if (all)
+                return true;
+        }
+        return false;
+    }
+    int Count(const std::string &prefix) const {
+        int n = 0;
+        for (const std::string &l : lines)
+            n += l.compare(0, prefix.size(), prefix) == 0;
+        return n;
+    }
+};
+
+void Put16(std::string &s, uint32_t v) {
+    s.push_back(static_cast<char>(v & 0xFF));
+    s.push_back(static_cast<char>((v >> 8) & 0xFF));
+}
+void Put32(std::string &s, uint32_t v) {
+    Put16(s, v & 0xFFFF);
+    Put16(s, v >> 16);
+}
+
+// A bitmap file: bits 1, 4 or 8 get a full colour table; header 12 is the core form.
+std::string Bmp(int32_t width, int32_t height, int bits = 8, uint32_t header = 40, uint32_t compression = 0) {
+    uint32_t colours = bits <= 8 ? (1u << bits) : 0;
+    uint32_t entry = header == 12 ? 3 : 4;
+    uint32_t row = ((static_cast<uint32_t>(bits) * static_cast<uint32_t>(width > 0 ? width : 1) + 31) / 32) * 4;
+    uint32_t image = row * static_cast<uint32_t>(height > 0 ? height : -height);
+    uint32_t off = 14 + header + colours * entry;
+    std::string s = "BM";
+    Put32(s, off + image);
+    Put32(s, 0);
+    Put32(s, off);
+    Put32(s, header);
+    if (header == 12) {
+        Put16(s, static_cast<uint32_t>(width));
+        Put16(s, static_cast<uint32_t>(height));
+        Put16(s, 1);
+        Put16(s, static_cast<uint32_t>(bits));
+    } else {
+        Put32(s, static_cast<uint32_t>(width));
+        Put32(s, static_cast<uint32_t>(height));
+        Put16(s, 1);
+        Put16(s, static_cast<uint32_t>(bits));
+        Put32(s, compression);
+        Put32(s, image);
+        Put32(s, 2835);
+        Put32(s, 2835);
+        Put32(s, 0);
+        Put32(s, 0);
+        s.append(header > 40 ? header - 40 : 0, '\0');
+    }
+    for (uint32_t i = 0; i < colours; ++i)
+        s.append(entry, static_cast<char>(i));
+    s.append(image, '\x11');
+    return s;
+}
+
+std::string Utf16(const std::string &ascii) {
+    std::string s = "\xFF\xFE";
+    for (char c : ascii) {
+        s.push_back(c);
+        s.push_back('\0');
+    }
+    return s;
+}
+
+const char kGoodIni[] = "[INSTALL]\r\n"
+                        "ConfigFile=yes\r\n"
+                        "ProductName=Family\r\n"
+                        "Product=P1,P2\r\n"
+                        "[P1]\r\n"
+                        "ProgramName=One\r\n"
+                        "Version=1.0\r\n"
+                        "[P2]\r\n"
+                        "ProgramName=Two\r\n"
+                        "Version=2.0\r\n";
+
+class DiscCheck : public SimTest {
+protected:
+    std::string Disc() const { return Scratch() + "/disc"; }
+    std::string Launch() const { return Scratch() + "/disc/LAUNCH"; }
+
+    void WriteGoodDisc() {
+        WriteFile("disc/autorun.inf", "[autorun]\r\nopen=LAUNCH\\launcher.exe\r\nicon=LAUNCH\\launcher.exe,0\r\n");
+        WriteFile("disc/setup.exe", "MZ setup");
+        WriteFile("disc/LAUNCH/launcher.exe", "MZ launcher");
+        WriteFile("disc/LAUNCH/install.ini", kGoodIni);
+        WriteFile("disc/LAUNCH/Launcher.bmp", Bmp(300, 200));
+    }
+
+    Outcome Run(const std::vector<std::string> &args) {
+        std::vector<const char *> argv{"disccheck"};
+        for (const std::string &a : args)
+            argv.push_back(a.c_str());
+        std::ostringstream out, err;
+        Outcome o;
+        o.code = disccheck::Main(static_cast<int>(argv.size()), argv.data(), out, err);
+        o.out = out.str();
+        o.err = err.str();
+        std::istringstream lines(o.out);
+        for (std::string l; std::getline(lines, l);)
+            o.lines.push_back(l);
+        return o;
+    }
+    Outcome Check() { return Run({Launch()}); }
+};
+
+// ---- A clean disc and the sample disc
+
+TEST_F(DiscCheck, CleanDiscHasNoFindings) {
+    WriteGoodDisc();
+    Outcome o = Check();
+    EXPECT_EQ(o.code, 0) << o.out;
+    EXPECT_EQ(o.Count("error:"), 0) << o.out;
+    EXPECT_EQ(o.Count("warning:"), 0) << o.out;
+    EXPECT_TRUE(o.HasLine("disccheck: 0 errors, 0 warnings")) << o.out;
+    // The key path each product is looked up under, in full.
+    EXPECT_TRUE(o.HasLine("install.ini: product 1 [P1] \"One\" is looked up under "
+                          "HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorel\\One\\1.0\\P1 (on 64-bit Windows: "
+                          "SOFTWARE\\Wow6432Node\\Vantorel\\One\\1.0\\P1 first)"))
+        << o.out;
+    EXPECT_TRUE(o.Has("install.ini: product 2 [P2] \"Two\" is looked up under "
+                      "HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorel\\Two\\2.0\\P2"))
+        << o.out;
+    EXPECT_TRUE(o.HasLine("Launcher.bmp: 300 x 200 pixels, 8 bits per pixel; the splash window is 302 x 220")) << o.out;
+    // Without a machine there is no prediction.
+    EXPECT_FALSE(o.Has("the launcher:")) << o.out;
+}
+
+TEST_F(DiscCheck, SampleDiscPassesWithoutWarnings) {
+    std::string copy = "cp -r '" LAUNCHER_SOURCE_DIR "/samples/disc' '" + Scratch() + "/'";
+    ASSERT_EQ(std::system(copy.c_str()), 0);
+    // The built programs are not kept with the sample; any file stands in.
+    WriteFile("disc/setup.exe", "MZ");
+    WriteFile("disc/LAUNCH/launcher.exe", "MZ");
+    Outcome o = Check();
+    EXPECT_EQ(o.code, 0) << o.out;
+    EXPECT_EQ(o.Count("error:") + o.Count("warning:"), 0) << o.out;
+    EXPECT_TRUE(o.Has("Launcher.bmp: 400 x 300 pixels, 8 bits per pixel")) << o.out;
+
+    // And its sample machines.
+    std::string machines = LAUNCHER_SOURCE_DIR "/samples/machines";
+    o = Run({Launch(), "--registry", machines + "/both-installed.reg", "--drive", "C:=" + machines + "/drive-c"});
+    EXPECT_EQ(o.code, 0) << o.out;
+    EXPECT_TRUE(o.Has("product 1 [PaperTest]: Installed")) << o.out;
+    EXPECT_TRUE(o.Has("product 2 [AdaptiveTest]: Installed")) << o.out;
+    EXPECT_TRUE(o.Has("  Enter: choice \"RunRun\"")) << o.out;
+    o = Run({Launch(), "--registry", machines + "/paper-incomplete.reg", "--drive", "C:=" + machines + "/drive-c"});
+    EXPECT_EQ(o.code, 0) << o.out;
+    EXPECT_TRUE(o.Has("product 1 [PaperTest]: Incomplete: program \"C:\\Program Files\\Brindlemark\\Paper Old.exe\" "
+                      "is not present"))
+        << o.out;
+    EXPECT_TRUE(o.Has("the launcher: choice \"InstallRun\"", {"\"&Run\" starts"})) << o.out;
+}
+
+// ---- install.ini findings
+
+struct IniCase {
+    const char *name;
+    std::string ini;
+    const char *expected; // start of the finding line
+    const char *part;     // a part of it
+    int code;
+};
+
+TEST_F(DiscCheck, InstallIniFindings) {
+    const std::string long130(130, 'n');
+    const std::string long600(600, 'v');
+    const IniCase cases[] = {
+        {"no INSTALL", "[Other]\r\nx=1\r\n", "error: install.ini: no section [INSTALL]", "", 1},
+        {"marker empty", "[INSTALL]\r\nProductName=F\r\nProduct=P1\r\n[P1]\r\nProgramName=A\r\nVersion=1\r\n",
+         "error: install.ini: [INSTALL] ConfigFile is empty or missing", "always offers to install", 1},
+        {"no products", "[INSTALL]\r\nConfigFile=1\r\nProductName=F\r\n",
+         "warning: install.ini: [INSTALL] Product names no section", "", 0},
+        {"only delimiters", "[INSTALL]\r\nConfigFile=1\r\nProductName=F\r\nProduct= , ,\r\n",
+         "warning: install.ini: [INSTALL] Product names no section", "", 0},
+        {"no product name", "[INSTALL]\r\nConfigFile=1\r\nProduct=P1\r\n[P1]\r\nProgramName=A\r\nVersion=1\r\n",
+         "warning: install.ini: [INSTALL] ProductName is empty", "template captions", 0},
+        {"three products",
+         "[INSTALL]\r\nConfigFile=1\r\nProductName=F\r\nProduct=P1 P2\tP3\r\n[P1]\r\nProgramName=A\r\nVersion=1\r\n"
+         "[P2]\r\nProgramName=B\r\nVersion=1\r\n[P3]\r\nProgramName=C\r\nVersion=1\r\n",
+         "warning: install.ini: [INSTALL] Product names 3 sections", "ignores [P3]", 0},
+        {"same product twice",
+         "[INSTALL]\r\nConfigFile=1\r\nProductName=F\r\nProduct=P1,p1\r\n[P1]\r\nProgramName=A\r\nVersion=1\r\n",
+         "warning: install.ini: [INSTALL] Product names [P1] twice", "", 0},
+        {"section missing", "[INSTALL]\r\nConfigFile=1\r\nProductName=F\r\nProduct=P1,P9\r\n[P1]\r\nProgramName=A\r\nVersion=1\r\n",
+         "error: install.ini: section [P9] named by Product is missing", "empty program name", 1},
+        {"program name empty",
+         "[INSTALL]\r\nConfigFile=1\r\nProductName=F\r\nProduct=P1\r\n[P1]\r\nProgramName=\r\nVersion=1\r\n",
+         "error: install.ini: [P1] ProgramName is empty or missing", "", 1},
+        {"version missing", "[INSTALL]\r\nConfigFile=1\r\nProductName=F\r\nProduct=P1\r\n[P1]\r\nProgramName=A\r\n",
+         "error: install.ini: [P1] Version is empty or missing", "", 1},
+        {"product name cut",
+         "[INSTALL]\r\nConfigFile=1\r\nProductName=" + long130 + "\r\nProduct=P1\r\n[P1]\r\nProgramName=A\r\nVersion=1\r\n",
+         "error: install.ini: [INSTALL] ProductName is 130 characters long; the launcher reads only the first 127",
+         "", 1},
+        {"product list cut",
+         "[INSTALL]\r\nConfigFile=1\r\nProductName=F\r\nProduct=P1," + std::string(125, 'q') + "XYZ\r\n[P1]\r\n"
+         "ProgramName=A\r\nVersion=1\r\n",
+         "error: install.ini: [INSTALL] Product is 131 characters long", "", 1},
+        {"program name cut",
+         "[INSTALL]\r\nConfigFile=1\r\nProductName=F\r\nProduct=P1\r\n[P1]\r\nProgramName=" + long130 +
+             "\r\nVersion=1\r\n",
+         "error: install.ini: [P1] ProgramName is 130 characters long; the launcher reads only the first 127", "", 1},
+        {"version cut",
+         "[INSTALL]\r\nConfigFile=1\r\nProductName=F\r\nProduct=P1\r\n[P1]\r\nProgramName=A\r\nVersion=" + long600 +
+             "\r\n",
+         "error: install.ini: [P1] Version is 600 characters long; the launcher reads only the first 511", "", 1},
+        {"key path too long",
+         "[INSTALL]\r\nConfigFile=1\r\nProductName=F\r\nProduct=P1\r\n[P1]\r\nProgramName=" + std::string(120, 'a') +
+             "\r\nVersion=" + std::string(400, 'b') + "\r\n",
+         "error: install.ini: product 1 [P1]: its registry key path would be 542 characters long",
+         "limit is 511, so it never finds the product", 1},
+        {"ampersand in product name",
+         "[INSTALL]\r\nConfigFile=1\r\nProductName=Tom & Jerry\r\nProduct=P1\r\n[P1]\r\nProgramName=A\r\nVersion=1\r\n",
+         "warning: install.ini: [INSTALL] ProductName \"Tom & Jerry\" holds \"&\"", "two-products dialog", 0},
+        {"ampersand in program name",
+         "[INSTALL]\r\nConfigFile=1\r\nProductName=F\r\nProduct=P1\r\n[P1]\r\nProgramName=R&D\r\nVersion=1\r\n",
+         "warning: install.ini: [P1] ProgramName \"R&D\" holds \"&\"", "repair-or-run dialog", 0},
+        {"utf-16", Utf16(kGoodIni), "error: install.ini: saved as UTF-16", "not checked further", 1},
+        {"utf-8 mark", "\xEF\xBB\xBF; comment first\r\n" + std::string(kGoodIni),
+         "warning: install.ini: starts with a UTF-8 byte-order mark", "", 0},
+        {"binary junk", std::string("\x00\x01[INSTALL]\xff\xfe\x00=\x00\n\n[\x00", 14) + std::string(3000, '\x9c'),
+         "error: install.ini: holds binary data", "", 1},
+    };
+    for (const IniCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteGoodDisc();
+        WriteFile("disc/LAUNCH/install.ini", c.ini);
+        Outcome o = Check();
+        EXPECT_EQ(o.code, c.code) << o.out;
+        EXPECT_TRUE(o.Has(c.expected, {c.part})) << o.out;
+    }
+}
+
+TEST_F(DiscCheck, MissingInstallIni) {
+    WriteGoodDisc();
+    RemoveFile("disc/LAUNCH/install.ini");
+    Outcome o = Check();
+    EXPECT_EQ(o.code, 1);
+    EXPECT_TRUE(o.Has("error: install.ini: missing from the launcher's folder")) << o.out;
+}
+
+TEST_F(DiscCheck, ProductsNotLookedUpStillHaveTheirSectionsChecked) {
+    WriteGoodDisc();
+    WriteFile("disc/LAUNCH/install.ini", "[INSTALL]\r\nProductName=F\r\nProduct=P1\r\n[P1]\r\nVersion=1\r\n");
+    Outcome o = Check();
+    EXPECT_TRUE(o.Has("error: install.ini: [P1] ProgramName is empty or missing")) << o.out;
+    EXPECT_TRUE(o.Has("install.ini: product 1 [P1] is looked up under HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorel\\\\1\\P1",
+                      {"not looked up while ConfigFile is empty"}))
+        << o.out;
+}
+
+// ---- Launcher.bmp
+
+struct BmpCase {
+    const char *name;
+    std::string bytes;
+    const char *expected;
+    const char *part;
+    int code;
+};
+
+TEST_F(DiscCheck, BitmapFindings) {
+    std::string core = Bmp(50, 50, 8, 12);
+    const BmpCase cases[] = {
+        {"accepted 4-bit", Bmp(320, 100, 4), "Launcher.bmp: 320 x 100 pixels, 4 bits per pixel", "322 x 120", 0},
+        {"too large for 640 x 480", Bmp(700, 300, 8), "warning: Launcher.bmp: the splash window (702 x 320) does not fit",
+         "640 x 480 screen", 0},
+        {"too high", Bmp(300, 470, 8), "warning: Launcher.bmp: the splash window (302 x 490)", "", 0},
+        {"narrow", Bmp(150, 200, 8), "warning: Launcher.bmp: narrower than 200 pixels", "", 0},
+        {"low", Bmp(300, 40, 8), "warning: Launcher.bmp: lower than 45 pixels", "", 0},
+        {"not a bitmap", "GIF89a" + std::string(100, 'x'), "error: Launcher.bmp: refused by the launcher's reader",
+         "not a Windows bitmap", 1},
+        {"short header", Bmp(10, 10).substr(0, 30), "error: Launcher.bmp: refused", "ends inside its header", 1},
+        {"core header", core, "error: Launcher.bmp: refused", "12-byte OS/2 header", 1},
+        {"bit count", Bmp(10, 10, 3), "error: Launcher.bmp: refused", "3 bits per pixel", 1},
+        {"header size", Bmp(10, 10, 8, 64), "error: Launcher.bmp: refused", "header size 64", 1},
+        {"no width", Bmp(0, 10, 8), "error: Launcher.bmp: refused", "size 0 x 10", 1},
+        {"compression", Bmp(10, 10, 24, 40, 4), "error: Launcher.bmp: refused", "compression 4", 1},
+        {"empty file", "", "error: Launcher.bmp: refused", "too short to be a bitmap file (0 bytes)", 1},
+        {"shorter than a file header", "BM\x01\x02", "error: Launcher.bmp: refused", "(4 bytes)", 1},
+    };
+    for (const BmpCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteGoodDisc();
+        WriteFile("disc/LAUNCH/Launcher.bmp", c.bytes);
+        Outcome o = Check();
+        EXPECT_EQ(o.code, c.code) << o.out;
+        EXPECT_TRUE(o.Has(c.expected, {c.part})) << o.out;
+        if (c.code)
+            EXPECT_TRUE(o.Has(c.expected, {"the built-in picture shows instead"})) << o.out;
+    }
+}
+
+TEST_F(DiscCheck, MissingBitmapIsAWarning) {
+    WriteGoodDisc();
+    RemoveFile("disc/LAUNCH/Launcher.bmp");
+    Outcome o = Check();
+    EXPECT_EQ(o.code, 0);
+    EXPECT_TRUE(o.Has("warning: Launcher.bmp: missing from the launcher's folder: the built-in picture shows")) << o.out;
+}
+
+TEST_F(DiscCheck, BitmapAlone) {
+    WriteFile("good.bmp", Bmp(640, 470));
+    WriteFile("bad.bmp", "BM" + std::string(10, '\0'));
+    Outcome o = Run({"--bitmap", Scratch() + "/good.bmp"});
+    EXPECT_EQ(o.code, 0) << o.out;
+    EXPECT_TRUE(o.Has(Scratch() + "/good.bmp: 640 x 470 pixels, 8 bits per pixel")) << o.out;
+    EXPECT_TRUE(o.Has("warning: " + Scratch() + "/good.bmp: the splash window (642 x 490) does not fit")) << o.out;
+    o = Run({"--bitmap", Scratch() + "/bad.bmp"});
+    EXPECT_EQ(o.code, 1) << o.out;
+    EXPECT_TRUE(o.Has("error: " + Scratch() + "/bad.bmp: refused by the launcher's reader: ")) << o.out;
+    o = Run({"--bitmap", Scratch() + "/none.bmp"});
+    EXPECT_EQ(o.code, 2);
+    EXPECT_NE(o.err.find("cannot read"), std::string::npos) << o.err;
+}
+
+// ---- setup.exe, launcher.exe, autorun.inf
+
+TEST_F(DiscCheck, ProgramsMissing) {
+    WriteGoodDisc();
+    RemoveFile("disc/setup.exe");
+    RemoveFile("disc/LAUNCH/launcher.exe");
+    Outcome o = Check();
+    EXPECT_EQ(o.code, 1);
+    EXPECT_TRUE(o.HasLine("error: setup.exe: missing from the disc root: the launcher starts \"D:\\setup.exe\""))
+        << o.out;
+    EXPECT_TRUE(o.HasLine("error: launcher.exe: missing beside install.ini")) << o.out;
+}
+
+TEST_F(DiscCheck, FilesAreFoundWithoutRegardToCase) {
+    WriteGoodDisc();
+    RemoveFile("disc/setup.exe");
+    RemoveFile("disc/LAUNCH/Launcher.bmp");
+    WriteFile("disc/SETUP.EXE", "MZ");
+    WriteFile("disc/LAUNCH/LAUNCHER.BMP", Bmp(300, 200));
+    Outcome o = Check();
+    EXPECT_EQ(o.code, 0) << o.out;
+    EXPECT_EQ(o.Count("warning:"), 0) << o.out;
+}
+
+struct AutorunCase {
+    const char *name;
+    std::string text;
+    const char *expected; // empty: no finding about autorun.inf
+    int code;
+};
+
+TEST_F(DiscCheck, AutorunFindings) {
+    const AutorunCase cases[] = {
+        {"quoted with arguments", "[AutoRun]\r\nopen=\"LAUNCH\\Launcher.exe\" /auto\r\nicon=launch\\launcher.exe\r\n", "",
+         0},
+        {"leading backslash", "[autorun]\r\nopen=\\LAUNCH\\launcher.exe\r\nicon=LAUNCH\\launcher.exe\r\n", "", 0},
+        {"no section", "[other]\r\nopen=LAUNCH\\launcher.exe\r\n", "error: autorun.inf: no section [autorun]", 1},
+        {"no open", "[autorun]\r\nicon=LAUNCH\\launcher.exe\r\n", "error: autorun.inf: [autorun] has no open=", 1},
+        {"open names another program", "[autorun]\r\nopen=setup.exe\r\nicon=LAUNCH\\launcher.exe\r\n",
+         "error: autorun.inf: [autorun] open=setup.exe does not name the launcher: write open=LAUNCH\\launcher.exe", 1},
+        {"open with a drive", "[autorun]\r\nopen=D:\\LAUNCH\\launcher.exe\r\nicon=LAUNCH\\launcher.exe\r\n",
+         "error: autorun.inf: [autorun] open=D:\\LAUNCH\\launcher.exe names a drive letter", 1},
+        {"no icon", "[autorun]\r\nopen=LAUNCH\\launcher.exe\r\n", "warning: autorun.inf: [autorun] has no icon=", 0},
+        {"icon missing", "[autorun]\r\nopen=LAUNCH\\launcher.exe\r\nicon=disc.ico\r\n",
+         "warning: autorun.inf: [autorun] icon=disc.ico names a file that is not on the disc", 0},
+        {"junk", std::string("\x01\x00\xff[autorun]\x00open", 16), "error: autorun.inf: holds binary data", 1},
+    };
+    for (const AutorunCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteGoodDisc();
+        WriteFile("disc/autorun.inf", c.text);
+        Outcome o = Check();
+        EXPECT_EQ(o.code, c.code) << o.out;
+        if (c.expected[0])
+            EXPECT_TRUE(o.Has(c.expected)) << o.out;
+        else
+            EXPECT_FALSE(o.Has("error: autorun.inf") || o.Has("warning: autorun.inf")) << o.out;
+    }
+    WriteGoodDisc();
+    RemoveFile("disc/autorun.inf");
+    Outcome o = Check();
+    EXPECT_EQ(o.code, 0);
+    EXPECT_TRUE(o.Has("warning: autorun.inf: missing from the disc root")) << o.out;
+}
+
+// ---- Predictions: every cell of the launch decision
+
+enum State { Absent, Present, Broken };
+
+// A record for product n (1 or 2) in REGEDIT4 form: Broken names drive Q:.
+std::string Record(int n, State s) {
+    if (s == Absent)
+        return "";
+    std::string name = n == 1 ? "One\\1.0\\P1" : "Two\\2.0\\P2";
+    return "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorel\\" + name + "]\r\n\"CD\"=\"" + (s == Present ? "D" : "Q") +
+           ":\\\\\"\r\n\"CommandLine\"=\"C:\\\\p" + std::to_string(n) + ".exe /" + std::to_string(n) + "\"\r\n";
+}
+
+struct CellCase {
+    State s1, s2;
+    std::vector<std::string> prediction; // every line from "the launcher:" on
+};
+
+TEST_F(DiscCheck, PredictsEveryCellOfTheDecision) {
+    const std::string setup = "\"D:\\setup.exe\"";
+    const std::string p1 = "\"C:\\p1.exe /1\"", p2 = "\"C:\\p2.exe /2\"";
+    const std::string box = "the launcher: message box \"Setup is incomplete. Would you like to reinstall now?\" "
+                            "(caption \"CD Launcher\") -> Yes starts " +
+                            setup + "; No starts nothing";
+    const std::string repair = " Setup is incomplete. You can reinstall it by pressing <Install> button. Or you can "
+                               "run ";
+    const CellCase cells[] = {
+        {Absent, Absent, {"the launcher: splash \"&Install\" -> Enter starts " + setup + "; Cancel starts nothing"}},
+        {Absent, Present, {"the launcher: splash \"&Run\" -> Enter starts " + p2 + "; Cancel starts nothing"}},
+        {Absent, Broken, {box}},
+        {Present, Absent, {"the launcher: splash \"&Run\" -> Enter starts " + p1 + "; Cancel starts nothing"}},
+        {Present,
+         Present,
+         {"the launcher: splash \"&Run\" ->",
+          "  Enter: choice \"RunRun\" (\"You have 2 Family tests installed. Would you like to run the Paper or "
+          "Computer Adaptive Test?\") -> Enter (\"Run &Paper\") starts " +
+              p1 + "; \"Run CAT\" starts " + p2 + "; Cancel starts nothing",
+          "  Cancel starts nothing"}},
+        {Present,
+         Broken,
+         {"the launcher: choice \"InstallRun\" (\"Two" + repair + "One by pressing <Run> button.\") -> Enter "
+          "(\"&Install\") starts " +
+          setup + "; \"&Run\" starts " + p1 + "; Cancel starts nothing"}},
+        {Broken, Absent, {box}},
+        {Broken,
+         Present,
+         {"the launcher: choice \"InstallRun\" (\"One" + repair + "Two by pressing <Run> button.\") -> Enter "
+          "(\"&Install\") starts " +
+          setup + "; \"&Run\" starts " + p2 + "; Cancel starts nothing"}},
+        {Broken, Broken, {box}},
+    };
+    const char *names[] = {"NotInstalled", "Installed", "Incomplete"};
+    for (const CellCase &c : cells) {
+        SCOPED_TRACE(std::string(names[c.s1]) + " / " + names[c.s2]);
+        WriteGoodDisc();
+        WriteFile("c/p1.exe", "MZ");
+        WriteFile("c/p2.exe", "MZ");
+        WriteFile("machine.reg", "REGEDIT4\r\n\r\n" + Record(1, c.s1) + "\r\n" + Record(2, c.s2));
+        Outcome o = Run({Launch(), "--registry", Scratch() + "/machine.reg", "--drive", "c:=" + Scratch() + "/c"});
+        EXPECT_EQ(o.code, 0) << o.out;
+        EXPECT_TRUE(o.Has(std::string("product 1 [P1]: ") + names[c.s1])) << o.out;
+        EXPECT_TRUE(o.Has(std::string("product 2 [P2]: ") + names[c.s2])) << o.out;
+        size_t at = 0;
+        while (at < o.lines.size() && o.lines[at].compare(0, 14, "the launcher: ") != 0)
+            ++at;
+        std::vector<std::string> got;
+        for (; at < o.lines.size() && o.lines[at].compare(0, 11, "disccheck: ") != 0; ++at)
+            got.push_back(o.lines[at]);
+        EXPECT_EQ(got, c.prediction) << o.out;
+    }
+}
+
+// ---- Status reasons
+
+struct ReasonCase {
+    const char *name;
+    std::string reg; // the body after the header, REGEDIT4
+    const char *expected;
+};
+
+TEST_F(DiscCheck, StatusReasons) {
+    const std::string key = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorel\\One\\1.0\\P1]\r\n";
+    const ReasonCase cases[] = {
+        {"no key", "", "product 1 [P1]: NotInstalled: no key SOFTWARE\\Vantorel\\One\\1.0\\P1"},
+        {"another version", "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorel\\One\\0.9\\P1]\r\n\"CD\"=\"D\"\r\n",
+         "product 1 [P1]: NotInstalled: no key SOFTWARE\\Vantorel\\One\\1.0\\P1 (the registry has "
+         "SOFTWARE\\Vantorel\\One\\0.9\\P1)"},
+        {"no CD", key + "\"CommandLine\"=\"C:\\\\p1.exe\"\r\n",
+         "product 1 [P1]: Incomplete: no value \"CD\" under SOFTWARE\\Vantorel\\One\\1.0\\P1"},
+        {"empty CD", key + "\"CD\"=\"\"\r\n", "product 1 [P1]: Incomplete: value \"CD\" is empty"},
+        {"drive gone", key + "\"CD\"=\"Q:\\\\\"\r\n\"CommandLine\"=\"C:\\\\p1.exe\"\r\n",
+         "product 1 [P1]: Incomplete: drive Q: (from \"CD\") is not present"},
+        {"no command line", key + "\"CD\"=\"C\"\r\n",
+         "product 1 [P1]: Incomplete: no value \"CommandLine\" under SOFTWARE\\Vantorel\\One\\1.0\\P1"},
+        {"empty command line", key + "\"CD\"=\"C\"\r\n\"CommandLine\"=\"\"\r\n",
+         "product 1 [P1]: Incomplete: value \"CommandLine\" is empty"},
+        {"long command line", key + "\"CD\"=\"C\"\r\n\"CommandLine\"=\"C:\\\\" + std::string(600, 'x') + "\"\r\n",
+         "product 1 [P1]: Incomplete: value \"CommandLine\" is 603 characters long; the launcher reads at most 511"},
+        {"program gone", key + "\"CD\"=\"C\"\r\n\"CommandLine\"=\"C:\\\\gone.exe /x\"\r\n",
+         "product 1 [P1]: Incomplete: program \"C:\\gone.exe\" is not present (looked for "},
+        {"program on an absent drive", key + "\"CD\"=\"C\"\r\n\"CommandLine\"=\"E:\\\\p1.exe\"\r\n",
+         "product 1 [P1]: Incomplete: program \"E:\\p1.exe\" is not present (drive E: is absent: map it with "
+         "--drive E:=FOLDER)"},
+        {"installed, path with spaces",
+         key + "\"CD\"=\"D:\\\\\"\r\n\"CommandLine\"=\"\\\"C:\\\\Program Files\\\\p1.exe\\\" /x\"\r\n",
+         "product 1 [P1]: Installed: runs \"\"C:\\Program Files\\p1.exe\" /x\""},
+        {"installed, 64-bit view only",
+         "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Other]\r\n" + key +
+             "\"CD\"=\"C\"\r\n\"CommandLine\"=\"C:\\\\p1.exe\"\r\n",
+         "product 1 [P1]: Installed (in the 64-bit registry view): runs \"C:\\p1.exe\""},
+    };
+    for (const ReasonCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteGoodDisc();
+        WriteFile("c/p1.exe", "MZ");
+        WriteFile("c/Program Files/p1.exe", "MZ");
+        WriteFile("machine.reg", "REGEDIT4\r\n\r\n" + c.reg);
+        Outcome o = Run({Launch(), "--registry", Scratch() + "/machine.reg", "--drive", "C:=" + Scratch() + "/c"});
+        EXPECT_EQ(o.code, 0) << o.out;
+        EXPECT_TRUE(o.Has(c.expected)) << o.out;
+        EXPECT_TRUE(o.Has("product 2 [P2]: NotInstalled: no key SOFTWARE\\Vantorel\\Two\\2.0\\P2")) << o.out;
+    }
+}
+
+TEST_F(DiscCheck, ProductsNotLookedUpArePredictedAsSuch) {
+    WriteGoodDisc();
+    WriteFile("disc/LAUNCH/install.ini", "[INSTALL]\r\nConfigFile=1\r\nProduct=P1\r\n[P1]\r\nProgramName=One\r\nVersion=1.0\r\n");
+    Outcome o = Run({Launch(), "--drive", "C:=" + Scratch()});
+    EXPECT_TRUE(o.HasLine("product 2: NotInstalled: not looked up (Product names no second section)")) << o.out;
+    EXPECT_TRUE(o.Has("machine: D: is the disc (CD-ROM); C: is a fixed disk")) << o.out;
+    WriteFile("disc/LAUNCH/install.ini", "[INSTALL]\r\nProduct=P1\r\n[P1]\r\nProgramName=One\r\nVersion=1.0\r\n");
+    o = Run({Launch(), "--drive", "C:=" + Scratch()});
+    EXPECT_TRUE(o.HasLine("product 1: NotInstalled: not looked up (the launcher looks up no product)")) << o.out;
+    EXPECT_TRUE(o.Has("the launcher: splash \"&Install\"")) << o.out;
+}
+
+TEST_F(DiscCheck, DiscDriveLetter) {
+    WriteGoodDisc();
+    // D: taken by a fixed disk: the disc becomes E:, and so does the installer path.
+    Outcome o = Run({Launch(), "--drive", "D:=" + Scratch()});
+    EXPECT_TRUE(o.Has("machine: E: is the disc (CD-ROM); D: is a fixed disk")) << o.out;
+    EXPECT_TRUE(o.Has("the launcher: splash \"&Install\" -> Enter starts \"E:\\setup.exe\"")) << o.out;
+    o = Run({Launch(), "--disc", "q:", "--registry", WriteFile("m.reg", "REGEDIT4\r\n" + Record(1, Broken))});
+    EXPECT_TRUE(o.Has("product 1 [P1]: Incomplete: program \"C:\\p1.exe\" is not present (drive C: is absent")) << o.out;
+}
+
+// ---- Both registry export encodings
+
+TEST_F(DiscCheck, BothRegistryEncodingsPredictTheSame) {
+    const std::string body = "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorel\\One\\1.0\\P1]\r\n"
+                             "\"CD\"=\"D:\\\\\"\r\n"
+                             "\"CommandLine\"=\"C:\\\\p1.exe /one\"\r\n"
+                             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorel\\Two\\2.0\\P2]\r\n"
+                             "\"CD\"=\"D\"\r\n";
+    WriteGoodDisc();
+    WriteFile("c/p1.exe", "MZ");
+    WriteFile("v4.reg", "REGEDIT4\r\n" + body);
+    WriteFile("v5.reg", Utf16("Windows Registry Editor Version 5.00\r\n" + body));
+    std::vector<std::string> seen[2];
+    for (int k = 0; k < 2; ++k) {
+        Outcome o = Run({Launch(), "--registry", Scratch() + (k ? "/v5.reg" : "/v4.reg"), "--drive", "C:=" + Scratch() + "/c"});
+        EXPECT_EQ(o.code, 0) << o.out;
+        EXPECT_TRUE(o.Has("product 1 [P1]: Installed: runs \"C:\\p1.exe /one\"")) << o.out;
+        EXPECT_TRUE(o.Has("product 2 [P2]: Incomplete: no value \"CommandLine\"")) << o.out;
+        EXPECT_TRUE(o.Has("the launcher: choice \"InstallRun\"")) << o.out;
+        for (const std::string &l : o.lines)
+            if (l.compare(0, 9, "registry:") != 0)
+                seen[k].push_back(l);
+    }
+    EXPECT_EQ(seen[0], seen[1]);
+}
+
+// ---- The registry file reader
+
+struct RegCase {
+    const char *name;
+    std::string file;
+    int view;
+    const char *key;
+    const char *value;
+    std::string data; // expected bytes; "<none>" when the value must be absent
+    uint32_t type;
+};
+
+TEST(RegFile, Values) {
+    const std::string v5 = "Windows Registry Editor Version 5.00\r\n";
+    const RegCase cases[] = {
+        {"string with escapes", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\r\n\"s\"=\"x\\\\y \\\"q\\\"\"\r\n", 0,
+         "SOFTWARE\\A", "s", std::string("x\\y \"q\"\0", 8), 1},
+        {"default value", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\r\n@=\"d\"\r\n", 0, "software\\a", "",
+         std::string("d\0", 2), 1},
+        {"dword", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\r\n\"n\"=dword:0000012a\r\n", 0, "SOFTWARE\\A", "n",
+         std::string("\x2a\x01\0\0", 4), 4},
+        {"binary over continued lines",
+         "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\r\n\"b\"=hex:01,02,\\\r\n  03,ff\r\n", 0, "SOFTWARE\\A", "b",
+         "\x01\x02\x03\xff", 3},
+        {"expand string, ANSI in REGEDIT4",
+         "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\r\n\"e\"=hex(2):25,54,25,00\r\n", 0, "SOFTWARE\\A", "e",
+         std::string("%T%\0", 4), 2},
+        {"expand string, UTF-16 in version 5",
+         Utf16(v5 + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\r\n\"e\"=hex(2):25,00,54,00,25,00,00,00\r\n"), 0, "SOFTWARE\\A",
+         "e", std::string("%T%\0", 4), 2},
+        {"multi string in version 5",
+         Utf16(v5 + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\r\n\"m\"=hex(7):61,00,00,00,62,00,00,00,00,00\r\n"), 0,
+         "SOFTWARE\\A", "m", std::string("a\0b\0\0", 5), 7},
+        {"value deleted", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\r\n\"s\"=\"1\"\r\n\"s\"=-\r\n", 0, "SOFTWARE\\A",
+         "s", "<none>", 0},
+        {"key deleted with its subkeys",
+         "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A\\B]\r\n\"s\"=\"1\"\r\n[-HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\r\n", 0,
+         "SOFTWARE\\A\\B", "s", "<none>", 0},
+        {"other hives ignored", "REGEDIT4\r\n[HKEY_CURRENT_USER\\SOFTWARE\\A]\r\n\"s\"=\"1\"\r\n", 0, "SOFTWARE\\A", "s",
+         "<none>", 0},
+        {"Wow6432Node is the 32-bit view",
+         "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\A]\r\n\"s\"=\"32\"\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\r\n"
+         "\"s\"=\"64\"\r\n",
+         0, "SOFTWARE\\A", "s", std::string("32\0", 3), 1},
+        {"and the rest the 64-bit view",
+         "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\A]\r\n\"s\"=\"32\"\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\r\n"
+         "\"s\"=\"64\"\r\n",
+         1, "SOFTWARE\\A", "s", std::string("64\0", 3), 1},
+        {"a 32-bit export is one view", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\r\n\"s\"=\"1\"\r\n", 1,
+         "SOFTWARE\\A", "s", std::string("1\0", 2), 1},
+        {"outside SOFTWARE both views",
+         "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\X]\r\n[HKEY_LOCAL_MACHINE\\SYSTEM\\S]\r\n\"s\"=\"1\"\r\n",
+         0, "SYSTEM\\S", "s", std::string("1\0", 2), 1},
+        {"Windows-1252 from UTF-16", Utf16(v5 + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\r\n\"s\"=\"caf\xe9\"\r\n"), 0,
+         "SOFTWARE\\A", "s", std::string("caf\xe9\0", 5), 1},
+    };
+    for (const RegCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        disccheck::RegImage image;
+        disccheck::RegReadResult r = disccheck::ReadRegFile(c.file, disccheck::RegSource::Auto, &image);
+        ASSERT_TRUE(r.ok) << r.error;
+        auto key = image.keys[c.view].find(disccheck::Lower(c.key));
+        if (c.data == "<none>") {
+            EXPECT_TRUE(key == image.keys[c.view].end() || key->second.values.count(disccheck::Lower(c.value)) == 0);
+            continue;
+        }
+        ASSERT_NE(key, image.keys[c.view].end());
+        auto value = key->second.values.find(disccheck::Lower(c.value));
+        ASSERT_NE(value, key->second.values.end());
+        EXPECT_EQ(value->second.data, c.data);
+        EXPECT_EQ(value->second.type, c.type);
+    }
+}
+
+TEST(RegFile, SourceAndWarnings) {
+    const std::string file = "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\r\n\"s\"=\"1\"\r\n"
+                             "[HKEY_CURRENT_USER\\X]\r\n[HKEY_CURRENT_USER\\Y]\r\n[HKEY_NOWHERE\\Z]\r\n"
+                             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\B]\r\n\"n\"=dword:xyz\r\n\"h\"=hex:1,2,300\r\nwhat\r\n";
+    disccheck::RegImage image;
+    disccheck::RegReadResult r = disccheck::ReadRegFile(file, disccheck::RegSource::Windows64, &image);
+    ASSERT_TRUE(r.ok);
+    EXPECT_TRUE(image.from64);
+    EXPECT_EQ(image.keys[0].count("software\\a"), 0u); // only in the 64-bit view
+    EXPECT_EQ(image.keys[1].count("software\\a"), 1u);
+    const std::vector<std::string> expected = {
+        "keys under HKEY_CURRENT_USER are ignored: the launcher reads only HKEY_LOCAL_MACHINE",
+        "line 6: unknown root key \"HKEY_NOWHERE\": its keys are ignored",
+        "line 8: value \"n\": dword not understood, ignored",
+        "line 9: value \"h\": hex data not understood, ignored",
+        "line 10: not understood, ignored",
+    };
+    EXPECT_EQ(r.warnings, expected);
+
+    disccheck::RegImage forced;
+    r = disccheck::ReadRegFile("REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\A]\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\B]\r\n",
+                               disccheck::RegSource::Windows32, &forced);
+    ASSERT_TRUE(r.ok);
+    EXPECT_FALSE(forced.from64);
+    EXPECT_EQ(forced.keys[0].count("software\\b"), 1u);
+    EXPECT_EQ(forced.keys[0].count("software\\a"), 1u);
+
+    disccheck::RegImage lossy;
+    r = disccheck::ReadRegFile(Utf16("Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\r\n") +
+                                   std::string("\"\0s\0\"\0=\0\"\0\x16\x04\"\0", 14),
+                               disccheck::RegSource::Auto, &lossy);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(lossy.keys[0]["software\\a"].values["s"].data, std::string("?\0", 2));
+    ASSERT_EQ(r.warnings.size(), 1u);
+    EXPECT_NE(r.warnings[0].find("outside the ANSI code page"), std::string::npos);
+}
+
+TEST(RegFile, NotAnExport) {
+    const std::string junk[] = {"", std::string("\0\1\2\3REGEDIT4", 12), "REGEDIT5\r\n", "\xFE\xFF\0R\0E",
+                                std::string(5000, '\xEE'), Utf16("Windows Registry Editor Version 4.00\r\n")};
+    for (const std::string &j : junk) {
+        disccheck::RegImage image;
+        disccheck::RegReadResult r = disccheck::ReadRegFile(j, disccheck::RegSource::Auto, &image);
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.error.compare(0, 24, "not a registry export: i"), 0) << r.error;
+        EXPECT_TRUE(image.keys[0].empty() && image.keys[1].empty());
+    }
+}
+
+// ---- Bad input to the tool
+
+struct UsageCase {
+    const char *name;
+    std::vector<std::string> args; // "@" stands for the scratch folder
+    const char *message;
+};
+
+TEST_F(DiscCheck, UsageAndUnreadableInput) {
+    WriteGoodDisc();
+    WriteFile("junk.reg", std::string("\x7f" "ELF\x01\x01\x01\0\0\0", 10) + std::string(400, '\x90'));
+    const UsageCase cases[] = {
+        {"nothing", {}, "name the launcher's folder"},
+        {"missing folder", {"@/nowhere"}, "cannot read the folder"},
+        {"a file, not a folder", {"@/disc/setup.exe"}, "cannot read the folder"},
+        {"unknown option", {"@/disc/LAUNCH", "--fast"}, "unknown option \"--fast\""},
+        {"two folders", {"@/disc/LAUNCH", "@/disc"}, "one folder only"},
+        {"drive without folder", {"@/disc/LAUNCH", "--drive", "C:"}, "--drive needs X:=FOLDER"},
+        {"drive letter", {"@/disc/LAUNCH", "--drive", "1:=@"}, "--drive needs X:=FOLDER"},
+        {"drive folder missing", {"@/disc/LAUNCH", "--drive", "C:=@/nowhere"}, "cannot read the folder"},
+        {"same drive twice", {"@/disc/LAUNCH", "--drive", "C:=@", "--drive=c=@"}, "is given twice"},
+        {"disc on a fixed drive", {"@/disc/LAUNCH", "--drive", "E:=@", "--disc", "E:"}, "also given to --drive"},
+        {"registry missing", {"@/disc/LAUNCH", "--registry", "@/none.reg"}, "cannot read the registry file"},
+        {"registry junk", {"@/disc/LAUNCH", "--registry", "@/junk.reg"}, "not a registry export"},
+        {"registry value missing", {"@/disc/LAUNCH", "--registry"}, "--registry needs a file"},
+        {"reg source", {"@/disc/LAUNCH", "--reg-source", "16"}, "--reg-source needs 32 or 64"},
+        {"bitmap with a folder", {"@/disc/LAUNCH", "--bitmap", "@/x.bmp"}, "--bitmap takes no folder"},
+    };
+    for (const UsageCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> args;
+        for (std::string a : c.args) {
+            for (size_t at; (at = a.find('@')) != std::string::npos;)
+                a.replace(at, 1, Scratch());
+            args.push_back(a);
+        }
+        Outcome o = Run(args);
+        EXPECT_EQ(o.code, 2);
+        EXPECT_NE(o.err.find(c.message), std::string::npos) << o.err;
+        EXPECT_EQ(o.Count("error:"), 0) << o.out;
+    }
+    Outcome help = Run({"--help"});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_EQ(help.out.compare(0, 16, "usage: disccheck"), 0);
+    for (const char *topic : {"--registry", "--drive", "--bitmap", "--disc", "--reg-source", "Exit status"})
+        EXPECT_NE(help.out.find(topic), std::string::npos) << topic;
+}
+
+TEST_F(DiscCheck, JunkEverywhereNeverCrashes) {
+    // Every file of the disc replaced by bytes that are not what they claim to be.
+    std::string junk;
+    for (int i = 0; i < 4096; ++i)
+        junk.push_back(static_cast<char>((i * 131 + 7) & 0xFF));
+    WriteFile("disc/autorun.inf", junk);
+    WriteFile("disc/setup.exe", "");
+    WriteFile("disc/LAUNCH/launcher.exe", "");
+    WriteFile("disc/LAUNCH/install.ini", "[INSTALL]\nConfigFile=" + junk.substr(1, 200) + "\nProduct=" +
+                                             junk.substr(300, 300) + "\nProductName=" + junk.substr(700, 50) + "\n");
+    WriteFile("disc/LAUNCH/Launcher.bmp", "BM" + junk);
+    std::string text = junk; // the registry reader refuses NUL bytes outright: keep it reading
+    for (char &c : text)
+        c = c ? c : 'x';
+    WriteFile("m.reg", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\" + text.substr(0, 500) + "]\r\n\"" + text.substr(9, 80) +
+                           "\"=hex(7):" + text.substr(2000, 100) + "\r\n");
+    Outcome o = Run({Launch(), "--registry", Scratch() + "/m.reg", "--drive", "C:=" + Scratch()});
+    EXPECT_EQ(o.code, 1) << o.out;
+    EXPECT_TRUE(o.Has("error: autorun.inf: holds binary data")) << o.out;
+    EXPECT_TRUE(o.Has("the launcher: ")) << o.out;
+    EXPECT_TRUE(o.Has("disccheck: ")) << o.out;
+}
+
+} // namespace
