@@ -26,6 +26,20 @@ target_link_libraries(unit_tests PRIVATE launcher_logic GTest::gtest GTest::gmoc
 target_compile_definitions(unit_tests PRIVATE LAUNCHER_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 gtest_discover_tests(unit_tests DISCOVERY_MODE PRE_TEST)
 
+# The resource script compiled as the Windows build compiles it, so the unit
+# tests can read back every byte of the templates, the bitmap and the icon.
+find_program(LAUNCHER_WINDRES i686-w64-mingw32-windres REQUIRED)
+file(GLOB LAUNCHER_RES_INPUTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/launcher.res
+  COMMAND ${LAUNCHER_WINDRES} -I ${CMAKE_SOURCE_DIR}/res --output-format=res
+          ${CMAKE_SOURCE_DIR}/res/launcher.rc -o ${CMAKE_BINARY_DIR}/launcher.res
+  WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/res
+  DEPENDS ${LAUNCHER_RES_INPUTS}
+  VERBATIM)
+add_custom_target(launcher_res DEPENDS ${CMAKE_BINARY_DIR}/launcher.res)
+add_dependencies(unit_tests launcher_res)
+target_compile_definitions(unit_tests PRIVATE LAUNCHER_RES_FILE="${CMAKE_BINARY_DIR}/launcher.res")
+
 foreach(sub tests/fuzz tests/e2e tests/pe tools bench)
   if(EXISTS ${CMAKE_SOURCE_DIR}/${sub}/CMakeLists.txt)
     add_subdirectory(${sub})
