@@ -1,0 +1,217 @@
+// The launch decision: every pair of statuses with every answer the user
+// (or a failed dialog) can give, and how programs are started.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "dialogs.h"
+#include "launcher.h"
+#include "sim_fixture.h"
+
+namespace {
+
+const char kRepair[] = "Setup is incomplete. Would you like to reinstall now?";
+const char kAlphaBroken[] = "Alpha Setup is incomplete. You can reinstall it by pressing <Install> button. "
+                            "Or you can run Beta by pressing <Run> button.";
+const char kBetaBroken[] = "Beta Setup is incomplete. You can reinstall it by pressing <Install> button. "
+                           "Or you can run Alpha by pressing <Run> button.";
+const char kTwo[] = "You have 2 Orchard tests installed. Would you like to run the Paper or Computer Adaptive Test?";
+
+const InstallStatus NI = NotInstalled, I = Installed, X = Incomplete;
+enum Started { None, Installer, First, Second };
+const INT_PTR kNoAnswer = -100;
+
+struct Shown {
+    const char *templ;
+    const char *param;
+};
+
+struct DecisionCase {
+    InstallStatus s1, s2;
+    std::vector<INT_PTR> answers; // one per dialog, in order
+    int box_answer;               // kNoAnswer: no message box expected
+    std::vector<Shown> shown;
+    Started started;
+};
+
+class Decision : public SimTest {
+protected:
+    void SetUp() override {
+        SimTest::SetUp();
+        Prepare();
+    }
+    void Prepare() {
+        std::memset(&p1_, 0, sizeof p1_);
+        std::memset(&p2_, 0, sizeof p2_);
+        std::strcpy(p1_.programName, "Alpha");
+        std::strcpy(p1_.commandLine, "C:\\ALPHA\\RUN.EXE /paper");
+        std::strcpy(p2_.programName, "Beta");
+        std::strcpy(p2_.commandLine, "C:\\BETA\\CAT.EXE");
+        std::memset(&paths_, 0, sizeof paths_);
+        std::strcpy(paths_.installer, "E:\\setup.exe");
+        std::memset(g_launcher.message, 'J', sizeof g_launcher.message);
+        g_launcher.instance = reinterpret_cast<HINSTANCE>(0x400000);
+    }
+    ProductEntry p1_, p2_;
+    LauncherPaths paths_;
+};
+
+TEST_F(Decision, EveryCellAndEveryAnswer) {
+    const DecisionCase cases[] = {
+        // Nothing installed: offer to install.
+        {NI, NI, {1}, kNoAnswer, {{"LAUNCHER", "&Install"}}, Installer},
+        {NI, NI, {0}, kNoAnswer, {{"LAUNCHER", "&Install"}}, None},
+        {NI, NI, {-1}, kNoAnswer, {{"LAUNCHER", "&Install"}}, Installer},
+        // One product installed: run it.
+        {NI, I, {1}, kNoAnswer, {{"LAUNCHER", "&Run"}}, Second},
+        {NI, I, {0}, kNoAnswer, {{"LAUNCHER", "&Run"}}, None},
+        {NI, I, {-1}, kNoAnswer, {{"LAUNCHER", "&Run"}}, Second},
+        {I, NI, {1}, kNoAnswer, {{"LAUNCHER", "&Run"}}, First},
+        {I, NI, {0}, kNoAnswer, {{"LAUNCHER", "&Run"}}, None},
+        {I, NI, {-1}, kNoAnswer, {{"LAUNCHER", "&Run"}}, First},
+        // Both installed: splash, then the choice between them.
+        {I, I, {1, 101}, kNoAnswer, {{"LAUNCHER", "&Run"}, {"RunRun", kTwo}}, First},
+        {I, I, {1, 102}, kNoAnswer, {{"LAUNCHER", "&Run"}, {"RunRun", kTwo}}, Second},
+        {I, I, {1, 2}, kNoAnswer, {{"LAUNCHER", "&Run"}, {"RunRun", kTwo}}, None},
+        {I, I, {1, 7}, kNoAnswer, {{"LAUNCHER", "&Run"}, {"RunRun", kTwo}}, None},
+        {I, I, {1, -1}, kNoAnswer, {{"LAUNCHER", "&Run"}, {"RunRun", kTwo}}, None},
+        {I, I, {-1, 102}, kNoAnswer, {{"LAUNCHER", "&Run"}, {"RunRun", kTwo}}, Second},
+        {I, I, {0}, kNoAnswer, {{"LAUNCHER", "&Run"}}, None},
+        // One incomplete, the other runnable: repair or run, no splash.
+        {I, X, {101}, kNoAnswer, {{"InstallRun", kBetaBroken}}, Installer},
+        {I, X, {102}, kNoAnswer, {{"InstallRun", kBetaBroken}}, First},
+        {I, X, {2}, kNoAnswer, {{"InstallRun", kBetaBroken}}, None},
+        {I, X, {-1}, kNoAnswer, {{"InstallRun", kBetaBroken}}, None},
+        {X, I, {101}, kNoAnswer, {{"InstallRun", kAlphaBroken}}, Installer},
+        {X, I, {102}, kNoAnswer, {{"InstallRun", kAlphaBroken}}, Second},
+        {X, I, {2}, kNoAnswer, {{"InstallRun", kAlphaBroken}}, None},
+        {X, I, {1}, kNoAnswer, {{"InstallRun", kAlphaBroken}}, None},
+        // Incomplete and nothing runnable: the message box alone.
+        {X, NI, {}, IDYES, {}, Installer},
+        {X, NI, {}, IDNO, {}, None},
+        {NI, X, {}, IDYES, {}, Installer},
+        {NI, X, {}, IDNO, {}, None},
+        {X, X, {}, IDYES, {}, Installer},
+        {X, X, {}, IDNO, {}, None},
+        {X, X, {}, 0, {}, None}, // the box could not be shown
+    };
+    for (const DecisionCase &c : cases) {
+        sim::Reset();
+        Prepare();
+        std::string label = "S1=" + std::to_string(c.s1) + " S2=" + std::to_string(c.s2) + " answers";
+        for (INT_PTR a : c.answers) {
+            sim::QueueDialogResult(a);
+            label += " " + std::to_string(static_cast<long long>(a));
+        }
+        if (c.box_answer != kNoAnswer)
+            sim::QueueMessageBoxAnswer(c.box_answer);
+
+        DecideAndLaunch(c.s1, c.s2, &p1_, &p2_, "Orchard", &paths_);
+
+        const auto &dialogs = sim::Dialogs();
+        ASSERT_EQ(dialogs.size(), c.shown.size()) << label;
+        for (size_t k = 0; k < dialogs.size(); ++k) {
+            EXPECT_EQ(dialogs[k].templ, c.shown[k].templ) << label;
+            EXPECT_TRUE(dialogs[k].scripted) << label;
+            EXPECT_FALSE(dialogs[k].has_owner) << label;
+            EXPECT_EQ(dialogs[k].instance, g_launcher.instance) << label;
+            bool splash = dialogs[k].templ == "LAUNCHER";
+            EXPECT_EQ(dialogs[k].proc, splash ? &SplashDlgProc : &ChoiceDlgProc) << label;
+            EXPECT_STREQ(reinterpret_cast<const char *>(dialogs[k].param), c.shown[k].param) << label;
+        }
+        if (c.box_answer == kNoAnswer) {
+            EXPECT_TRUE(sim::MessageBoxes().empty()) << label;
+        } else {
+            ASSERT_EQ(sim::MessageBoxes().size(), 1u) << label;
+            EXPECT_EQ(sim::MessageBoxes()[0].text, kRepair);
+            EXPECT_EQ(sim::MessageBoxes()[0].caption, "CD Launcher");
+            EXPECT_EQ(sim::MessageBoxes()[0].type, (UINT)MB_YESNO);
+            EXPECT_FALSE(sim::MessageBoxes()[0].has_owner);
+        }
+        const char *expected = c.started == Installer    ? "E:\\setup.exe"
+                               : c.started == First  ? "C:\\ALPHA\\RUN.EXE /paper"
+                               : c.started == Second ? "C:\\BETA\\CAT.EXE"
+                                                     : nullptr;
+        if (!expected) {
+            EXPECT_TRUE(sim::Starts().empty()) << label;
+        } else {
+            ASSERT_EQ(sim::Starts().size(), 1u) << label;
+            EXPECT_EQ(sim::Starts()[0].api, "WinExec") << label;
+            EXPECT_EQ(sim::Starts()[0].file, expected) << label;
+            EXPECT_EQ(sim::Starts()[0].show, SW_SHOW) << label;
+        }
+    }
+}
+
+TEST_F(Decision, MessagesFitWithTheLongestNames) {
+    std::string name(127, 'N');
+    std::strcpy(p1_.programName, name.c_str());
+    std::strcpy(p2_.programName, std::string(127, 'M').c_str());
+    sim::QueueDialogResult(2);
+    DecideAndLaunch(X, I, &p1_, &p2_, name.c_str(), &paths_);
+    std::string message = g_launcher.message;
+    EXPECT_EQ(message.size(), std::strlen(kAlphaBroken) - 5 - 4 + 127 + 127);
+    EXPECT_EQ(message.find(std::string(127, 'N')), 0u);
+
+    sim::QueueDialogResult(1);
+    sim::QueueDialogResult(2);
+    DecideAndLaunch(I, I, &p1_, &p2_, name.c_str(), &paths_);
+    EXPECT_EQ(std::string(g_launcher.message), "You have 2 " + name +
+                                                   " tests installed. Would you like to run the Paper or "
+                                                   "Computer Adaptive Test?");
+    // A per-cent sign in a name is text, not a format.
+    sim::QueueDialogResult(1);
+    sim::QueueDialogResult(2);
+    DecideAndLaunch(I, I, &p1_, &p2_, "100%s", &paths_);
+    EXPECT_NE(std::string(g_launcher.message).find("You have 2 100%s tests"), std::string::npos);
+}
+
+struct StartCase {
+    const char *line;
+    BOOL installer;
+    UINT winexec_result;
+    const char *shell_file; // null: no second try
+    const char *shell_params;
+};
+
+TEST_F(Decision, FailedStartIsTriedOnceMoreThroughTheShell) {
+    const StartCase cases[] = {
+        {"C:\\PROD\\RUN.EXE /X", FALSE, 33, nullptr, nullptr},
+        {"C:\\PROD\\RUN.EXE /X", FALSE, 32, nullptr, nullptr},
+        {"C:\\PROD\\RUN.EXE /X", FALSE, 31, "C:\\PROD\\RUN.EXE", "/X"},
+        {"C:\\PROD\\RUN.EXE /X", FALSE, 0, "C:\\PROD\\RUN.EXE", "/X"},
+        {"C:\\PROD\\RUN.EXE", FALSE, 2, "C:\\PROD\\RUN.EXE", nullptr},
+        {"\"C:\\Program Files\\Orchard\\run.exe\" /x /y", FALSE, 5, "C:\\Program Files\\Orchard\\run.exe", "/x /y"},
+        {"E:\\setup.exe", TRUE, 5, "E:\\setup.exe", nullptr},
+        // The installer path is one file name, blanks and all.
+        {"E:\\My Disc\\setup.exe", TRUE, 2, "E:\\My Disc\\setup.exe", nullptr},
+        {"", FALSE, 2, nullptr, nullptr},
+    };
+    for (const StartCase &c : cases) {
+        sim::Reset();
+        sim::SetWinExecResult(c.winexec_result);
+        StartProgram(c.line, c.installer);
+        const auto &starts = sim::Starts();
+        if (!c.line[0]) {
+            EXPECT_TRUE(starts.empty());
+            continue;
+        }
+        ASSERT_EQ(starts.size(), c.shell_file ? 2u : 1u) << c.line << " " << c.winexec_result;
+        EXPECT_EQ(starts[0].api, "WinExec");
+        EXPECT_EQ(starts[0].file, c.line);
+        EXPECT_EQ(starts[0].show, SW_SHOW);
+        if (!c.shell_file)
+            continue;
+        EXPECT_EQ(starts[1].api, "ShellExecuteA");
+        EXPECT_EQ(starts[1].verb, "open");
+        EXPECT_EQ(starts[1].file, c.shell_file);
+        EXPECT_EQ(starts[1].null_params, c.shell_params == nullptr) << c.line;
+        if (c.shell_params)
+            EXPECT_EQ(starts[1].params, c.shell_params);
+        EXPECT_EQ(starts[1].show, SW_SHOW);
+        EXPECT_FALSE(starts[1].has_owner);
+        EXPECT_TRUE(starts[1].dir.empty());
+    }
+}
+
+} // namespace

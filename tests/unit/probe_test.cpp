@@ -1,0 +1,229 @@
+// The installation probe: registry record, drive and program file.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "launcher.h"
+#include "sim_fixture.h"
+
+namespace {
+
+const char kKey[] = "SOFTWARE\\Vantorel\\Orchard\\2.1\\Paper";
+
+class Probe : public SimTest {
+protected:
+    void SetUp() override {
+        SimTest::SetUp();
+        Prepare();
+    }
+
+    // A machine with the disc in D: and the product on C:, and no record yet.
+    void Prepare() {
+        WriteFile("disc/LAUNCH/install.ini", "[INSTALL]\r\nConfigFile=yes\r\nProductName=Orchard\r\n"
+                                             "Product=Paper\r\n\r\n[Paper]\r\nProgramName=Orchard\r\n"
+                                             "Version=2.1\r\n");
+        WriteFile("c/PROD/RUN.EXE", "MZ");
+        sim::MapDrive('D', DRIVE_CDROM, Scratch() + "/disc");
+        sim::MapDrive('C', DRIVE_FIXED, Scratch() + "/c");
+    }
+
+    InstallStatus Run(const char *section = "Paper") {
+        std::memset(program_, 'J', sizeof program_);
+        std::memset(command_, 'J', sizeof command_);
+        return ProbeProduct(section, "D:\\LAUNCH\\install.ini", program_, command_);
+    }
+
+    void Record(const std::string &cd, const std::string &command) {
+        sim::SetRegString(kKey, "CD", cd);
+        sim::SetRegString(kKey, "CommandLine", command);
+    }
+
+    // Key paths of the first looks, in the 32-bit view; a miss there is
+    // followed by a second look in the 64-bit view.
+    std::vector<std::string> FirstLooks() {
+        std::vector<std::string> out;
+        for (const auto &o : sim::RegOpens())
+            if (!(o.sam & KEY_WOW64_64KEY))
+                out.push_back(o.path);
+        return out;
+    }
+
+    char program_[PROGRAM_NAME_SIZE];
+    char command_[COMMAND_LINE_SIZE];
+};
+
+TEST_F(Probe, NoRecordIsNotInstalledWithProgramNameFilled) {
+    EXPECT_EQ(Run(), NotInstalled);
+    EXPECT_STREQ(program_, "Orchard");
+    EXPECT_STREQ(command_, "");
+    ASSERT_EQ(sim::RegOpens().size(), 2u);
+    EXPECT_EQ(sim::RegOpens()[0].path, kKey);
+    EXPECT_EQ(sim::RegOpens()[0].sam, (REGSAM)KEY_READ);
+    EXPECT_EQ(sim::RegOpens()[1].path, kKey);
+    EXPECT_EQ(sim::RegOpens()[1].sam, (REGSAM)(KEY_READ | KEY_WOW64_64KEY));
+}
+
+TEST_F(Probe, InstalledKeepsTheWholeCommandLine) {
+    Record("C:\\", "C:\\PROD\\RUN.EXE /X");
+    EXPECT_EQ(Run(), Installed);
+    EXPECT_STREQ(command_, "C:\\PROD\\RUN.EXE /X");
+    EXPECT_STREQ(program_, "Orchard");
+
+    RemoveFile("c/PROD/RUN.EXE");
+    EXPECT_EQ(Run(), Incomplete);
+    EXPECT_STREQ(command_, "C:\\PROD\\RUN.EXE /X");
+}
+
+struct RecordCase {
+    const char *what;
+    std::string cd;        // "<none>" for a missing value
+    std::string command;   // "<none>" for a missing value
+    bool cd_terminated;
+    bool command_terminated;
+    InstallStatus expected;
+    const char *command_after;
+};
+
+TEST_F(Probe, RecordOutcomes) {
+    const std::string none = "<none>";
+    const std::string max_line = "C:\\PROD\\RUN.EXE /" + std::string(511 - 17, 'x');
+    const std::string over_line = max_line + "y";
+    ASSERT_EQ(max_line.size(), 511u);
+    const RecordCase cases[] = {
+        {"CD missing", none, "C:\\PROD\\RUN.EXE", true, true, Incomplete, ""},
+        {"CD empty", "", "C:\\PROD\\RUN.EXE", true, true, Incomplete, ""},
+        {"CD letter only", "C", "C:\\PROD\\RUN.EXE", true, true, Installed, "C:\\PROD\\RUN.EXE"},
+        {"CD lower case", "c:", "C:\\PROD\\RUN.EXE", true, true, Installed, "C:\\PROD\\RUN.EXE"},
+        {"CD longer than nine characters", "C:\\Program Files\\Orchard", "C:\\PROD\\RUN.EXE", true, true, Installed,
+         "C:\\PROD\\RUN.EXE"},
+        {"CD longer than the command buffer", "C" + std::string(2000, '\\'), "C:\\PROD\\RUN.EXE", true, true,
+         Installed, "C:\\PROD\\RUN.EXE"},
+        {"CD without terminator", "C", "C:\\PROD\\RUN.EXE", false, true, Installed, "C:\\PROD\\RUN.EXE"},
+        {"CD of a missing drive", "Q:\\", "C:\\PROD\\RUN.EXE", true, true, Incomplete, ""},
+        {"CD not a letter", "\\\\server", "C:\\PROD\\RUN.EXE", true, true, Incomplete, ""},
+        {"command missing", "C:\\", none, true, true, Incomplete, ""},
+        {"command empty", "C:\\", "", true, true, Incomplete, ""},
+        {"program missing", "C:\\", "C:\\PROD\\GONE.EXE /X", true, true, Incomplete, "C:\\PROD\\GONE.EXE /X"},
+        {"program is a folder", "C:\\", "C:\\PROD", true, true, Incomplete, "C:\\PROD"},
+        {"command without terminator", "C:\\", "C:\\PROD\\RUN.EXE -q", true, false, Installed,
+         "C:\\PROD\\RUN.EXE -q"},
+        {"command of 511 characters", "C:\\", max_line, true, true, Installed, max_line.c_str()},
+        {"command of 511 characters without terminator", "C:\\", max_line, true, false, Installed,
+         max_line.c_str()},
+        {"command of 512 characters without terminator", "C:\\", over_line, true, false, Incomplete, ""},
+        {"command of 512 characters", "C:\\", over_line, true, true, Incomplete, ""},
+        {"command far too long", "C:\\", over_line + std::string(3000, 'z'), true, true, Incomplete, ""},
+        {"program on the drive named by CD is not required", "D:\\", "C:\\PROD\\RUN.EXE", true, true, Installed,
+         "C:\\PROD\\RUN.EXE"},
+    };
+    for (const RecordCase &c : cases) {
+        sim::Reset();
+        Prepare();
+        sim::AddRegKey(kKey);
+        if (c.cd != none)
+            sim::SetRegValue(kKey, "CD", c.cd_terminated ? std::string(c.cd.c_str(), c.cd.size() + 1) : c.cd);
+        if (c.command != none)
+            sim::SetRegValue(kKey, "CommandLine",
+                             c.command_terminated ? std::string(c.command.c_str(), c.command.size() + 1) : c.command);
+        EXPECT_EQ(Run(), c.expected) << c.what;
+        EXPECT_STREQ(command_, c.command_after) << c.what;
+        EXPECT_EQ(sim::Outstanding("key"), 0) << c.what;
+        EXPECT_EQ(sim::Outstanding("local"), 0) << c.what;
+    }
+}
+
+TEST_F(Probe, QuotedProgramPathIsTestedWithoutItsQuotes) {
+    WriteFile("c/Program Files/Orchard/run.exe", "MZ");
+    Record("C:\\", "\"C:\\Program Files\\Orchard\\run.exe\" /x");
+    EXPECT_EQ(Run(), Installed);
+    EXPECT_STREQ(command_, "\"C:\\Program Files\\Orchard\\run.exe\" /x");
+
+    // Unquoted, the path stops at the first blank, as it always has.
+    Record("C:\\", "C:\\Program Files\\Orchard\\run.exe /x");
+    EXPECT_EQ(Run(), Incomplete);
+}
+
+TEST_F(Probe, DriveTypesTwoToFiveAreUsable) {
+    const struct {
+        UINT type;
+        InstallStatus expected;
+    } cases[] = {
+        {DRIVE_UNKNOWN, Incomplete},  {DRIVE_NO_ROOT_DIR, Incomplete}, {DRIVE_REMOVABLE, Installed},
+        {DRIVE_FIXED, Installed},     {DRIVE_REMOTE, Installed},       {DRIVE_CDROM, Installed},
+        {DRIVE_RAMDISK, Incomplete},
+    };
+    for (const auto &c : cases) {
+        sim::Reset();
+        Prepare();
+        // The drive named by CD is E:, the program stays on C:.
+        sim::MapDrive('E', c.type, Scratch() + "/c");
+        Record("E:\\", "C:\\PROD\\RUN.EXE");
+        EXPECT_EQ(Run(), c.expected) << "type " << c.type;
+        EXPECT_EQ(IsUsableDrive("E:\\"), c.expected == Installed) << "type " << c.type;
+    }
+    // The root path handed to the drive check is "E:\".
+    bool asked = false;
+    for (const std::string &e : sim::Events())
+        asked = asked || e == "GetDriveTypeA(E:\\)";
+    EXPECT_TRUE(asked);
+}
+
+TEST_F(Probe, KeyPathComponentsComeFromInstallIni) {
+    WriteFile("disc/LAUNCH/install.ini", "[cat]\nProgramName = Orchard Plus \nVersion=\"3.0 beta\"\n"
+                                         "[NoVersion]\nProgramName=Orchard\n[Empty]\n");
+    Run("cat");
+    Run("NoVersion");
+    Run("Empty");
+    Run("Missing");
+    EXPECT_EQ(FirstLooks(), (std::vector<std::string>{"SOFTWARE\\Vantorel\\Orchard Plus\\3.0 beta\\cat",
+                                                      "SOFTWARE\\Vantorel\\Orchard\\\\NoVersion",
+                                                      "SOFTWARE\\Vantorel\\\\\\Empty",
+                                                      "SOFTWARE\\Vantorel\\\\\\Missing"}));
+    EXPECT_STREQ(program_, "");
+}
+
+TEST_F(Probe, KeyPathThatWouldNotFitIsNeverOpened) {
+    // 18 + 7 + 1 + version + 1 + 5 characters: 511 fit, 512 do not.
+    const std::string fits(511 - 18 - 7 - 1 - 1 - 5, 'v');
+    WriteFile("disc/LAUNCH/install.ini", "[Paper]\nProgramName=Orchard\nVersion=" + fits + "\n");
+    sim::AddRegKey("SOFTWARE\\Vantorel\\Orchard\\" + fits + "\\Paper");
+    EXPECT_EQ(Run(), Incomplete); // opened: the record has no values
+    ASSERT_EQ(sim::RegOpens().size(), 1u);
+    EXPECT_EQ(sim::RegOpens()[0].path.size(), 511u);
+
+    WriteFile("disc/LAUNCH/install.ini", "[Paper]\nProgramName=Orchard\nVersion=" + fits + "v\n");
+    sim::AddRegKey("SOFTWARE\\Vantorel\\Orchard\\" + fits + "v\\Paper");
+    EXPECT_EQ(Run(), NotInstalled);
+    EXPECT_EQ(sim::RegOpens().size(), 1u); // nothing more was opened, in either view
+    EXPECT_STREQ(program_, "Orchard");
+}
+
+TEST_F(Probe, ProfileValuesAreCutToTheirBuffers) {
+    const std::string long_name(200, 'n');
+    WriteFile("disc/LAUNCH/install.ini", "[Paper]\nProgramName=" + long_name + "\nVersion=1\n");
+    Run();
+    EXPECT_EQ(std::string(program_), long_name.substr(0, 127));
+    ASSERT_EQ(FirstLooks().size(), 1u);
+    EXPECT_EQ(FirstLooks()[0], "SOFTWARE\\Vantorel\\" + long_name.substr(0, 127) + "\\1\\Paper");
+}
+
+TEST_F(Probe, RegistryReadFailuresCloseTheKey) {
+    Record("C:\\", "C:\\PROD\\RUN.EXE");
+    for (int nth = 1; nth <= 2; ++nth) {
+        sim::FailCall("RegQueryValueExA", nth);
+        EXPECT_EQ(Run(), Incomplete) << nth;
+        EXPECT_EQ(sim::Outstanding("key"), 0);
+    }
+    sim::FailCall("OpenFile");
+    EXPECT_EQ(Run(), Incomplete);
+    sim::FailCall("RegOpenKeyExA", 1);
+    sim::FailCall("RegOpenKeyExA", 2);
+    EXPECT_EQ(Run(), NotInstalled);
+    // The long-CD path allocates a scratch block; when that fails the drive is unknown.
+    sim::SetRegString(kKey, "CD", "C" + std::string(600, ':'));
+    sim::FailCall("LocalAlloc");
+    EXPECT_EQ(Run(), Incomplete);
+    EXPECT_EQ(Run(), Installed);
+}
+
+} // namespace
