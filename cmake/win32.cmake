@@ -12,28 +12,41 @@ file(GLOB LAUNCHER_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/win32
 set_source_files_properties(${LAUNCHER_WIN32_SOURCES} PROPERTIES
   COMPILE_OPTIONS "-fno-builtin;-fno-tree-loop-distribute-patterns")
 
-add_executable(launcher WIN32 ${LAUNCHER_LOGIC_SOURCES} ${LAUNCHER_WIN32_SOURCES} src/main.cpp res/launcher.rc)
-target_include_directories(launcher PRIVATE src res)
-target_compile_options(launcher PRIVATE
-  $<$<COMPILE_LANGUAGE:CXX>:-Os -march=i486 -mtune=pentium -mpreferred-stack-boundary=2
-    -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-unwind-tables
-    -fno-stack-protector -fno-threadsafe-statics -fno-ident
-    -ffunction-sections -Wall -Wextra>)
+# Everything that makes a program of this build: no C runtime, no start-up
+# files, entry at LauncherEntry, 486 code, Windows 95 header.
+function(launcher_windows_program target)
+  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/res)
+  target_compile_options(${target} PRIVATE
+    $<$<COMPILE_LANGUAGE:CXX>:-Os -march=i486 -mtune=pentium -mpreferred-stack-boundary=2
+      -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-unwind-tables
+      -fno-stack-protector -fno-threadsafe-statics -fno-ident
+      -ffunction-sections -Wall -Wextra>)
+  # windres looks for the files a resource script names in res/.
+  target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:RC>:-I${CMAKE_SOURCE_DIR}/res>)
+  target_link_options(${target} PRIVATE
+    -nostdlib -nostartfiles -s
+    -Wl,--entry,_LauncherEntry@0
+    -Wl,--subsystem,windows:4.0
+    -Wl,--major-os-version,4 -Wl,--minor-os-version,0
+    -Wl,--gc-sections
+    -Wl,--no-insert-timestamp)
+  # libgcc last: it is only there for helpers the compiler may call (the stack
+  # probe of a large frame); the disassembly scan in tests/pe checks that it
+  # brings no instruction a 486 lacks.
+  target_link_libraries(${target} PRIVATE kernel32 user32 gdi32 advapi32 shell32 gcc)
+endfunction()
+
 # The resource script pulls in the files beside it (the manifest, the bitmap,
 # the icon); a change to any of them rebuilds the resources.
 file(GLOB LAUNCHER_RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*)
 list(REMOVE_ITEM LAUNCHER_RESOURCE_FILES ${CMAKE_SOURCE_DIR}/res/launcher.rc)
 set_source_files_properties(res/launcher.rc PROPERTIES OBJECT_DEPENDS "${LAUNCHER_RESOURCE_FILES}")
-# windres looks for those files in res/
-target_compile_options(launcher PRIVATE $<$<COMPILE_LANGUAGE:RC>:-I${CMAKE_SOURCE_DIR}/res>)
-target_link_options(launcher PRIVATE
-  -nostdlib -nostartfiles -s
-  -Wl,--entry,_LauncherEntry@0
-  -Wl,--subsystem,windows:4.0
-  -Wl,--major-os-version,4 -Wl,--minor-os-version,0
-  -Wl,--gc-sections
-  -Wl,--no-insert-timestamp)
-# libgcc last: it is only there for helpers the compiler may call (the stack
-# probe of a large frame); the disassembly scan in tests/pe checks that it
-# brings no instruction a 486 lacks.
-target_link_libraries(launcher PRIVATE kernel32 user32 gdi32 advapi32 shell32 gcc)
+
+add_executable(launcher WIN32 ${LAUNCHER_LOGIC_SOURCES} ${LAUNCHER_WIN32_SOURCES} src/main.cpp res/launcher.rc)
+launcher_windows_program(launcher)
+
+# The floor of the start-up benchmark (bench/startup.sh): one empty dialog,
+# built exactly like the launcher.
+set_source_files_properties(bench/startup_floor.rc PROPERTIES OBJECT_DEPENDS "${LAUNCHER_RESOURCE_FILES}")
+add_executable(startup_floor WIN32 bench/startup_floor.cpp bench/startup_floor.rc)
+launcher_windows_program(startup_floor)

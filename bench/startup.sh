@@ -1,0 +1,146 @@
+#!/usr/bin/env bash
+# Start-up benchmark (not a test): prints the file and section sizes of
+# launcher.exe and the time from starting it under Wine until its splash
+# window is on screen, as a ratio to the floor: startup_floor.exe, built the
+# same way, which shows one empty dialog. The two are run alternately, several
+# times each, and the medians compared.
+#
+#   bench/startup.sh [BUILD-DIR] [RUNS]
+#
+# BUILD-DIR holds launcher.exe and startup_floor.exe (default build/win32);
+# RUNS is the number of timed runs of each (default 9). Wine runs in its own
+# prefix under build/ on its own Xvfb display.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$root/build/win32}" && pwd)
+runs=${2:-9}
+launcher=$build/launcher.exe
+floor=$build/startup_floor.exe
+for f in "$launcher" "$floor"; do
+  [[ -f "$f" ]] || { echo "missing $f: build the win32 preset first" >&2; exit 2; }
+done
+
+work=$root/build/bench-startup
+mkdir -p "$work"
+export WINEPREFIX=$work/wineprefix
+export WINEARCH=win32
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+# ---- sizes
+echo "== sizes of $launcher"
+file_size=$(stat -c %s "$launcher")
+# Each section's size in memory, and what it takes in the file: up to the
+# next section's start (the file alignment padding included).
+names=(); sizes=(); offsets=()
+while read -r _ name size _ _ offset _; do
+  names+=("$name"); sizes+=($((16#$size))); offsets+=($((16#$offset)))
+done < <(i686-w64-mingw32-objdump -h "$launcher" | grep -E '^ +[0-9]+ ')
+printf "%-8s %9s %9s\n" section memory file
+first=$file_size
+for i in "${!names[@]}"; do
+  (( sizes[i] > 0 && offsets[i] > 0 && offsets[i] < first )) && first=${offsets[i]}
+done
+printf "%-8s %9s %9d\n" headers "" "$first"
+for i in "${!names[@]}"; do
+  next=$file_size
+  for j in "${!names[@]}"; do
+    (( offsets[j] > offsets[i] && offsets[j] < next )) && next=${offsets[j]}
+  done
+  in_file=0
+  (( offsets[i] > 0 )) && in_file=$((next - offsets[i]))
+  printf "%-8s %9d %9d\n" "${names[i]}" "${sizes[i]}" "$in_file"
+done
+awk -v n="$file_size" -v f="$(stat -c %s "$floor")" \
+  'BEGIN { printf "file: %d bytes (%.1f KiB); the floor program: %d bytes\n", n, n / 1024, f }'
+
+# ---- display and Wine
+display=""
+for n in $(seq 90 120); do
+  if [[ ! -e /tmp/.X11-unix/X$n && ! -e /tmp/.X$n-lock ]]; then display=:$n; break; fi
+done
+[[ -n "$display" ]] || { echo "no free X display" >&2; exit 2; }
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+export DISPLAY=$display
+wineserver_started=0
+cleanup() {
+  [[ $wineserver_started -eq 1 ]] && wineserver -k >/dev/null 2>&1 || true
+  kill "$xvfb_pid" 2>/dev/null || true
+  wait "$xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+
+if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
+  echo "== creating the Wine prefix (once)"
+  if ! wineboot -i >"$work/wineboot.log" 2>&1 || [[ ! -f "$WINEPREFIX/system.reg" ]]; then
+    echo "Wine cannot make a 32-bit prefix here; no start-up figures (see $work/wineboot.log):" >&2
+    tail -3 "$work/wineboot.log" >&2
+    rm -rf "$WINEPREFIX"
+    exit 2
+  fi
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >>"$work/wineboot.log" 2>&1
+fi
+wineserver -p
+wineserver_started=1
+
+# The launcher runs from a disc folder with an install.ini naming one product
+# that is not installed: the ordinary first-run path, splash with "&Install".
+disc=$work/disc/LAUNCH
+mkdir -p "$disc"
+cp "$launcher" "$disc/launcher.exe"
+cp "$floor" "$disc/startup_floor.exe"
+printf '[INSTALL]\r\nConfigFile=1\r\nProductName=Startup Bench\r\nProduct=Paper\r\n\r\n[Paper]\r\nProgramName=Startup Bench\r\nVersion=1.0\r\n' \
+  >"$disc/install.ini"
+
+now_ns() { date +%s%N; }
+
+# Starts a program, waits for its window to be visible, ends it; prints the
+# milliseconds from start to window.
+time_one() {
+  local exe=$1 caption=$2 start end pid id=""
+  start=$(now_ns)
+  (cd "$disc" && exec wine "$exe" >"$work/wine.out" 2>"$work/wine.err") &
+  pid=$!
+  while [[ -z "$id" ]]; do
+    id=$(xdotool search --onlyvisible --name "^$caption\$" 2>/dev/null | head -1 || true)
+    if [[ -z "$id" ]] && ! kill -0 "$pid" 2>/dev/null; then
+      echo "$exe ended without showing \"$caption\" (see $work/wine.err)" >&2
+      return 1
+    fi
+    if (( $(now_ns) - start > 30000000000 )); then
+      echo "$exe showed no \"$caption\" within 30 s" >&2
+      kill "$pid" 2>/dev/null || true
+      return 1
+    fi
+  done
+  end=$(now_ns)
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+  # Let the window go before the next run looks for one.
+  while xdotool search --onlyvisible --name "^$caption\$" >/dev/null 2>&1; do sleep 0.05; done
+  echo $(( (end - start) / 1000000 ))
+}
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+echo "== start-up under $(wine --version), $runs runs each, alternated"
+# One untimed run of each first, so neither pays for a cold cache alone.
+time_one launcher.exe "Startup Bench" >/dev/null
+time_one startup_floor.exe "Startup Floor" >/dev/null
+: >"$work/launcher.ms"
+: >"$work/floor.ms"
+for i in $(seq "$runs"); do
+  if (( i % 2 )); then
+    l=$(time_one launcher.exe "Startup Bench"); f=$(time_one startup_floor.exe "Startup Floor")
+  else
+    f=$(time_one startup_floor.exe "Startup Floor"); l=$(time_one launcher.exe "Startup Bench")
+  fi
+  echo "$l" >>"$work/launcher.ms"
+  echo "$f" >>"$work/floor.ms"
+  printf "run %2d: launcher %5d ms   floor %5d ms\n" "$i" "$l" "$f"
+done
+lm=$(median <"$work/launcher.ms")
+fm=$(median <"$work/floor.ms")
+awk -v l="$lm" -v f="$fm" 'BEGIN { printf "median: launcher %s ms, floor %s ms, ratio %.3f\n", l, f, l / f }'
