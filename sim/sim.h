@@ -43,6 +43,9 @@ int CallCount(const std::string &api);
 // Largest single block asked of GlobalAlloc, GlobalReAlloc or LocalAlloc
 // since the last reset.
 SIZE_T LargestAllocation();
+// Largest single block the machine gives (256 MiB after a reset); larger
+// requests fail as on a machine short of memory.
+void SetMemoryLimit(SIZE_T bytes);
 
 // ---- Event log: calls worth checking in order, e.g. "SetCursor(IDC_WAIT)".
 void Log(const std::string &event);

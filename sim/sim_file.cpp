@@ -3,6 +3,7 @@
 // the end of a file, SetFilePointer, GetFileSize and CloseHandle.
 #include "sim_internal.h"
 
+#include <cstring>
 #include <fcntl.h>
 #include <map>
 #include <sys/stat.h>
@@ -120,10 +121,7 @@ BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read, LPOV
     DWORD want = left < static_cast<long long>(count) ? static_cast<DWORD>(left) : count;
     DWORD got = 0;
     if (f.memory) {
-        const char *src = f.memory->data() + f.position;
-        unsigned char *dst = static_cast<unsigned char *>(buffer);
-        for (DWORD i = 0; i < want; ++i)
-            dst[i] = static_cast<unsigned char>(src[i]);
+        std::memcpy(buffer, f.memory->data() + f.position, want);
         got = want;
     } else {
         while (got < want) {

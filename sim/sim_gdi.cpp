@@ -112,11 +112,10 @@ HPALETTE WINAPI CreatePalette(const LOGPALETTE *pal) {
     PaletteRecord rec;
     rec.handle = static_cast<HPALETTE>(internal::NewHandle());
     rec.version = pal->palVersion;
-    // Read through the entry array as the real call does, one entry at a
-    // time, so a description shorter than its count is an overrun.
+    // Read the whole entry array as the real call does, so a description
+    // shorter than its count is an overrun.
     const PALETTEENTRY *entries = pal->palPalEntry;
-    for (WORD i = 0; i < count; ++i)
-        rec.entries.push_back(entries[i]);
+    rec.entries.assign(entries, entries + count);
     g_palettes[rec.handle] = rec.entries;
     g_created.push_back(rec);
     LedgerAcquire("palette", rec.handle);

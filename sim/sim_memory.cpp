@@ -49,6 +49,7 @@ unsigned char *Allocate(SIZE_T bytes, bool zero) {
 } // namespace
 
 SIZE_T LargestAllocation() { return g_largest; }
+void SetMemoryLimit(SIZE_T bytes) { g_limit = bytes; }
 
 } // namespace sim
 
