@@ -1,6 +1,6 @@
 // The disc authors' checker. Everything it says about install.ini, the
 // registry, the drives and the bitmap comes from running the launcher's own
-// functions (FormLauncherPaths, RunLauncher, ProbeProduct, OpenDibFileWithReason,
+// functions (RunLauncher, ProbeProduct, OpenDibFileWithReason,
 // GetBitmapSize) on the simulated platform, set up as the machine to predict.
 #include "disccheck.h"
 
@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <set>
 #include <sstream>
 #include <string>
@@ -223,6 +224,18 @@ std::string WowPath(const std::string &key) {
     return "SOFTWARE\\Wow6432Node\\" + key.substr(prefix.size());
 }
 
+// What the launcher itself makes of install.ini: its paths, and the products
+// it looks up.
+void ReadLauncherView(const Machine &m, DiscView *view) {
+    SetUp(m);
+    RunLauncher(nullptr);
+    const LauncherState &s = g_launcher;
+    view->paths = s.paths;
+    view->looked_up = s.products[0].section != nullptr;
+    for (int i = 0; i < 2; ++i)
+        view->sections[i] = s.products[i].section ? s.products[i].section : "";
+}
+
 // The registry key path ProbeProduct opens for a section; empty when the
 // launcher opens none (the path does not fit its buffer).
 std::string KeyPathOf(const Machine &m, const std::string &section, const LauncherPaths &paths) {
@@ -271,10 +284,6 @@ void CheckInstallIni(Report &r, const Machine &m, DiscView *view) {
         r.Warning("install.ini: starts with a UTF-8 byte-order mark, which older Windows reads as part of the "
                   "first line: save it as ANSI text");
 
-    // What the launcher itself makes of the file.
-    SetUp(m);
-    RunLauncher(nullptr);
-    const LauncherState &s = g_launcher;
     std::set<std::string> sections = SectionsOf(bytes);
     bool has_install = sections.count("install") != 0;
     std::string marker = Profile("INSTALL", "ConfigFile", config);
@@ -306,13 +315,9 @@ void CheckInstallIni(Report &r, const Machine &m, DiscView *view) {
                   " sections; the launcher looks up only the first two and ignores " + ignored);
     }
 
-    view->looked_up = s.products[0].section != nullptr;
-    for (int i = 0; i < 2; ++i) {
-        if (view->looked_up)
-            view->sections[i] = s.products[i].section ? s.products[i].section : "";
-        else if (i < static_cast<int>(tokens.size()))
+    if (!view->looked_up)
+        for (int i = 0; i < 2 && i < static_cast<int>(tokens.size()); ++i)
             view->sections[i] = tokens[i];
-    }
     for (int i = 0; i < 2; ++i)
         if (view->looked_up && i < static_cast<int>(tokens.size()) && Lower(view->sections[i]) != Lower(tokens[i]))
             r.Error("install.ini: [INSTALL] Product is cut, so the launcher looks up section [" + view->sections[i] +
@@ -589,7 +594,14 @@ struct Run {
 // nth choice (the first option beyond the given ones).
 Run RunWith(const Machine &m, const std::vector<std::pair<bool, int>> &choices) {
     SetUp(m);
-    std::vector<std::string> dialog_texts;
+    // Shared with the scripts, some of which stay queued after the run.
+    struct Script {
+        std::vector<std::pair<bool, int>> choices;
+        std::vector<std::string> dialog_texts;
+    };
+    auto script = std::make_shared<Script>();
+    script->choices = choices;
+    std::vector<std::string> &dialog_texts = script->dialog_texts;
     auto step_now = [] {
         int n = 0;
         for (const std::string &e : sim::Events())
@@ -599,12 +611,13 @@ Run RunWith(const Machine &m, const std::vector<std::pair<bool, int>> &choices) 
     };
     const int kMostSteps = 8;
     for (int k = 0; k < kMostSteps; ++k) {
-        sim::QueueDialogScript([&](HWND dlg, DLGPROC proc) {
+        sim::QueueDialogScript([script, step_now](HWND dlg, DLGPROC proc) {
+            const std::vector<std::pair<bool, int>> &choices = script->choices;
             const sim::DialogCall &call = sim::Dialogs().back();
             Interaction i;
             i.templ = call.templ;
             i.text = call.param ? reinterpret_cast<const char *>(call.param) : "";
-            dialog_texts.push_back(i.text);
+            script->dialog_texts.push_back(i.text);
             int step = step_now();
             size_t choice = step >= 0 && step < static_cast<int>(choices.size()) ? choices[step].second : 0;
             std::vector<Option> options = OptionsFor(i);
@@ -1038,9 +1051,8 @@ int Main(int argc, const char *const *argv, std::ostream &out, std::ostream &err
 
     r.Info("disccheck: " + dir + " is " + ModulePath(m).substr(0, ModulePath(m).rfind('\\') + 1) + " (disc root " +
            m.root + ")");
-    SetUp(m);
     DiscView view;
-    FormLauncherPaths(nullptr, &view.paths);
+    ReadLauncherView(m, &view);
     CheckInstallIni(r, m, &view);
     CheckLauncherBmp(r, m, view);
     CheckPrograms(r, m, view);
