@@ -1,0 +1,121 @@
+// The simulated platform behaves as Windows does where the launcher depends
+// on it: profile reading, registry reads and the module path.
+#include <cstring>
+#include <string>
+
+#include "sim_fixture.h"
+
+namespace {
+
+class Platform : public SimTest {
+protected:
+    void SetUp() override {
+        SimTest::SetUp();
+        WriteFile("d/t.ini", "[Install]\r\n  Key1 =  value with spaces   \r\nkey2=\"quoted value\"\r\n"
+                             "key3='single'\r\nkey4=\"unbalanced\r\nkey5=\r\nDup=first\r\nDup=second\r\n"
+                             "key6 = \"  inner  \" \r\nkey8=a\tb\t\r\n[ Spaced ]\r\nk=v\r\n"
+                             "[Other]\r\nkey1=other\r\n");
+        sim::MapDrive('D', DRIVE_CDROM, Scratch() + "/d");
+    }
+};
+
+TEST_F(Platform, ProfileStringsFollowWindowsRules) {
+    const struct {
+        const char *section, *key, *def, *expected;
+    } cases[] = {
+        {"INSTALL", "key1", "", "value with spaces"},
+        {"install", "KEY2", "", "quoted value"},
+        {"Install", "key3", "", "single"},
+        {"Install", "key4", "", "\"unbalanced"},
+        {"Install", "key5", "d", ""},
+        {"Install", "missing", "  def  ", "def"},
+        {"Install", "dup", "", "first"},
+        {"Install", "key6", "", "  inner  "},
+        {"Install", "key8", "", "a\tb"},
+        {"Spaced", "k", "", "v"},
+        {"Other", "key1", "", "other"},
+        {"Nosection", "k", "x", "x"},
+    };
+    for (const auto &c : cases) {
+        char buffer[64];
+        std::memset(buffer, 'J', sizeof buffer);
+        DWORD n = GetPrivateProfileStringA(c.section, c.key, c.def, buffer, sizeof buffer, "D:\\t.ini");
+        EXPECT_STREQ(buffer, c.expected) << c.section << "/" << c.key;
+        EXPECT_EQ(n, std::strlen(c.expected)) << c.section << "/" << c.key;
+    }
+}
+
+TEST_F(Platform, ProfileStringsAreCutToCapacityMinusOne) {
+    char buffer[8];
+    std::memset(buffer, 'J', sizeof buffer);
+    EXPECT_EQ(GetPrivateProfileStringA("Install", "key1", "", buffer, 5, "D:\\t.ini"), 4u);
+    EXPECT_EQ(std::string(buffer, 6), std::string("valu\0J", 6));
+    std::memset(buffer, 'J', sizeof buffer);
+    EXPECT_EQ(GetPrivateProfileStringA("Install", "key1", "", buffer, 1, "D:\\t.ini"), 0u);
+    EXPECT_EQ(buffer[0], 0);
+    EXPECT_EQ(buffer[1], 'J');
+    // A missing file reads as the default.
+    std::memset(buffer, 'J', sizeof buffer);
+    EXPECT_EQ(GetPrivateProfileStringA("Install", "key1", "", buffer, sizeof buffer, "D:\\none.ini"), 0u);
+    EXPECT_EQ(buffer[0], 0);
+}
+
+TEST_F(Platform, RegistryValuesComeBackAsStored) {
+    sim::SetRegValue("SOFTWARE\\K", "bare", "ABC");   // no terminator
+    sim::SetRegString("SOFTWARE\\K", "sz", "ABC");    // with one
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "software\\k", 0, KEY_READ, &key), ERROR_SUCCESS);
+    BYTE buffer[8];
+    DWORD size, type;
+
+    size = sizeof buffer;
+    std::memset(buffer, 'J', sizeof buffer);
+    EXPECT_EQ(RegQueryValueExA(key, "BARE", nullptr, &type, buffer, &size), ERROR_SUCCESS);
+    EXPECT_EQ(size, 3u);
+    EXPECT_EQ(buffer[3], 'J'); // nothing terminated it
+
+    size = 3;
+    EXPECT_EQ(RegQueryValueExA(key, "sz", nullptr, &type, buffer, &size), ERROR_MORE_DATA);
+    EXPECT_EQ(size, 4u);
+
+    size = 0;
+    EXPECT_EQ(RegQueryValueExA(key, "sz", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+    EXPECT_EQ(size, 4u);
+    EXPECT_EQ(type, (DWORD)REG_SZ);
+
+    size = sizeof buffer;
+    std::memset(buffer, 'J', sizeof buffer);
+    EXPECT_EQ(RegQueryValueExA(key, "missing", nullptr, &type, buffer, &size), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(buffer[0], 'J');
+    EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+
+    // The 64-bit view is separate and seen only when asked for.
+    sim::SetRegString("SOFTWARE\\Only64", "v", "x", sim::View64);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Only64", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Only64", 0, KEY_READ | KEY_WOW64_64KEY, &key),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+TEST_F(Platform, ModulePathTruncationLeavesNoTerminator) {
+    sim::SetModulePath("C:\\ABCDEFGH.EXE");
+    char buffer[8];
+    std::memset(buffer, 'J', sizeof buffer);
+    EXPECT_EQ(GetModuleFileNameA(nullptr, buffer, 4), 4u);
+    EXPECT_EQ(std::string(buffer, 5), "C:\\AJ");
+    EXPECT_EQ(GetModuleFileNameA(nullptr, buffer, 0), 0u);
+}
+
+TEST_F(Platform, LedgerCatchesWhatIsLeftOpen) {
+    check_ledger_ = false;
+    sim::AddRegKey("SOFTWARE\\K");
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\K", 0, KEY_READ, &key), ERROR_SUCCESS);
+    EXPECT_EQ(sim::Outstanding("key"), 1);
+    RegCloseKey(key);
+    RegCloseKey(key);
+    EXPECT_EQ(sim::Outstanding("key"), 0);
+    EXPECT_EQ(sim::LedgerErrors().size(), 1u); // the second close
+}
+
+} // namespace
