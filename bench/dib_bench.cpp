@@ -91,7 +91,7 @@ void Measure(const char *label, const char *path, size_t fileSize, int rounds) {
 }
 
 std::string WriteBitmap(const char *name, uint16_t bits, int32_t width, int32_t height) {
-    bmp::Spec s = bmp::Simple(bits, width, height);
+    bmp::Bitmap s = bmp::Simple(bits, width, height);
     std::string bytes = bmp::File(s);
     std::string host = g_folder + "/" + name;
     FILE *f = std::fopen(host.c_str(), "wb");

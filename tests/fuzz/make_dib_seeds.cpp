@@ -16,8 +16,8 @@ struct Seed {
     std::string bytes;
 };
 
-bmp::Spec Small(uint16_t bits, int32_t w, int32_t h) {
-    bmp::Spec s = bmp::Simple(bits, w, h);
+bmp::Bitmap Small(uint16_t bits, int32_t w, int32_t h) {
+    bmp::Bitmap s = bmp::Simple(bits, w, h);
     if (bits == 16) { // keep the seed small: a short table is read as zero
         s.table.resize(64);
     }
@@ -38,7 +38,7 @@ int main(int argc, char **argv) {
     std::vector<Seed> seeds;
     for (uint16_t bits : {1, 4, 8, 16, 24, 32})
         seeds.push_back({"bits", bmp::File(Small(bits, 5, 3))});
-    bmp::Spec s = Small(8, 4, 2);
+    bmp::Bitmap s = Small(8, 4, 2);
     s.clrUsed = 3;
     s.table = bmp::Table(3);
     seeds.push_back({"clrused", bmp::File(s)});

@@ -10,7 +10,7 @@ namespace bmp {
 
 const uint32_t kAuto = 0xFFFFFFFFu;
 
-struct Spec {
+struct Bitmap {
     uint16_t type = 0x4D42;
     uint32_t fileSize = 0;
     uint32_t offBits = kAuto; // kAuto: right after the table and the gap
@@ -48,7 +48,7 @@ inline uint32_t Get32(const std::string &s, size_t at) {
 // The information header alone (headerSize bytes; a 12 gives the core form
 // with 16-bit width and height; any other size gets at least the 40
 // standard bytes). Bytes past the 40 standard ones are 0x77.
-inline std::string Header(const Spec &b) {
+inline std::string Header(const Bitmap &b) {
     std::string h;
     Put32(h, b.headerSize);
     if (b.headerSize == 12) {
@@ -74,7 +74,7 @@ inline std::string Header(const Spec &b) {
     return h;
 }
 
-inline std::string File(const Spec &b) {
+inline std::string File(const Bitmap &b) {
     std::string header = Header(b);
     uint32_t off = b.offBits == kAuto ? static_cast<uint32_t>(14 + header.size() + b.table.size() + b.gap.size())
                                       : b.offBits;
@@ -119,8 +119,8 @@ inline std::string Pattern(size_t count, unsigned seed = 1) {
 
 // A complete, well-formed bottom-up bitmap: table of the colour count the
 // reader works out, pattern pixels, biSizeImage as given.
-inline Spec Simple(uint16_t bits, int32_t width, int32_t height, unsigned seed = 1) {
-    Spec b;
+inline Bitmap Simple(uint16_t bits, int32_t width, int32_t height, unsigned seed = 1) {
+    Bitmap b;
     b.bitCount = bits;
     b.width = width;
     b.height = height;

@@ -8,14 +8,14 @@
 
 #include "dib_fixture.h"
 
-using bmp::Spec;
+using bmp::Bitmap;
 
 namespace {
 
-std::string Packed(const Spec &s) { return bmp::File(s).substr(14); }
+std::string Packed(const Bitmap &s) { return bmp::File(s).substr(14); }
 
-Spec Info(uint16_t bits, int32_t width, int32_t height, uint32_t clrUsed, uint32_t size = 40) {
-    Spec s;
+Bitmap Info(uint16_t bits, int32_t width, int32_t height, uint32_t clrUsed, uint32_t size = 40) {
+    Bitmap s;
     s.headerSize = size;
     s.bitCount = bits;
     s.width = width;
@@ -29,7 +29,7 @@ class DibDrawTest : public DibTest {};
 TEST_F(DibDrawTest, HeaderQueries) {
     struct Case {
         const char *name;
-        Spec spec;
+        Bitmap bitmap;
         WORD width, height;
         size_t bits;
     } cases[] = {
@@ -48,7 +48,7 @@ TEST_F(DibDrawTest, HeaderQueries) {
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        std::string h = bmp::Header(c.spec);
+        std::string h = bmp::Header(c.bitmap);
         EXPECT_EQ(DibWidth(h.data()), c.width);
         EXPECT_EQ(DibHeight(h.data()), c.height);
         EXPECT_EQ(DibBits(h.data()), reinterpret_cast<const BYTE *>(h.data()) + c.bits);
@@ -59,7 +59,7 @@ TEST_F(DibDrawTest, PaletteIsBuiltEntryByEntry) {
     for (uint32_t n : {1u, 5u, 256u}) {
         SCOPED_TRACE(n);
         sim::Reset();
-        Spec s = Info(8, 1, 1, n);
+        Bitmap s = Info(8, 1, 1, n);
         s.table = bmp::Table(n);
         std::string dib = Packed(s);
         HPALETTE pal = CreateDibPalette(dib.data());
@@ -89,7 +89,7 @@ TEST_F(DibDrawTest, PaletteCountsOtherThanAnEntryList) {
 
     // 65536 entries: the low 16 bits ask for an empty palette from 8 bytes,
     // which Windows refuses.
-    Spec big = Info(16, 1, 1, 65536);
+    Bitmap big = Info(16, 1, 1, 65536);
     big.table = bmp::Table(65536);
     std::string dib = Packed(big);
     EXPECT_EQ(CreateDibPalette(dib.data()), nullptr);
@@ -97,7 +97,7 @@ TEST_F(DibDrawTest, PaletteCountsOtherThanAnEntryList) {
     EXPECT_EQ(sim::Events().back(), "CreatePalette(0)");
 
     // 65539 entries: three.
-    Spec odd = Info(8, 1, 1, 65539);
+    Bitmap odd = Info(8, 1, 1, 65539);
     odd.table = bmp::Table(3);
     std::string odd_dib = Packed(odd);
     HPALETTE pal = CreateDibPalette(odd_dib.data());
@@ -107,7 +107,7 @@ TEST_F(DibDrawTest, PaletteCountsOtherThanAnEntryList) {
 }
 
 TEST_F(DibDrawTest, PaletteFailuresGiveNullAndFreeTheScratch) {
-    Spec s = Info(8, 1, 1, 4);
+    Bitmap s = Info(8, 1, 1, 4);
     s.table = bmp::Table(4);
     std::string dib = Packed(s);
     sim::FailCall("LocalAlloc");
@@ -121,15 +121,15 @@ TEST_F(DibDrawTest, PaletteFailuresGiveNullAndFreeTheScratch) {
 
 struct Drawing {
     std::string dib; // header, table, pixels
-    Spec spec;
+    Bitmap bitmap;
 };
 
 Drawing EightBit(int32_t width, int32_t height, uint32_t colours) {
     Drawing d;
-    d.spec = Info(8, width, height, colours);
-    d.spec.table = bmp::Table(colours);
-    d.spec.pixels = bmp::Pattern(bmp::RowSize(8, width) * height);
-    d.dib = Packed(d.spec);
+    d.bitmap = Info(8, width, height, colours);
+    d.bitmap.table = bmp::Table(colours);
+    d.bitmap.pixels = bmp::Pattern(bmp::RowSize(8, width) * height);
+    d.dib = Packed(d.bitmap);
     return d;
 }
 
@@ -166,8 +166,8 @@ TEST_F(DibDrawTest, DrawDibSelectsRealizesCopiesAndRestores) {
         EXPECT_EQ(draw.palette, sim::CreatedPalettes()[0].handle);
         ASSERT_EQ(draw.colours.size(), 4u);
         EXPECT_EQ(draw.colours[2].peRed, 7);
-        EXPECT_EQ(draw.pixels, d.spec.pixels);
-        EXPECT_EQ(draw.colourTable, d.spec.table);
+        EXPECT_EQ(draw.pixels, d.bitmap.pixels);
+        EXPECT_EQ(draw.colourTable, d.bitmap.table);
         EXPECT_EQ(sim::SelectedPalette(Dc()), sim::StockPalette());
         EXPECT_EQ(sim::StretchMode(Dc()), COLORONCOLOR);
         EXPECT_EQ(sim::Outstanding(), 0) << sim::LedgerReport();
@@ -175,7 +175,7 @@ TEST_F(DibDrawTest, DrawDibSelectsRealizesCopiesAndRestores) {
 }
 
 TEST_F(DibDrawTest, TrueColourUsesTheStockPaletteOrItsOwn) {
-    Spec s = Info(24, 2, 2, 0);
+    Bitmap s = Info(24, 2, 2, 0);
     s.pixels = bmp::Pattern(16);
     std::string dib = Packed(s);
     DrawDib(Dc(), dib.data(), 0, 0, 0, 0, FALSE);
@@ -188,7 +188,7 @@ TEST_F(DibDrawTest, TrueColourUsesTheStockPaletteOrItsOwn) {
     EXPECT_EQ(sim::DibDraws()[0].pixels, s.pixels);
     EXPECT_EQ(GetStockObject(DEFAULT_PALETTE), sim::StockPalette()); // still there
 
-    Spec t = Info(24, 2, 2, 16);
+    Bitmap t = Info(24, 2, 2, 16);
     t.table = bmp::Table(16);
     t.pixels = bmp::Pattern(16);
     std::string sixteen = Packed(t);
@@ -225,11 +225,11 @@ TEST_F(DibDrawTest, DrawsWithoutAPaletteWhenNoneCanBeMade) {
     DrawDib(Dc(), d.dib.data(), 0, 0, 0, 0, FALSE);
     std::vector<std::string> want = {"SetStretchBltMode(COLORONCOLOR)", "SetDIBitsToDevice"};
     EXPECT_EQ(sim::Events(), want);
-    EXPECT_EQ(sim::DibDraws()[0].pixels, d.spec.pixels);
+    EXPECT_EQ(sim::DibDraws()[0].pixels, d.bitmap.pixels);
 
     // 65536 colours: the empty palette is refused, drawn all the same.
     sim::Reset();
-    Spec s = Info(16, 2, 1, 65536);
+    Bitmap s = Info(16, 2, 1, 65536);
     s.table = bmp::Table(65536);
     s.pixels = bmp::Pattern(4);
     std::string dib = Packed(s);
@@ -252,7 +252,7 @@ TEST_F(DibDrawTest, SizeOfTheBuiltInBitmapWithoutAFile) {
 
 TEST_F(DibDrawTest, SizeOfTheFile) {
     LoadDefaultResource();
-    Spec s = bmp::Simple(8, 640, 480);
+    Bitmap s = bmp::Simple(8, 640, 480);
     PutFile(bmp::File(s));
     LONG size[2] = {-7, -7};
     EXPECT_EQ(GetBitmapSize(Instance(), Path(), size), 1);
@@ -301,7 +301,7 @@ TEST_F(DibDrawTest, PaintsTheBuiltInBitmapWithItsPalette) {
 
 TEST_F(DibDrawTest, PaintsTheFileNotTheBuiltInBitmap) {
     LoadDefaultResource();
-    Spec s = bmp::Simple(8, 640, 480);
+    Bitmap s = bmp::Simple(8, 640, 480);
     PutFile(bmp::File(s));
     PaintBitmap(Dc(), Instance(), Path(), 0, 0, FALSE);
     ASSERT_EQ(sim::DibDraws().size(), 1u);
@@ -312,22 +312,22 @@ TEST_F(DibDrawTest, PaintsTheFileNotTheBuiltInBitmap) {
     EXPECT_EQ(sim::CurrentCursor(), sim::CursorArrow);
 }
 
-// Files the design left open draw whole and the right way up.
+// Files the reader fixes up draw whole and the right way up.
 TEST_F(DibDrawTest, DrawsWhatTheReaderFixedUp) {
     struct Case {
         const char *name;
-        Spec file;
+        Bitmap file;
         std::string wantPixels;
     };
-    Spec understated = bmp::Simple(8, 4, 4);
+    Bitmap understated = bmp::Simple(8, 4, 4);
     understated.sizeImage = 3;
-    Spec up = bmp::Simple(24, 3, 3);
-    Spec down = up;
+    Bitmap up = bmp::Simple(24, 3, 3);
+    Bitmap down = up;
     down.height = -3;
     down.pixels = up.pixels.substr(24) + up.pixels.substr(12, 12) + up.pixels.substr(0, 12);
-    Spec modern = bmp::Simple(4, 5, 2);
+    Bitmap modern = bmp::Simple(4, 5, 2);
     modern.headerSize = 108;
-    Spec truncated = bmp::Simple(8, 8, 2);
+    Bitmap truncated = bmp::Simple(8, 8, 2);
     std::string truncatedFile = bmp::File(truncated);
     truncatedFile.resize(truncatedFile.size() - 5);
     Case cases[] = {

@@ -20,8 +20,8 @@ struct FaultCase {
 
 // A 4 x 2 file with four colours, told from the 300 x 144 built-in bitmap
 // by its width.
-bmp::Spec SmallFile() {
-    bmp::Spec s = bmp::Simple(8, 4, 2);
+bmp::Bitmap SmallFile() {
+    bmp::Bitmap s = bmp::Simple(8, 4, 2);
     s.clrUsed = 4;
     s.table = bmp::Table(4);
     return s;
@@ -68,7 +68,7 @@ protected:
     }
 };
 
-TEST_F(DibFaultTest, PaintFallsBackAsDesigned) {
+TEST_F(DibFaultTest, PaintFallsBack) {
     for (const FaultCase &c : kPaintCases) {
         SCOPED_TRACE(testing::Message() << c.api << " #" << c.nth << (c.file ? " with file" : " without file"));
         Prepare(c.file);
@@ -108,7 +108,7 @@ TEST_F(DibFaultTest, PaintFallsBackAsDesigned) {
     }
 }
 
-TEST_F(DibFaultTest, SizeFallsBackAsDesigned) {
+TEST_F(DibFaultTest, SizeFallsBack) {
     struct Case {
         const char *api;
         int nth;
@@ -154,10 +154,10 @@ TEST_F(DibFaultTest, NothingWhenFileAndBuiltInBothFail) {
 TEST_F(DibFaultTest, EveryFailureReleasesEverything) {
     const char *apis[] = {"GlobalAlloc", "GlobalLock",    "GlobalReAlloc", "CreateFileA",   "ReadFile",
                           "LocalAlloc",  "CreatePalette", "FindResourceA", "LoadResource", "LockResource"};
-    bmp::Spec top = bmp::Simple(24, 3, -2);
-    bmp::Spec modern = bmp::Simple(8, 3, 2);
+    bmp::Bitmap top = bmp::Simple(24, 3, -2);
+    bmp::Bitmap modern = bmp::Simple(8, 3, 2);
     modern.headerSize = 124;
-    bmp::Spec sixteen = bmp::Simple(16, 2, 2);
+    bmp::Bitmap sixteen = bmp::Simple(16, 2, 2);
     const std::string files[] = {"", bmp::File(SmallFile()), bmp::File(top), bmp::File(modern), bmp::File(sixteen),
                                  "BM garbage"};
     int runs = 0;

@@ -4,7 +4,7 @@
 
 #include "dib_fixture.h"
 
-using bmp::Spec;
+using bmp::Bitmap;
 
 namespace {
 
@@ -55,7 +55,7 @@ TEST_F(DibReadTest, OpensForSequentialReadingAndClosesAfter) {
 // The 300 x 144 8-bit file: the block has the built-in bitmap's size and
 // layout, read in four reads straight into place, grown once.
 TEST_F(DibReadTest, EightBitFileMatchesTheBuiltInLayout) {
-    Spec s = bmp::Simple(8, 300, 144);
+    Bitmap s = bmp::Simple(8, 300, 144);
     HGLOBAL dib = Read(bmp::File(s));
     std::string block = Take(dib);
     ASSERT_EQ(block.size(), 44264u);
@@ -99,7 +99,7 @@ TEST_F(DibReadTest, ColourCountAndImageSizeRules) {
         SCOPED_TRACE(c.name);
         sim::Reset();
         sim::MapDrive('D', DRIVE_CDROM, Scratch());
-        Spec s = bmp::Simple(c.bits, c.width, c.height);
+        Bitmap s = bmp::Simple(c.bits, c.width, c.height);
         s.clrUsed = c.clrUsed;
         s.sizeImage = c.sizeImage;
         s.compression = c.compression;
@@ -122,7 +122,7 @@ TEST_F(DibReadTest, ColourCountAndImageSizeRules) {
 }
 
 TEST_F(DibReadTest, PixelsFollowTheTableWhenTheOffsetIsZero) {
-    Spec s = bmp::Simple(4, 8, 2);
+    Bitmap s = bmp::Simple(4, 8, 2);
     s.offBits = 0;
     std::string block = Take(Read(bmp::File(s)));
     ASSERT_EQ(block.size(), 40u + 64 + 8);
@@ -131,7 +131,7 @@ TEST_F(DibReadTest, PixelsFollowTheTableWhenTheOffsetIsZero) {
 }
 
 TEST_F(DibReadTest, GapBeforeThePixelsIsSkipped) {
-    Spec s = bmp::Simple(1, 8, 3);
+    Bitmap s = bmp::Simple(1, 8, 3);
     s.gap = std::string(37, 'G');
     std::string block = Take(Read(bmp::File(s)));
     ASSERT_EQ(block.size(), 40u + 8 + 12);
@@ -143,7 +143,7 @@ TEST_F(DibReadTest, GapBeforeThePixelsIsSkipped) {
 // A 16-bit file without a colour count reads 65,536 entries' worth of
 // whatever follows the header, and its pixels from the offset.
 TEST_F(DibReadTest, SixteenBitFileReadsTheLongTableThenSeeksToThePixels) {
-    Spec s;
+    Bitmap s;
     s.bitCount = 16;
     s.width = 2;
     s.height = 1;
@@ -160,7 +160,7 @@ TEST_F(DibReadTest, SixteenBitFileReadsTheLongTableThenSeeksToThePixels) {
 
 // Bytes the file did not supply are zero, never left as they were.
 TEST_F(DibReadTest, TruncatedFilesReadAsZero) {
-    Spec s = bmp::Simple(8, 4, 4);
+    Bitmap s = bmp::Simple(8, 4, 4);
     std::string whole = bmp::File(s);
     const size_t cuts[] = {54, 55, 54 + 1023, 54 + 1024, 54 + 1024 + 5, whole.size() - 1};
     for (size_t cut : cuts) {
@@ -184,7 +184,7 @@ TEST_F(DibReadTest, OffsetPastTheEndGivesZeroPixels) {
         SCOPED_TRACE(off);
         sim::Reset();
         sim::MapDrive('D', DRIVE_CDROM, Scratch());
-        Spec s = bmp::Simple(24, 2, 2);
+        Bitmap s = bmp::Simple(24, 2, 2);
         s.offBits = off;
         std::string block = Take(Read(bmp::File(s)));
         ASSERT_EQ(block.size(), 40u + 16);
@@ -207,7 +207,7 @@ TEST_F(DibReadTest, ReadDibFileLeavesTheFileOpen) {
 // Headers saved by today's editors end up as the 40-byte form, the colour
 // table taken from right after the file's header.
 TEST_F(DibReadTest, ModernHeadersGiveTheSameBlockAsTheClassicOne) {
-    Spec classic = bmp::Simple(8, 5, 3);
+    Bitmap classic = bmp::Simple(8, 5, 3);
     classic.clrUsed = 7;
     classic.table = bmp::Table(7);
     std::string want = Take(Read(bmp::File(classic)));
@@ -218,7 +218,7 @@ TEST_F(DibReadTest, ModernHeadersGiveTheSameBlockAsTheClassicOne) {
             SCOPED_TRACE(testing::Message() << size << " offset " << off);
             sim::Reset();
             sim::MapDrive('D', DRIVE_CDROM, Scratch());
-            Spec s = classic;
+            Bitmap s = classic;
             s.headerSize = size;
             s.offBits = off;
             std::string block = Take(Read(bmp::File(s)));
@@ -230,7 +230,7 @@ TEST_F(DibReadTest, ModernHeadersGiveTheSameBlockAsTheClassicOne) {
 }
 
 TEST_F(DibReadTest, ModernHeaderWithRunLengthEncoding) {
-    Spec s = bmp::Simple(8, 4, 4);
+    Bitmap s = bmp::Simple(8, 4, 4);
     s.headerSize = 124;
     s.compression = BI_RLE8;
     s.sizeImage = 6;
@@ -251,8 +251,8 @@ TEST_F(DibReadTest, TopDownFilesAreTurnedBottomUp) {
     } cases[] = {{8, 3, 4}, {24, 5, 3}, {1, 9, 2}, {32, 2, 1}, {4, 3, 5}};
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << c.bits << " bits " << c.width << "x" << c.height);
-        Spec up = bmp::Simple(c.bits, c.width, c.height);
-        Spec down = up;
+        Bitmap up = bmp::Simple(c.bits, c.width, c.height);
+        Bitmap down = up;
         down.height = -c.height;
         uint32_t row = bmp::RowSize(c.bits, c.width);
         down.pixels.clear();
@@ -278,8 +278,8 @@ struct RefusalCase {
     DibRefusal why;
 };
 
-Spec With(void (*edit)(Spec &)) {
-    Spec s = bmp::Simple(8, 4, 2);
+Bitmap With(void (*edit)(Bitmap &)) {
+    Bitmap s = bmp::Simple(8, 4, 2);
     edit(s);
     return s;
 }
@@ -288,7 +288,7 @@ Spec With(void (*edit)(Spec &)) {
 // the first 1064-byte block asked for.
 TEST_F(DibReadTest, RefusedFiles) {
     std::string good = bmp::File(bmp::Simple(8, 4, 2));
-    std::string core = bmp::File(With([](Spec &s) { s.headerSize = 12; }));
+    std::string core = bmp::File(With([](Bitmap &s) { s.headerSize = 12; }));
     core += std::string(64, '\x01'); // long enough for 40 header bytes
     const RefusalCase cases[] = {
         {"empty", "", DibNotBitmap},
@@ -299,49 +299,49 @@ TEST_F(DibReadTest, RefusedFiles) {
         {"30 bytes", good.substr(0, 30), DibShortHeader},
         {"53 bytes", good.substr(0, 53), DibShortHeader},
         {"core header", core, DibCoreHeader},
-        {"header 0", bmp::File(With([](Spec &s) { s.headerSize = 0; })), DibUnsupportedHeaderSize},
-        {"header 16", bmp::File(With([](Spec &s) { s.headerSize = 16; })), DibUnsupportedHeaderSize},
-        {"header 39", bmp::File(With([](Spec &s) { s.headerSize = 39; })), DibUnsupportedHeaderSize},
-        {"header 41", bmp::File(With([](Spec &s) { s.headerSize = 41; })), DibUnsupportedHeaderSize},
-        {"header 64", bmp::File(With([](Spec &s) { s.headerSize = 64; })), DibUnsupportedHeaderSize},
-        {"header 125", bmp::File(With([](Spec &s) { s.headerSize = 125; })), DibUnsupportedHeaderSize},
-        {"bits 0", bmp::File(With([](Spec &s) { s.bitCount = 0; })), DibBadBitCount},
-        {"bits 2", bmp::File(With([](Spec &s) { s.bitCount = 2; })), DibBadBitCount},
-        {"bits 7", bmp::File(With([](Spec &s) { s.bitCount = 7; })), DibBadBitCount},
-        {"bits 33", bmp::File(With([](Spec &s) { s.bitCount = 33; })), DibBadBitCount},
-        {"bits 64", bmp::File(With([](Spec &s) { s.bitCount = 64; })), DibBadBitCount},
-        {"bit fields", bmp::File(With([](Spec &s) { s.compression = BI_BITFIELDS; s.bitCount = 16; })),
+        {"header 0", bmp::File(With([](Bitmap &s) { s.headerSize = 0; })), DibUnsupportedHeaderSize},
+        {"header 16", bmp::File(With([](Bitmap &s) { s.headerSize = 16; })), DibUnsupportedHeaderSize},
+        {"header 39", bmp::File(With([](Bitmap &s) { s.headerSize = 39; })), DibUnsupportedHeaderSize},
+        {"header 41", bmp::File(With([](Bitmap &s) { s.headerSize = 41; })), DibUnsupportedHeaderSize},
+        {"header 64", bmp::File(With([](Bitmap &s) { s.headerSize = 64; })), DibUnsupportedHeaderSize},
+        {"header 125", bmp::File(With([](Bitmap &s) { s.headerSize = 125; })), DibUnsupportedHeaderSize},
+        {"bits 0", bmp::File(With([](Bitmap &s) { s.bitCount = 0; })), DibBadBitCount},
+        {"bits 2", bmp::File(With([](Bitmap &s) { s.bitCount = 2; })), DibBadBitCount},
+        {"bits 7", bmp::File(With([](Bitmap &s) { s.bitCount = 7; })), DibBadBitCount},
+        {"bits 33", bmp::File(With([](Bitmap &s) { s.bitCount = 33; })), DibBadBitCount},
+        {"bits 64", bmp::File(With([](Bitmap &s) { s.bitCount = 64; })), DibBadBitCount},
+        {"bit fields", bmp::File(With([](Bitmap &s) { s.compression = BI_BITFIELDS; s.bitCount = 16; })),
          DibUnsupportedCompression},
-        {"JPEG", bmp::File(With([](Spec &s) { s.compression = 4; })), DibUnsupportedCompression},
-        {"PNG", bmp::File(With([](Spec &s) { s.compression = 5; })), DibUnsupportedCompression},
-        {"RLE8 at 4 bits", bmp::File(With([](Spec &s) { s.compression = BI_RLE8; s.bitCount = 4; })),
+        {"JPEG", bmp::File(With([](Bitmap &s) { s.compression = 4; })), DibUnsupportedCompression},
+        {"PNG", bmp::File(With([](Bitmap &s) { s.compression = 5; })), DibUnsupportedCompression},
+        {"RLE8 at 4 bits", bmp::File(With([](Bitmap &s) { s.compression = BI_RLE8; s.bitCount = 4; })),
          DibUnsupportedCompression},
-        {"RLE4 at 8 bits", bmp::File(With([](Spec &s) { s.compression = BI_RLE4; })), DibUnsupportedCompression},
+        {"RLE4 at 8 bits", bmp::File(With([](Bitmap &s) { s.compression = BI_RLE4; })), DibUnsupportedCompression},
         {"124 with bit fields",
-         bmp::File(With([](Spec &s) { s.headerSize = 124; s.compression = BI_BITFIELDS; s.bitCount = 32; })),
+         bmp::File(With([](Bitmap &s) { s.headerSize = 124; s.compression = BI_BITFIELDS; s.bitCount = 32; })),
          DibUnsupportedCompression},
-        {"width 0", bmp::File(With([](Spec &s) { s.width = 0; })), DibBadDimensions},
-        {"width -4", bmp::File(With([](Spec &s) { s.width = -4; })), DibBadDimensions},
-        {"width 16385", bmp::File(With([](Spec &s) { s.width = 16385; })), DibBadDimensions},
-        {"width 70000", bmp::File(With([](Spec &s) { s.width = 70000; })), DibBadDimensions},
-        {"width INT_MIN", bmp::File(With([](Spec &s) { s.width = INT_MIN; })), DibBadDimensions},
-        {"height 0", bmp::File(With([](Spec &s) { s.height = 0; })), DibBadDimensions},
-        {"height 16385", bmp::File(With([](Spec &s) { s.height = 16385; })), DibBadDimensions},
-        {"height -16385", bmp::File(With([](Spec &s) { s.height = -16385; })), DibBadDimensions},
-        {"height INT_MIN", bmp::File(With([](Spec &s) { s.height = INT_MIN; })), DibBadDimensions},
-        {"65537 colours", bmp::File(With([](Spec &s) { s.clrUsed = 65537; })), DibTooManyColours},
-        {"2^32-1 colours", bmp::File(With([](Spec &s) { s.clrUsed = 0xFFFFFFFFu; })), DibTooManyColours},
-        {"16384 squared", bmp::File(With([](Spec &s) { s.width = 16384; s.height = 16384; })), DibTooLarge},
-        {"image 4 GiB", bmp::File(With([](Spec &s) { s.sizeImage = 0xFFFFFFFFu; })), DibTooLarge},
-        {"RLE image 4 GiB", bmp::File(With([](Spec &s) { s.compression = BI_RLE8; s.sizeImage = 0xFFFFFFF0u; })),
+        {"width 0", bmp::File(With([](Bitmap &s) { s.width = 0; })), DibBadDimensions},
+        {"width -4", bmp::File(With([](Bitmap &s) { s.width = -4; })), DibBadDimensions},
+        {"width 16385", bmp::File(With([](Bitmap &s) { s.width = 16385; })), DibBadDimensions},
+        {"width 70000", bmp::File(With([](Bitmap &s) { s.width = 70000; })), DibBadDimensions},
+        {"width INT_MIN", bmp::File(With([](Bitmap &s) { s.width = INT_MIN; })), DibBadDimensions},
+        {"height 0", bmp::File(With([](Bitmap &s) { s.height = 0; })), DibBadDimensions},
+        {"height 16385", bmp::File(With([](Bitmap &s) { s.height = 16385; })), DibBadDimensions},
+        {"height -16385", bmp::File(With([](Bitmap &s) { s.height = -16385; })), DibBadDimensions},
+        {"height INT_MIN", bmp::File(With([](Bitmap &s) { s.height = INT_MIN; })), DibBadDimensions},
+        {"65537 colours", bmp::File(With([](Bitmap &s) { s.clrUsed = 65537; })), DibTooManyColours},
+        {"2^32-1 colours", bmp::File(With([](Bitmap &s) { s.clrUsed = 0xFFFFFFFFu; })), DibTooManyColours},
+        {"16384 squared", bmp::File(With([](Bitmap &s) { s.width = 16384; s.height = 16384; })), DibTooLarge},
+        {"image 4 GiB", bmp::File(With([](Bitmap &s) { s.sizeImage = 0xFFFFFFFFu; })), DibTooLarge},
+        {"RLE image 4 GiB", bmp::File(With([](Bitmap &s) { s.compression = BI_RLE8; s.sizeImage = 0xFFFFFFF0u; })),
          DibTooLarge},
         {"one byte over 64 MiB",
-         bmp::File(With([](Spec &s) { s.clrUsed = 65536; s.sizeImage = (64u << 20) - 40 - 262144 + 1; })),
+         bmp::File(With([](Bitmap &s) { s.clrUsed = 65536; s.sizeImage = (64u << 20) - 40 - 262144 + 1; })),
          DibTooLarge},
-        {"top-down RLE8", bmp::File(With([](Spec &s) { s.compression = BI_RLE8; s.height = -2; s.sizeImage = 4; })),
+        {"top-down RLE8", bmp::File(With([](Bitmap &s) { s.compression = BI_RLE8; s.height = -2; s.sizeImage = 4; })),
          DibTopDownCompressed},
         {"top-down RLE4",
-         bmp::File(With([](Spec &s) { s.compression = BI_RLE4; s.bitCount = 4; s.height = -2; s.sizeImage = 4; })),
+         bmp::File(With([](Bitmap &s) { s.compression = BI_RLE4; s.bitCount = 4; s.height = -2; s.sizeImage = 4; })),
          DibTopDownCompressed},
     };
     for (const RefusalCase &c : cases) {
@@ -364,21 +364,21 @@ TEST_F(DibReadTest, RefusedFiles) {
 TEST_F(DibReadTest, LimitsAreInclusive) {
     struct Case {
         const char *name;
-        void (*edit)(Spec &);
+        void (*edit)(Bitmap &);
         SIZE_T block;
     } cases[] = {
-        {"width 16384", [](Spec &s) { s.width = 16384; s.height = 1; }, 40 + 1024 + 16384},
-        {"height 16384", [](Spec &s) { s.width = 1; s.height = 16384; }, 40 + 1024 + 4 * 16384},
-        {"height -16384", [](Spec &s) { s.width = 1; s.height = -16384; }, 40 + 1024 + 4 * 16384},
-        {"65536 colours", [](Spec &s) { s.clrUsed = 65536; }, 40 + 262144 + 8},
-        {"block of 64 MiB", [](Spec &s) { s.clrUsed = 65536; s.sizeImage = (64u << 20) - 40 - 262144; },
+        {"width 16384", [](Bitmap &s) { s.width = 16384; s.height = 1; }, 40 + 1024 + 16384},
+        {"height 16384", [](Bitmap &s) { s.width = 1; s.height = 16384; }, 40 + 1024 + 4 * 16384},
+        {"height -16384", [](Bitmap &s) { s.width = 1; s.height = -16384; }, 40 + 1024 + 4 * 16384},
+        {"65536 colours", [](Bitmap &s) { s.clrUsed = 65536; }, 40 + 262144 + 8},
+        {"block of 64 MiB", [](Bitmap &s) { s.clrUsed = 65536; s.sizeImage = (64u << 20) - 40 - 262144; },
          SIZE_T(64) << 20},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         sim::Reset();
         sim::MapDrive('D', DRIVE_CDROM, Scratch());
-        Spec s = With(c.edit);
+        Bitmap s = With(c.edit);
         s.pixels.clear(); // short file: the rest reads as zero
         DibRefusal why = DibTooLarge;
         HGLOBAL dib = Read(bmp::File(s), &why);

@@ -100,7 +100,7 @@ TEST_F(DibSimTest, PaletteObjects) {
 // What SetDIBitsToDevice reads: the scan lines asked for within the
 // bitmap's height, the whole compressed image, the core form's triples.
 TEST_F(DibSimTest, DibCopyReadsWhatWindowsReads) {
-    bmp::Spec s = bmp::Simple(8, 3, 4);
+    bmp::Bitmap s = bmp::Simple(8, 3, 4);
     s.clrUsed = 2;
     s.table = bmp::Table(2);
     std::string dib = bmp::File(s).substr(14);
@@ -110,7 +110,7 @@ TEST_F(DibSimTest, DibCopyReadsWhatWindowsReads) {
     EXPECT_EQ(sim::DibDraws().back().pixels, s.pixels.substr(4, 12));
     EXPECT_EQ(sim::DibDraws().back().colourTable, s.table);
 
-    bmp::Spec rle = s;
+    bmp::Bitmap rle = s;
     rle.compression = BI_RLE8;
     rle.sizeImage = 5;
     std::string rdib = bmp::File(rle).substr(14);
@@ -119,7 +119,7 @@ TEST_F(DibSimTest, DibCopyReadsWhatWindowsReads) {
               4);
     EXPECT_EQ(sim::DibDraws().back().pixels, rle.pixels.substr(0, 5));
 
-    bmp::Spec core = bmp::Simple(4, 2, 2);
+    bmp::Bitmap core = bmp::Simple(4, 2, 2);
     core.headerSize = 12;
     core.table = std::string(48, 'c');
     std::string cdib = bmp::File(core).substr(14);
