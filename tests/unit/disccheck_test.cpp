@@ -236,6 +236,10 @@ TEST_F(DiscCheck, InstallIniFindings) {
          "[INSTALL]\r\nConfigFile=1\r\nProductName=F\r\nProduct=P1," + std::string(125, 'q') + "XYZ\r\n[P1]\r\n"
          "ProgramName=A\r\nVersion=1\r\n",
          "error: install.ini: [INSTALL] Product is 131 characters long", "", 1},
+        {"product list cut inside a name",
+         "[INSTALL]\r\nConfigFile=1\r\nProductName=F\r\nProduct=P1," + std::string(125, 'q') + "XYZ\r\n[P1]\r\n"
+         "ProgramName=A\r\nVersion=1\r\n",
+         "error: install.ini: [INSTALL] Product is cut, so the launcher looks up section [qqqq", "] instead of [qqq", 1},
         {"program name cut",
          "[INSTALL]\r\nConfigFile=1\r\nProductName=F\r\nProduct=P1\r\n[P1]\r\nProgramName=" + long130 +
              "\r\nVersion=1\r\n",
@@ -397,6 +401,8 @@ TEST_F(DiscCheck, AutorunFindings) {
         {"open with a drive", "[autorun]\r\nopen=D:\\LAUNCH\\launcher.exe\r\nicon=LAUNCH\\launcher.exe\r\n",
          "error: autorun.inf: [autorun] open=D:\\LAUNCH\\launcher.exe names a drive letter", 1},
         {"no icon", "[autorun]\r\nopen=LAUNCH\\launcher.exe\r\n", "warning: autorun.inf: [autorun] has no icon=", 0},
+        {"icon with a drive", "[autorun]\r\nopen=LAUNCH\\launcher.exe\r\nicon=D:\\LAUNCH\\launcher.exe,0\r\n",
+         "warning: autorun.inf: [autorun] icon=D:\\LAUNCH\\launcher.exe,0 names a drive letter", 0},
         {"icon missing", "[autorun]\r\nopen=LAUNCH\\launcher.exe\r\nicon=disc.ico\r\n",
          "warning: autorun.inf: [autorun] icon=disc.ico names a file that is not on the disc", 0},
         {"junk", std::string("\x01\x00\xff[autorun]\x00open", 16), "error: autorun.inf: holds binary data", 1},
@@ -517,6 +523,8 @@ TEST_F(DiscCheck, StatusReasons) {
          "product 1 [P1]: Incomplete: value \"CommandLine\" is empty"},
         {"long command line", key + "\"CD\"=\"C\"\r\n\"CommandLine\"=\"C:\\\\" + std::string(600, 'x') + "\"\r\n",
          "product 1 [P1]: Incomplete: value \"CommandLine\" is 603 characters long; the launcher reads at most 511"},
+        {"command line without a program", key + "\"CD\"=\"C\"\r\n\"CommandLine\"=\"\\\"\\\" /x\"\r\n",
+         "product 1 [P1]: Incomplete: \"CommandLine\" names no program: \"\"\" /x\""},
         {"program gone", key + "\"CD\"=\"C\"\r\n\"CommandLine\"=\"C:\\\\gone.exe /x\"\r\n",
          "product 1 [P1]: Incomplete: program \"C:\\gone.exe\" is not present (looked for "},
         {"program on an absent drive", key + "\"CD\"=\"C\"\r\n\"CommandLine\"=\"E:\\\\p1.exe\"\r\n",
@@ -541,6 +549,29 @@ TEST_F(DiscCheck, StatusReasons) {
         EXPECT_TRUE(o.Has(c.expected)) << o.out;
         EXPECT_TRUE(o.Has("product 2 [P2]: NotInstalled: no key SOFTWARE\\Vantorel\\Two\\2.0\\P2")) << o.out;
     }
+}
+
+TEST_F(DiscCheck, FolderNameTooLongForTheLauncher) {
+    WriteGoodDisc();
+    const std::string folder(250, 'L');
+    WriteFile("disc/" + folder + "/install.ini", kGoodIni);
+    WriteFile("disc/" + folder + "/launcher.exe", "MZ");
+    Outcome o = Run({Disc() + "/" + folder});
+    EXPECT_EQ(o.code, 1) << o.out;
+    EXPECT_TRUE(o.Has("error: install.ini: the launcher's folder name is too long")) << o.out;
+    EXPECT_TRUE(o.Has("warning: Launcher.bmp: missing")) << o.out;
+    EXPECT_TRUE(o.Has("error: autorun.inf: [autorun] open=LAUNCH\\launcher.exe does not name the launcher")) << o.out;
+}
+
+TEST_F(DiscCheck, RegistryFileWarningsAreFindings) {
+    WriteGoodDisc();
+    WriteFile("m.reg", "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\Vantorel]\r\n\"CD\"=\"D\"\r\n");
+    Outcome o = Run({Launch(), "--registry", Scratch() + "/m.reg"});
+    EXPECT_EQ(o.code, 0) << o.out;
+    EXPECT_TRUE(o.HasLine("warning: " + Scratch() + "/m.reg: keys under HKEY_CURRENT_USER are ignored: the launcher "
+                          "reads only HKEY_LOCAL_MACHINE"))
+        << o.out;
+    EXPECT_TRUE(o.Has("registry: " + Scratch() + "/m.reg: 0 keys in the 32-bit view, 0 in the 64-bit view")) << o.out;
 }
 
 TEST_F(DiscCheck, ProductsNotLookedUpArePredictedAsSuch) {
