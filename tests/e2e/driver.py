@@ -1,0 +1,979 @@
+#!/usr/bin/env python3
+"""End-to-end cases for the launcher under Wine, driven as a user would.
+
+Each case lays out a fresh disc folder (the launcher in LAUNCH\\ with its
+install.ini and maybe a Launcher.bmp, a stand-in setup.exe one level up),
+maps it as CD-ROM drive D:, writes the installation records, starts the
+launcher on an Xvfb screen, checks what is on screen (through the window
+manager, by probe.exe, and in the screenshot's pixels), answers with the
+keyboard or the mouse (xdotool), and checks which stand-in program was
+started with which command line and that the launcher exited with 1.
+
+Usage: driver.py --setup                 make the Wine prefix
+       driver.py CASE|GROUP ...          run cases (or whole groups)
+       driver.py --list                  name the cases
+Paths come from the environment the build sets up (see CMakeLists.txt):
+E2E_WORK, E2E_LAUNCHER, E2E_LAUNCHER64, E2E_STANDIN32/64, E2E_PROBE32/64,
+E2E_DEFAULT_BMP; E2E_WINE_ARCH=win32|win64 picks the Wine (default: the
+32-bit one when this machine can run it)."""
+
+import os
+import shutil
+import signal
+import struct
+import subprocess
+import sys
+import time
+
+WINE_LIB = '/usr/lib/wine'
+DRIVE = 'D'
+PRODUCT_DIR = 'Products'  # under C:\
+CASE_TIMEOUT = 40.0
+
+
+# ---------------------------------------------------------------- utilities
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, what):
+    if not condition:
+        raise Failure(what)
+
+
+def equal(got, want, what):
+    if got != want:
+        raise Failure('%s: got %r, want %r' % (what, got, want))
+
+
+def poll(fn, timeout, what, interval=0.1):
+    """Calls fn until it returns something true; returns that."""
+    end = time.monotonic() + timeout
+    while True:
+        value = fn()
+        if value:
+            return value
+        if time.monotonic() > end:
+            raise Failure('timed out waiting for ' + what)
+        time.sleep(interval)
+
+
+def env(name, default=None):
+    value = os.environ.get(name, default)
+    if value is None:
+        sys.exit('driver: %s is not set' % name)
+    return value
+
+
+def can_run_32bit():
+    """32-bit Linux programs (the 32-bit Wine loader) run on this kernel."""
+    try:
+        r = subprocess.run([WINE_LIB + '/wine', '--version'], stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=30)
+        return r.returncode == 0
+    except (OSError, subprocess.TimeoutExpired):
+        return False
+
+
+class Config:
+    def __init__(self):
+        self.work = os.path.abspath(env('E2E_WORK'))
+        arch = os.environ.get('E2E_WINE_ARCH') or ('win32' if can_run_32bit() else 'win64')
+        self.arch = arch
+        if arch == 'win32':
+            self.loader = WINE_LIB + '/wine'
+            self.launcher = env('E2E_LAUNCHER')
+            self.standin = env('E2E_STANDIN32')
+            self.probe = env('E2E_PROBE32')
+        else:
+            self.loader = WINE_LIB + '/wine64'
+            self.launcher = env('E2E_LAUNCHER64')
+            self.standin = env('E2E_STANDIN64')
+            self.probe = env('E2E_PROBE64')
+        self.default_bmp = env('E2E_DEFAULT_BMP')
+        self.prefix = os.path.join(self.work, 'prefix-' + arch)
+        for path in (self.launcher, self.standin, self.probe, self.default_bmp):
+            if not os.path.isfile(path):
+                sys.exit('driver: missing ' + path)
+
+    def wine_env(self, display=None):
+        e = dict(os.environ)
+        e['WINEPREFIX'] = self.prefix
+        e['WINEARCH'] = self.arch
+        e['WINEDEBUG'] = '-all'
+        e['WINEDLLOVERRIDES'] = 'mscoree,mshtml=;winemenubuilder.exe=d'
+        if display:
+            e['DISPLAY'] = display
+        else:
+            e.pop('DISPLAY', None)
+        return e
+
+
+def windows_path(unix_path):
+    """The Z: path under which Wine shows a Unix path."""
+    return 'Z:' + os.path.abspath(unix_path).replace('/', '\\')
+
+
+# ---------------------------------------------------------------- bitmaps
+
+def read_bmp(path):
+    """Width, height and top-down rows of (r, g, b) of an uncompressed
+    1/4/8/24-bit bitmap file."""
+    data = open(path, 'rb').read()
+    offset = struct.unpack_from('<I', data, 10)[0]
+    size, width, height, planes, bits, compression = struct.unpack_from('<IiiHHI', data, 14)
+    used = struct.unpack_from('<I', data, 46)[0]
+    assert compression == 0 and bits in (1, 4, 8, 24)
+    colours = used or (1 << bits if bits <= 8 else 0)
+    table = []
+    for i in range(colours):
+        b, g, r, _ = struct.unpack_from('<BBBB', data, 14 + size + 4 * i)
+        table.append((r, g, b))
+    stride = (width * bits + 31) // 32 * 4
+    rows = []
+    for y in range(abs(height)):
+        src = y if height < 0 else abs(height) - 1 - y
+        line = data[offset + src * stride: offset + (src + 1) * stride]
+        row = []
+        for x in range(width):
+            if bits == 24:
+                b, g, r = line[3 * x: 3 * x + 3]
+                row.append((r, g, b))
+            else:
+                per = 8 // bits
+                byte = line[x // per]
+                index = (byte >> (8 - bits * (x % per + 1))) & ((1 << bits) - 1)
+                row.append(table[index])
+        rows.append(row)
+    return width, abs(height), rows
+
+
+def write_bmp(path, width, height, pixel):
+    """An 8-bit bottom-up bitmap file with a 256-colour table; pixel(x, y)
+    gives a palette index, the table is colour(i)."""
+    table = b''.join(struct.pack('<BBBB', (i * 7) & 255, (i * 3 + 40) & 255, 255 - i, 0) for i in range(256))
+    stride = (width + 3) // 4 * 4
+    pixels = bytearray()
+    for y in range(height - 1, -1, -1):
+        row = bytes(pixel(x, y) for x in range(width))
+        pixels += row + b'\0' * (stride - width)
+    header = struct.pack('<IiiHHIIiiII', 40, width, height, 1, 8, 0, len(pixels), 2835, 2835, 256, 0)
+    offset = 14 + len(header) + len(table)
+    filehead = struct.pack('<HIHHI', 0x4D42, offset + len(pixels), 0, 0, offset)
+    with open(path, 'wb') as f:
+        f.write(filehead + header + table + pixels)
+
+
+# ---------------------------------------------------------------- session
+
+class Session:
+    """An Xvfb screen and a persistent wineserver for a run of cases."""
+
+    def __init__(self, cfg, log_dir):
+        self.cfg = cfg
+        self.log_dir = log_dir
+        self.xvfb = None
+        self.display = None
+
+    def __enter__(self):
+        read_fd, write_fd = os.pipe()
+        self.xvfb_log = open(os.path.join(self.log_dir, 'xvfb.log'), 'wb')
+        self.xvfb = subprocess.Popen(['Xvfb', '-displayfd', str(write_fd), '-screen', '0', '1024x768x24',
+                                      '-nolisten', 'tcp'], pass_fds=(write_fd,), stdout=self.xvfb_log,
+                                     stderr=self.xvfb_log)
+        os.close(write_fd)
+        number = b''
+        with os.fdopen(read_fd, 'rb') as pipe:
+            while not number.endswith(b'\n'):
+                chunk = pipe.read(1)
+                if not chunk:
+                    raise Failure('Xvfb did not start')
+                number += chunk
+        self.display = ':' + number.decode().strip()
+        self.env = self.cfg.wine_env(self.display)
+        subprocess.run([WINE_LIB + '/wineserver', '-p'], env=self.env, check=True)
+        return self
+
+    def __exit__(self, *exc):
+        subprocess.run([WINE_LIB + '/wineserver', '-k'], env=self.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
+        try:
+            subprocess.run([WINE_LIB + '/wineserver', '-w'], env=self.env, timeout=20)
+        except subprocess.TimeoutExpired:
+            pass
+        if self.xvfb:
+            self.xvfb.terminate()
+            self.xvfb.wait()
+        self.xvfb_log.close()
+
+    def wine(self, args, log_name, wait=True, timeout=60):
+        out = open(os.path.join(self.log_dir, log_name), 'ab')
+        proc = subprocess.Popen([self.cfg.loader] + args, env=self.env, stdout=out, stderr=out,
+                                stdin=subprocess.DEVNULL)
+        out.close()
+        if not wait:
+            return proc
+        try:
+            return proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.wait()
+            raise Failure('%s did not finish' % args[0])
+
+    def regedit(self, text, name):
+        path = os.path.join(self.log_dir, name)
+        with open(path, 'w', newline='\r\n') as f:
+            f.write(text)
+        rc = self.wine(['regedit', '/S', windows_path(path)], 'wine.log')
+        equal(rc, 0, 'regedit ' + name)
+
+    def xdotool(self, *args):
+        r = subprocess.run(['xdotool'] + list(args), env=self.env, stdout=subprocess.PIPE,
+                           stderr=subprocess.DEVNULL)
+        return r.stdout.decode(errors='replace')
+
+    def probe(self):
+        """The visible dialogs: a list of dicts, and the screen metrics."""
+        out = os.path.join(self.log_dir, 'probe.txt')
+        if os.path.exists(out):
+            os.remove(out)
+        self.wine([self.cfg.probe, windows_path(out)], 'wine.log', timeout=30)
+        windows = []
+        metrics = None
+        with open(out, 'rb') as f:
+            text = f.read().decode('cp1252')
+        if not text.rstrip().endswith('done'):
+            return None, []
+        for line in text.split('\r\n'):
+            part = line.split('\t')
+            if part[0] == 'metrics':
+                m = [int(v) for v in part[1:]]
+                metrics = dict(zip(('cxscreen', 'cyscreen', 'cxborder', 'cyborder', 'cycaption',
+                                    'cxdlgframe', 'cydlgframe'), m))
+            elif part[0] == 'window':
+                v = [int(x) for x in part[1:12]]
+                windows.append({'rect': tuple(v[0:4]), 'client_origin': (v[4], v[5]),
+                                'client_size': (v[6], v[7]), 'close': (v[8], v[9]), 'foreground': v[10],
+                                'title': part[12], 'children': []})
+            elif part[0] == 'child':
+                windows[-1]['children'].append({
+                    'id': int(part[1]), 'class': part[2], 'style': int(part[3], 16),
+                    'rect': tuple(int(x) for x in part[4:8]), 'visible': part[8] == '1', 'text': part[9]})
+        return metrics, windows
+
+    def screenshot(self, name='screen.rgb'):
+        path = os.path.join(self.log_dir, name)
+        subprocess.run(['import', '-display', self.display, '-window', 'root', '-depth', '8', 'rgb:' + path],
+                       check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        data = open(path, 'rb').read()
+        equal(len(data), 1024 * 768 * 3, 'screenshot size')
+        return data
+
+    def save_png(self, path):
+        subprocess.run(['import', '-display', self.display, '-window', 'root', path], check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def setup_prefix(cfg):
+    """Creates the Wine prefix once: CD-ROM drive D:, no crash dialog, and
+    Wine drawing its own window frames (there is no window manager)."""
+    marker = os.path.join(cfg.prefix, 'e2e-ready')
+    if os.path.exists(marker):
+        return
+    shutil.rmtree(cfg.prefix, ignore_errors=True)
+    os.makedirs(cfg.work, exist_ok=True)
+    log_dir = os.path.join(cfg.work, 'logs-setup')
+    os.makedirs(log_dir, exist_ok=True)
+    e = cfg.wine_env()
+    with open(os.path.join(log_dir, 'wineboot.log'), 'wb') as out:
+        rc = subprocess.run([cfg.loader, 'wineboot', '-i'], env=e, stdout=out, stderr=out, timeout=300).returncode
+    equal(rc, 0, 'wineboot')
+    reg = os.path.join(log_dir, 'setup.reg')
+    with open(reg, 'w', newline='\r\n') as f:
+        f.write('REGEDIT4\n\n'
+                '[HKEY_LOCAL_MACHINE\\Software\\Wine\\Drives]\n"d:"="cdrom"\n\n'
+                '[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\n"ShowCrashDialog"=dword:00000000\n\n'
+                '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"Decorated"="N"\n\n')
+    with open(os.path.join(log_dir, 'regedit.log'), 'wb') as out:
+        rc = subprocess.run([cfg.loader, 'regedit', '/S', windows_path(reg)], env=e, stdout=out, stderr=out,
+                            timeout=120).returncode
+    equal(rc, 0, 'regedit')
+    subprocess.run([WINE_LIB + '/wineserver', '-w'], env=e, timeout=120)
+    open(marker, 'w').close()
+
+
+# ---------------------------------------------------------------- one case
+
+NOT_INSTALLED, INSTALLED, INCOMPLETE = 'not', 'installed', 'incomplete'
+
+PRODUCTS = [
+    # section, program name, version, program file, arguments
+    ('PaperTest', 'Brindlemark Paper Test', '3.1', 'paper.exe', '/mode paper'),
+    ('AdaptiveTest', 'Brindlemark Adaptive Test', '3.1', 'cat.exe', '-adaptive "two words"'),
+]
+
+SPLASH_TITLE = 'CD AutoPlay Launcher'
+REPAIR_TEXT = 'Setup is incomplete. Would you like to reinstall now?'
+TWO_FORMAT = 'You have 2 %s tests installed. Would you like to run the Paper or Computer Adaptive Test?'
+REPAIR_RUN_FORMAT = ('%s Setup is incomplete. You can reinstall it by pressing <Install> button. '
+                     'Or you can run %s by pressing <Run> button.')
+
+
+class Case:
+    def __init__(self, session, name):
+        self.s = session
+        self.cfg = session.cfg
+        self.name = name
+        self.dir = os.path.join(self.cfg.work, 'cases', name)
+        shutil.rmtree(self.dir, ignore_errors=True)
+        self.disc = os.path.join(self.dir, 'disc')
+        os.makedirs(os.path.join(self.disc, 'LAUNCH'))
+        self.starts_log = os.path.join(self.dir, 'starts.log')
+        self.launcher = None
+        self.product_name = ''
+
+    # -- the disc and the machine
+
+    def lay_out(self, statuses, product_name='Brindlemark Practice', bitmap=None):
+        """statuses: one of NOT_INSTALLED, INSTALLED, INCOMPLETE per product.
+        bitmap: None (no Launcher.bmp), a path to copy, or bytes."""
+        self.product_name = product_name
+        shutil.copy(self.cfg.launcher, os.path.join(self.disc, 'LAUNCH', 'launcher.exe'))
+        shutil.copy(self.cfg.standin, os.path.join(self.disc, 'setup.exe'))
+        ini = ['[INSTALL]', 'ConfigFile=install.ini', 'ProductName=' + product_name,
+               'Product=' + ', '.join(p[0] for p in PRODUCTS), '']
+        for section, program, version, _, _ in PRODUCTS:
+            ini += ['[%s]' % section, 'ProgramName=' + program, 'Version=' + version, '']
+        with open(os.path.join(self.disc, 'LAUNCH', 'install.ini'), 'w', newline='\r\n') as f:
+            f.write('\n'.join(ini))
+        if isinstance(bitmap, (bytes, bytearray)):
+            with open(os.path.join(self.disc, 'LAUNCH', 'Launcher.bmp'), 'wb') as f:
+                f.write(bitmap)
+        elif bitmap:
+            shutil.copy(bitmap, os.path.join(self.disc, 'LAUNCH', 'Launcher.bmp'))
+
+        # The disc as drive D:.
+        link = os.path.join(self.cfg.prefix, 'dosdevices', DRIVE.lower() + ':')
+        if os.path.lexists(link):
+            os.remove(link)
+        os.symlink(self.disc, link)
+
+        # The installed programs on C:, and their records.
+        products = os.path.join(self.cfg.prefix, 'drive_c', PRODUCT_DIR)
+        shutil.rmtree(products, ignore_errors=True)
+        os.makedirs(products)
+        reg = ['REGEDIT4', '', '[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorel]', '']
+        self.command_lines = []
+        for (section, program, version, exe, args), status in zip(PRODUCTS, statuses):
+            path = 'C:\\%s\\%s' % (PRODUCT_DIR, exe)
+            command = path + ' ' + args
+            self.command_lines.append(command)
+            if status == INSTALLED:
+                shutil.copy(self.cfg.standin, os.path.join(products, exe))
+            if status in (INSTALLED, INCOMPLETE):
+                # An incomplete installation: the record is there, the program is not.
+                reg += ['[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorel\\%s\\%s\\%s]' % (program, version, section),
+                        '"CD"="%s"' % DRIVE, '"CommandLine"="%s"' % command.replace('\\', '\\\\').replace('"', '\\"'),
+                        '']
+        self.s.regedit('\n'.join(reg) + '\n', 'records-%s.reg' % self.name)
+        self.installer = '%s:\\setup.exe' % DRIVE
+
+    # -- running
+
+    def start(self):
+        if os.path.exists(self.starts_log):
+            os.remove(self.starts_log)
+        self.s.env['E2E_LOG'] = windows_path(self.starts_log)
+        self.launcher = self.s.wine(['%s:\\LAUNCH\\launcher.exe' % DRIVE], 'launcher-%s.log' % self.name,
+                                    wait=False)
+
+    def dialog(self, title, timeout=20.0):
+        """Waits for the one visible dialog with that title; returns it and
+        the metrics."""
+        state = {}
+
+        def look():
+            metrics, windows = self.s.probe()
+            if self.launcher.poll() is not None:
+                raise Failure('the launcher ended (code %s) before showing "%s"' % (self.launcher.returncode,
+                                                                                     title))
+            found = [w for w in windows if w['title'] == title]
+            if found:
+                state['metrics'] = metrics
+                state['windows'] = windows
+                return found[-1]
+            return None
+
+        window = poll(look, timeout, 'the dialog "%s"' % title, interval=0.2)
+        others = [w['title'] for w in state['windows'] if w is not window]
+        equal(others, [], 'other dialogs on screen')
+        return window, state['metrics']
+
+    def gone(self, title, timeout=10.0):
+        def check_gone():
+            _, windows = self.s.probe()
+            return not any(w['title'] == title for w in windows)
+        poll(check_gone, timeout, 'the dialog "%s" to close' % title, interval=0.2)
+
+    def focus(self, window):
+        """Gives the dialog the keyboard, as a click on its caption would."""
+        ids = self.s.xdotool('search', '--name', '^%s$' % window['title']).split()
+        if ids:
+            self.s.xdotool('windowfocus', '--sync', ids[-1])
+        left, top, right, _ = window['rect']
+        self.s.xdotool('mousemove', str((left + right) // 2 - 40), str(top + 8))
+
+    def key(self, window, keys):
+        self.focus(window)
+        self.s.xdotool('key', '--delay', '50', keys)
+
+    def click(self, x, y):
+        self.s.xdotool('mousemove', '--sync', str(x), str(y))
+        self.s.xdotool('click', '1')
+
+    def click_child(self, window, control_id):
+        child = self.child(window, control_id)
+        l, t, r, b = child['rect']
+        self.click((l + r) // 2, (t + b) // 2)
+
+    def click_close_box(self, window):
+        x, y = window['close']
+        check(x >= 0, 'the dialog has a close box')
+        self.click(x, y)
+
+    @staticmethod
+    def child(window, control_id):
+        found = [c for c in window['children'] if c['id'] == control_id]
+        equal(len(found), 1, 'controls with id %d' % control_id)
+        return found[0]
+
+    def finish(self, expected_starts):
+        """The launcher ends with 1, having started exactly these
+        (module, command line) pairs."""
+        try:
+            rc = self.launcher.wait(timeout=20)
+        except subprocess.TimeoutExpired:
+            self.launcher.kill()
+            self.launcher.wait()
+            raise Failure('the launcher did not end')
+        equal(rc, 1, 'launcher exit code')
+        if expected_starts:
+            def logged():
+                lines = self.read_starts()
+                return lines if len(lines) >= len(expected_starts) else None
+            poll(logged, 20, 'the started program to record itself')
+        else:
+            # The launcher has ended, and a start is made before it does: a
+            # program it started would be running or have written already.
+            poll(lambda: not self.standins_running(), 20, 'stand-in programs to end')
+        equal(self.read_starts(), expected_starts, 'programs started')
+
+    def read_starts(self):
+        if not os.path.exists(self.starts_log):
+            return []
+        out = []
+        with open(self.starts_log, 'rb') as f:
+            for line in f.read().decode('cp1252').split('\r\n'):
+                if line:
+                    module, command, show = line.split('\t')
+                    out.append((module, command))
+        return out
+
+    def standins_running(self):
+        r = subprocess.run(['ps', '-eo', 'args'], stdout=subprocess.PIPE)
+        names = ('setup.exe', 'paper.exe', 'cat.exe')
+        return any(any(n in line.lower() for n in names) for line in r.stdout.decode(errors='replace').splitlines())
+
+    def stop(self):
+        if self.launcher and self.launcher.poll() is None:
+            self.launcher.kill()
+            self.launcher.wait()
+
+    # -- expected starts
+
+    def installer_start(self):
+        return [('%s:\\setup.exe' % DRIVE, self.installer)]
+
+    def product_start(self, n):
+        exe = PRODUCTS[n][3]
+        return [('C:\\%s\\%s' % (PRODUCT_DIR, exe), self.command_lines[n])]
+
+
+# ---------------------------------------------------------------- checks of what is shown
+
+def splash_checks(case, action, bitmap_size, bitmap_rows=None):
+    """Waits for the splash dialog and checks its caption, size, place,
+    buttons, and the bitmap's pixels on screen. Returns the window."""
+    title = case.product_name or SPLASH_TITLE
+    window, m = case.dialog(title)
+    w, h = bitmap_size
+    ww = w + 2 * m['cxborder']
+    wh = h + 2 * m['cyborder'] + m['cycaption']
+    x = int((m['cxscreen'] - ww) * 0.5)
+    y = int((m['cyscreen'] - wh) * 0.5)
+    equal(window['rect'], (x, y, x + ww, y + wh), 'splash window rectangle')
+    x0 = int((w - 200) / 3)
+    row = h - 45
+    ox, oy = window['client_origin']
+    buttons = [(c['id'], c['class'].lower(), c['text'], c['style'] & 0xFFFF000F, c['rect'])
+               for c in window['children']]
+    equal(buttons, [(1, 'button', action, 0x50000001, (ox + x0, oy + row, ox + x0 + 100, oy + row + 30)),
+                    (2, 'button', '&Cancel', 0x50000000,
+                     (ox + 2 * x0 + 100, oy + row, ox + 2 * x0 + 200, oy + row + 30))],
+          'splash buttons (id, class, caption, style, screen rectangle)')
+    if bitmap_rows is not None:
+        check_pixels(case, window, bitmap_rows)
+    return window
+
+
+def check_pixels(case, window, rows):
+    """Every visible client pixel that no button covers shows the bitmap's
+    pixel, the bitmap's top-left corner at the client area's."""
+    ox, oy = window['client_origin']
+    cw, ch = window['client_size']
+    height = len(rows)
+    width = len(rows[0])
+    covered = [c['rect'] for c in window['children'] if c['visible']]
+    points = []
+    for y in range(min(ch, height)):
+        if oy + y < 0 or oy + y >= 768:
+            continue
+        for x in range(min(cw, width)):
+            sx, sy = ox + x, oy + y
+            if sx < 0 or sx >= 1024:
+                continue
+            if any(l <= sx < r and t <= sy < b for (l, t, r, b) in covered):
+                continue
+            points.append((x, y, sx, sy))
+    check(len(points) > 1000, 'enough of the bitmap is visible (%d pixels)' % len(points))
+
+    def compare():
+        shot = case.s.screenshot()
+        bad = []
+        for x, y, sx, sy in points:
+            at = (sy * 1024 + sx) * 3
+            if tuple(shot[at:at + 3]) != rows[y][x]:
+                bad.append((x, y, tuple(shot[at:at + 3]), rows[y][x]))
+        compare.bad = bad
+        return not bad
+    try:
+        poll(compare, 8, 'the bitmap on screen', interval=0.3)
+    except Failure:
+        bad = compare.bad
+        raise Failure('%d of %d bitmap pixels differ on screen, first %r' % (len(bad), len(points), bad[:3]))
+
+
+def choice_checks(case, template_title, message, captions):
+    """The choice dialog: caption, message, and buttons in template order."""
+    title = case.product_name or template_title
+    window, m = case.dialog(title)
+    equal([(c['id'], c['class'].lower(), c['text']) for c in window['children']],
+          [(101, 'button', captions[0]), (102, 'button', captions[1]), (2, 'button', '&Cancel'),
+           (105, 'static', message)], 'choice dialog controls (id, class, text)')
+    # Centred on the screen's work area by the dialog manager.
+    l, t, r, b = window['rect']
+    check(abs((l + r) - m['cxscreen']) <= 2, 'dialog centred horizontally: %r' % (window['rect'],))
+    check(abs((t + b) - m['cyscreen']) <= 80, 'dialog centred vertically: %r' % (window['rect'],))
+    return window
+
+
+def repair_box_checks(case):
+    window, _ = case.dialog('CD Launcher')
+    texts = [c['text'] for c in window['children']]
+    check(REPAIR_TEXT in texts, 'the repair message %r in %r' % (REPAIR_TEXT, texts))
+    check('&Yes' in texts and '&No' in texts, 'Yes and No buttons in %r' % texts)
+    return window
+
+
+# ---------------------------------------------------------------- the cases
+
+CASES = {}
+GROUPS = {}
+
+
+def case(group):
+    def register(fn):
+        CASES[fn.__name__] = fn
+        GROUPS.setdefault(group, []).append(fn.__name__)
+        return fn
+    return register
+
+
+def default_bitmap(cfg):
+    w, h, rows = read_bmp(cfg.default_bmp)
+    return (w, h), rows
+
+
+# The nine cells of the decision table, product 1 down, product 2 across.
+
+@case('decision')
+def neither_installed_enter_installs(c):
+    c.lay_out([NOT_INSTALLED, NOT_INSTALLED])
+    c.start()
+    size, rows = default_bitmap(c.cfg)
+    w = splash_checks(c, '&Install', size, rows)
+    c.key(w, 'Return')
+    c.finish(c.installer_start())
+
+
+@case('decision')
+def second_installed_click_runs_it(c):
+    c.lay_out([NOT_INSTALLED, INSTALLED])
+    c.start()
+    w = splash_checks(c, '&Run', (300, 144))
+    c.click_child(w, 1)
+    c.finish(c.product_start(1))
+
+
+@case('decision')
+def second_incomplete_yes_reinstalls(c):
+    c.lay_out([NOT_INSTALLED, INCOMPLETE])
+    c.start()
+    w = repair_box_checks(c)
+    c.key(w, 'Return')  # Yes is the default
+    c.finish(c.installer_start())
+
+
+@case('decision')
+def first_installed_enter_runs_it(c):
+    c.lay_out([INSTALLED, NOT_INSTALLED])
+    c.start()
+    w = splash_checks(c, '&Run', (300, 144))
+    c.key(w, 'Return')
+    c.finish(c.product_start(0))
+
+
+@case('decision')
+def both_installed_enter_enter_runs_first(c):
+    c.lay_out([INSTALLED, INSTALLED])
+    c.start()
+    w = splash_checks(c, '&Run', (300, 144))
+    c.key(w, 'Return')
+    c.gone(c.product_name)
+    w = choice_checks(c, 'Brindlemark', TWO_FORMAT % c.product_name, ('Run &Paper', 'Run CAT'))
+    c.key(w, 'Return')
+    c.finish(c.product_start(0))
+
+
+@case('decision')
+def second_incomplete_install_run_enter_reinstalls(c):
+    c.lay_out([INSTALLED, INCOMPLETE])
+    c.start()
+    w = choice_checks(c, 'Vantorel', REPAIR_RUN_FORMAT % (PRODUCTS[1][1], PRODUCTS[0][1]), ('&Install', '&Run'))
+    c.key(w, 'Return')
+    c.finish(c.installer_start())
+
+
+@case('decision')
+def first_incomplete_no_starts_nothing(c):
+    c.lay_out([INCOMPLETE, NOT_INSTALLED])
+    c.start()
+    w = repair_box_checks(c)
+    c.click_child(w, 7)  # IDNO
+    c.finish([])
+
+
+@case('decision')
+def first_incomplete_install_run_click_run(c):
+    c.lay_out([INCOMPLETE, INSTALLED])
+    c.start()
+    w = choice_checks(c, 'Vantorel', REPAIR_RUN_FORMAT % (PRODUCTS[0][1], PRODUCTS[1][1]), ('&Install', '&Run'))
+    c.click_child(w, 102)
+    c.finish(c.product_start(1))
+
+
+@case('decision')
+def both_incomplete_yes_reinstalls(c):
+    c.lay_out([INCOMPLETE, INCOMPLETE])
+    c.start()
+    w = repair_box_checks(c)
+    c.click_child(w, 6)  # IDYES
+    c.finish(c.installer_start())
+
+
+# The splash dialog's ways out.
+
+@case('splash')
+def splash_escape_cancels(c):
+    c.lay_out([NOT_INSTALLED, NOT_INSTALLED])
+    c.start()
+    w = splash_checks(c, '&Install', (300, 144))
+    c.key(w, 'Escape')
+    c.finish([])
+
+
+@case('splash')
+def splash_close_box_cancels(c):
+    c.lay_out([INSTALLED, NOT_INSTALLED])
+    c.start()
+    w = splash_checks(c, '&Run', (300, 144))
+    c.click_close_box(w)
+    c.finish([])
+
+
+@case('splash')
+def splash_cancel_button(c):
+    c.lay_out([NOT_INSTALLED, INSTALLED])
+    c.start()
+    w = splash_checks(c, '&Run', (300, 144))
+    c.click_child(w, 2)
+    c.finish([])
+
+
+@case('splash')
+def splash_click_on_bitmap_does_nothing(c):
+    c.lay_out([NOT_INSTALLED, NOT_INSTALLED], product_name='')
+    c.start()
+    size, rows = default_bitmap(c.cfg)
+    w = splash_checks(c, '&Install', size, rows)
+    ox, oy = w['client_origin']
+    c.click(ox + 150, oy + 20)
+    c.click(ox + 5, oy + 5)
+    w2, _ = c.dialog(SPLASH_TITLE)  # still there, unchanged
+    equal(w2['rect'], w['rect'], 'splash after clicks on the bitmap')
+    check(c.launcher.poll() is None, 'the launcher still runs')
+    c.key(w2, 'Escape')
+    c.finish([])
+
+
+@case('splash')
+def splash_access_key_takes_the_action(c):
+    c.lay_out([NOT_INSTALLED, NOT_INSTALLED])
+    c.start()
+    w = splash_checks(c, '&Install', (300, 144))
+    c.key(w, 'alt+i')
+    c.finish(c.installer_start())
+
+
+# The two-products choice.
+
+def both_installed_to_choice(c, product_name='Brindlemark Practice'):
+    c.lay_out([INSTALLED, INSTALLED], product_name=product_name)
+    c.start()
+    w = splash_checks(c, '&Run', (300, 144))
+    c.key(w, 'Return')
+    c.gone(product_name or SPLASH_TITLE)
+    return choice_checks(c, 'Brindlemark', TWO_FORMAT % product_name, ('Run &Paper', 'Run CAT'))
+
+
+@case('runrun')
+def runrun_click_second_runs_cat(c):
+    w = both_installed_to_choice(c)
+    top1 = Case.child(w, 101)['rect'][1]
+    top2 = Case.child(w, 102)['rect'][1]
+    check(top1 < top2, '"Run &Paper" stands above "Run CAT"')
+    c.click_child(w, 102)
+    c.finish(c.product_start(1))
+
+
+@case('runrun')
+def runrun_escape_starts_nothing(c):
+    w = both_installed_to_choice(c, product_name='')
+    c.key(w, 'Escape')
+    c.finish([])
+
+
+@case('runrun')
+def runrun_close_box_starts_nothing(c):
+    w = both_installed_to_choice(c)
+    c.click_close_box(w)
+    c.finish([])
+
+
+@case('runrun')
+def runrun_access_key_paper(c):
+    w = both_installed_to_choice(c)
+    c.key(w, 'alt+p')
+    c.finish(c.product_start(0))
+
+
+@case('runrun')
+def runrun_tab_then_enter_runs_cat(c):
+    # The focus moves to "Run CAT", which becomes the default button.
+    w = both_installed_to_choice(c)
+    c.key(w, 'Tab')
+    c.key(w, 'Return')
+    c.finish(c.product_start(1))
+
+
+@case('runrun')
+def splash_cancel_before_choice_starts_nothing(c):
+    c.lay_out([INSTALLED, INSTALLED])
+    c.start()
+    w = splash_checks(c, '&Run', (300, 144))
+    c.key(w, 'Escape')
+    c.finish([])
+
+
+# The repair-or-run choice.
+
+def install_run(c, statuses=(INCOMPLETE, INSTALLED), product_name='Brindlemark Practice'):
+    c.lay_out(list(statuses), product_name=product_name)
+    c.start()
+    broken, runnable = (0, 1) if statuses[0] == INCOMPLETE else (1, 0)
+    w = choice_checks(c, 'Vantorel', REPAIR_RUN_FORMAT % (PRODUCTS[broken][1], PRODUCTS[runnable][1]),
+                      ('&Install', '&Run'))
+    l1 = Case.child(w, 101)['rect'][0]
+    l2 = Case.child(w, 102)['rect'][0]
+    check(l1 < l2, '"&Install" stands left of "&Run"')
+    return w, runnable
+
+
+@case('installrun')
+def installrun_escape_starts_nothing(c):
+    w, _ = install_run(c)
+    c.key(w, 'Escape')
+    c.finish([])
+
+
+@case('installrun')
+def installrun_close_box_starts_nothing(c):
+    w, _ = install_run(c, product_name='')
+    c.click_close_box(w)
+    c.finish([])
+
+
+@case('installrun')
+def installrun_access_key_run(c):
+    w, runnable = install_run(c, (INSTALLED, INCOMPLETE))
+    c.key(w, 'alt+r')
+    c.finish(c.product_start(runnable))
+
+
+@case('installrun')
+def installrun_click_install(c):
+    w, _ = install_run(c)
+    c.click_child(w, 101)
+    c.finish(c.installer_start())
+
+
+@case('installrun')
+def repair_box_escape_is_no(c):
+    c.lay_out([INCOMPLETE, INCOMPLETE])
+    c.start()
+    w = repair_box_checks(c)
+    c.key(w, 'alt+n')
+    c.finish([])
+
+
+# Splash bitmaps.
+
+@case('bitmap')
+def custom_bitmap_sizes_the_splash(c):
+    path = os.path.join(c.dir, 'custom.bmp')
+    write_bmp(path, 416, 250, lambda x, y: (x // 13 + y // 10 * 3) % 256)
+    c.lay_out([NOT_INSTALLED, NOT_INSTALLED], bitmap=path)
+    c.start()
+    w, h, rows = read_bmp(path)
+    win = splash_checks(c, '&Install', (w, h), rows)
+    c.key(win, 'Escape')
+    c.finish([])
+
+
+@case('bitmap')
+def sample_disc_bitmap(c):
+    sample = os.environ.get('E2E_SAMPLE_BMP')
+    check(sample and os.path.isfile(sample), 'the sample disc bitmap exists')
+    c.lay_out([INSTALLED, NOT_INSTALLED], bitmap=sample)
+    c.start()
+    w, h, rows = read_bmp(sample)
+    win = splash_checks(c, '&Run', (w, h), rows)
+    c.click_child(win, 1)
+    c.finish(c.product_start(0))
+
+
+def refused_bitmap_falls_back(c, damage):
+    good = open(c.cfg.default_bmp, 'rb').read()
+    c.lay_out([NOT_INSTALLED, NOT_INSTALLED], bitmap=damage(good))
+    c.start()
+    size, rows = default_bitmap(c.cfg)
+    w = splash_checks(c, '&Install', size, rows)
+    c.key(w, 'Escape')
+    c.finish([])
+
+
+@case('bitmap')
+def broken_bitmap_falls_back_to_built_in(c):
+    # 7 bits per pixel: the reader refuses the file.
+    refused_bitmap_falls_back(c, lambda good: good[:28] + struct.pack('<H', 7) + good[30:])
+
+
+@case('bitmap')
+def cut_bitmap_falls_back_to_built_in(c):
+    # Cut inside the information header.
+    refused_bitmap_falls_back(c, lambda good: good[:40])
+
+
+@case('bitmap')
+def small_bitmap_puts_buttons_above_and_left(c):
+    # 100 x 40: x0 = -33, the button row starts 5 pixels above the client area.
+    path = os.path.join(c.dir, 'small.bmp')
+    write_bmp(path, 100, 40, lambda x, y: (x + y) % 256)
+    c.lay_out([NOT_INSTALLED, NOT_INSTALLED], bitmap=path)
+    c.start()
+    win = splash_checks(c, '&Install', (100, 40))
+    c.key(win, 'Escape')
+    c.finish([])
+
+
+# ---------------------------------------------------------------- main
+
+def run(cfg, names):
+    os.makedirs(cfg.work, exist_ok=True)
+    log_dir = os.path.join(cfg.work, 'logs-' + '-'.join(names)[:80])
+    shutil.rmtree(log_dir, ignore_errors=True)
+    os.makedirs(log_dir)
+    passed = failed = 0
+    started = time.monotonic()
+    with Session(cfg, log_dir) as s:
+        for name in names:
+            t0 = time.monotonic()
+            c = Case(s, name)
+            try:
+                CASES[name](c)
+                passed += 1
+                print('ok    %-48s %5.1fs' % (name, time.monotonic() - t0), flush=True)
+            except Failure as e:
+                failed += 1
+                print('FAIL  %-48s %5.1fs  %s' % (name, time.monotonic() - t0, e), flush=True)
+                try:
+                    s.save_png(os.path.join(c.dir, 'failure.png'))
+                    print('      screen: %s' % os.path.join(c.dir, 'failure.png'))
+                except (subprocess.CalledProcessError, OSError):
+                    pass
+            finally:
+                c.stop()
+    print('wine %s, %.1fs' % (cfg.arch, time.monotonic() - started))
+    print('%d passed, %d failed' % (passed, failed))
+    return failed == 0
+
+
+def main(argv):
+    if argv and argv[0] == '--list':
+        for group, names in GROUPS.items():
+            print(group + ': ' + ' '.join(names))
+        return 0
+    cfg = Config()
+    if argv and argv[0] == '--setup':
+        setup_prefix(cfg)
+        print('wine prefix ready (%s): %s' % (cfg.arch, cfg.prefix))
+        return 0
+    names = []
+    for a in argv:
+        if a in GROUPS:
+            names += GROUPS[a]
+        elif a in CASES:
+            names.append(a)
+        else:
+            print('driver: no case or group ' + a, file=sys.stderr)
+            return 2
+    if not names:
+        names = list(CASES)
+    setup_prefix(cfg)
+    return 0 if run(cfg, names) else 1
+
+
+if __name__ == '__main__':
+    signal.signal(signal.SIGTERM, lambda *a: sys.exit(3))
+    sys.exit(main(sys.argv[1:]))
