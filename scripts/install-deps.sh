@@ -4,7 +4,10 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev
           g++-mingw-w64-i686 binutils-mingw-w64-i686
-          wine wine32:i386 xvfb xdotool imagemagick x11-utils)
+          wine wine32:i386 xvfb xdotool imagemagick x11-utils
+          # The end-to-end tests: python3 drives them; where the kernel cannot
+          # run 32-bit programs they run a 64-bit build under the 64-bit Wine.
+          python3 wine64 g++-mingw-w64-x86-64)
 
 missing=()
 for p in "${packages[@]}"; do
