@@ -746,6 +746,17 @@ def splash_access_key_takes_the_action(c):
     c.finish(c.installer_start())
 
 
+@case('splash')
+def missing_installer_ends_the_launcher(c):
+    # No setup.exe on the disc: nothing starts, and the launcher still ends.
+    c.lay_out([NOT_INSTALLED, NOT_INSTALLED])
+    os.remove(os.path.join(c.disc, 'setup.exe'))
+    c.start()
+    w = splash_checks(c, '&Install', (300, 144))
+    c.key(w, 'Return')
+    c.finish([])
+
+
 # The two-products choice.
 
 def both_installed_to_choice(c, product_name='Brindlemark Practice'):
@@ -854,6 +865,20 @@ def repair_box_escape_is_no(c):
     c.start()
     w = repair_box_checks(c)
     c.key(w, 'alt+n')
+    c.finish([])
+
+
+@case('installrun')
+def installrun_access_key_install(c):
+    w, _ = install_run(c)
+    c.key(w, 'alt+i')
+    c.finish(c.installer_start())
+
+
+@case('runrun')
+def runrun_access_key_cancel(c):
+    w = both_installed_to_choice(c)
+    c.key(w, 'alt+c')
     c.finish([])
 
 
