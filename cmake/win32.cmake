@@ -8,28 +8,37 @@
 enable_language(RC)
 
 file(GLOB LAUNCHER_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/win32/*.cpp)
-# The block fill and copy must not be turned back into calls to themselves.
+# The block fill and copy must not be turned back into calls to themselves,
+# and they stay ordinary objects: calls to them appear only as the link-time
+# code generation runs, too late to pull them out of the optimiser's input.
 set_source_files_properties(${LAUNCHER_WIN32_SOURCES} PROPERTIES
-  COMPILE_OPTIONS "-fno-builtin;-fno-tree-loop-distribute-patterns")
+  COMPILE_OPTIONS "-fno-builtin;-fno-tree-loop-distribute-patterns;-fno-lto")
 
 # Everything that makes a program of this build: no C runtime, no start-up
-# files, entry at LauncherEntry, 486 code, Windows 95 header.
+# files, entry at LauncherEntry, 486 code, Windows 95 header, the compact
+# section layout of win32.ld. The code is optimised for size across files
+# (link-time optimisation), so the code generation options are given to the
+# link as well: that is where the code is made.
+set(LAUNCHER_CODEGEN_OPTIONS
+  -Oz -flto -march=i486 -mtune=pentium -mpreferred-stack-boundary=2
+  -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-unwind-tables
+  -fno-stack-protector -fno-threadsafe-statics -fno-ident -ffunction-sections)
 function(launcher_windows_program target)
   target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/res)
   target_compile_options(${target} PRIVATE
-    $<$<COMPILE_LANGUAGE:CXX>:-Os -march=i486 -mtune=pentium -mpreferred-stack-boundary=2
-      -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-unwind-tables
-      -fno-stack-protector -fno-threadsafe-statics -fno-ident
-      -ffunction-sections -Wall -Wextra>)
+    "$<$<COMPILE_LANGUAGE:CXX>:${LAUNCHER_CODEGEN_OPTIONS};-Wall;-Wextra>")
   # windres looks for the files a resource script names in res/.
   target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:RC>:-I${CMAKE_SOURCE_DIR}/res>)
   target_link_options(${target} PRIVATE
+    ${LAUNCHER_CODEGEN_OPTIONS}
     -nostdlib -nostartfiles -s
     -Wl,--entry,_LauncherEntry@0
     -Wl,--subsystem,windows:4.0
     -Wl,--major-os-version,4 -Wl,--minor-os-version,0
+    -Wl,-T,${CMAKE_SOURCE_DIR}/cmake/win32.ld
     -Wl,--gc-sections
     -Wl,--no-insert-timestamp)
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${CMAKE_SOURCE_DIR}/cmake/win32.ld)
   # libgcc last: it is only there for helpers the compiler may call (the stack
   # probe of a large frame); the disassembly scan in tests/pe checks that it
   # brings no instruction a 486 lacks.

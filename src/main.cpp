@@ -7,6 +7,11 @@
 
 #include "launcher.h"
 
+// The module's own handle is its load address, which the linker provides:
+// the same value GetModuleHandleA(0) returns, on every Windows from 95 on,
+// without importing the call.
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
 extern "C" void WINAPI LauncherEntry(void) {
-    ExitProcess((UINT)RunLauncher(GetModuleHandleA(0)));
+    ExitProcess((UINT)RunLauncher((HINSTANCE)&__ImageBase));
 }
