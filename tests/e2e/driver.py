@@ -481,9 +481,23 @@ class Case:
         return out
 
     def standins_running(self):
-        r = subprocess.run(['ps', '-eo', 'args'], stdout=subprocess.PIPE)
-        names = ('setup.exe', 'paper.exe', 'cat.exe')
-        return any(any(n in line.lower() for n in names) for line in r.stdout.decode(errors='replace').splitlines())
+        """A stand-in program of this Wine prefix is still running."""
+        names = (b'setup.exe', b'paper.exe', b'cat.exe')
+        mine = b'WINEPREFIX=' + self.cfg.prefix.encode() + b'\0'
+        for pid in os.listdir('/proc'):
+            if not pid.isdigit():
+                continue
+            try:
+                with open('/proc/%s/environ' % pid, 'rb') as f:
+                    if mine not in f.read() + b'\0':
+                        continue
+                with open('/proc/%s/cmdline' % pid, 'rb') as f:
+                    args = f.read().lower()
+            except OSError:
+                continue
+            if any(n in args for n in names):
+                return True
+        return False
 
     def stop(self):
         if self.launcher and self.launcher.poll() is None:
