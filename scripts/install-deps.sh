@@ -7,7 +7,9 @@ packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-d
           wine wine32:i386 xvfb xdotool imagemagick x11-utils
           # The end-to-end tests: python3 drives them; where the kernel cannot
           # run 32-bit programs they run a 64-bit build under the 64-bit Wine.
-          python3 wine64 g++-mingw-w64-x86-64)
+          python3 wine64 g++-mingw-w64-x86-64
+          # bench/startup.sh: its window waiter is built against Xlib.
+          libx11-dev)
 
 missing=()
 for p in "${packages[@]}"; do
