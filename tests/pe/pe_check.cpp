@@ -26,7 +26,7 @@ namespace {
 
 struct Section {
     std::string name;
-    uint32_t virtualSize, virtualAddress, rawSize, rawOffset;
+    uint32_t virtualSize, virtualAddress, rawSize, rawOffset, characteristics;
 };
 
 struct Image {
@@ -122,9 +122,18 @@ Image Load(const char *path) {
         s.virtualAddress = U32(im, at + 12);
         s.rawSize = U32(im, at + 16);
         s.rawOffset = U32(im, at + 20);
+        s.characteristics = U32(im, at + 36);
         im.sections.push_back(s);
     }
     return im;
+}
+
+// The section an RVA falls in, or null.
+const Section *SectionAt(const Image &im, uint32_t rva) {
+    for (const Section &s : im.sections)
+        if (rva >= s.virtualAddress && rva - s.virtualAddress < std::max(s.virtualSize, s.rawSize))
+            return &s;
+    return nullptr;
 }
 
 // Data directory entry: {rva, size}; {0, 0} when absent.
@@ -229,6 +238,24 @@ int CheckHeader(const Image &im) {
         Fail("file alignment below 512 or section alignment below 4096");
     if (!(U16(im, im.pe + 4 + 18) & 0x0002))
         Fail("the image is not marked executable");
+
+    const uint32_t kExecute = 0x20000000, kWrite = 0x80000000;
+    uint32_t entry = U32(im, o + 16);
+    const Section *entrySection = SectionAt(im, entry);
+    std::printf("entry point %#x in %s\n", entry, entrySection ? entrySection->name.c_str() : "no section");
+    if (!entrySection || !(entrySection->characteristics & kExecute))
+        Fail("the entry point is not in an executable section");
+    // The loader fills the import address table in place; Windows 95 needs
+    // the section that holds it writable.
+    auto imports = Directory(im, 1);
+    const Section *importSection = imports.first ? SectionAt(im, imports.first) : nullptr;
+    if (!importSection || !(importSection->characteristics & kWrite))
+        Fail("the import table is not in a writable section");
+    // Windows 95 runs no TLS callbacks and gives an image's static TLS no
+    // slot when it is loaded late: code that needs either needs a runtime
+    // the launcher does not have.
+    if (Directory(im, 9).first)
+        Fail("the file has a TLS directory");
     return g_failures ? 1 : 0;
 }
 
