@@ -262,6 +262,20 @@ class Session:
                     'rect': tuple(int(x) for x in part[4:8]), 'visible': part[8] == '1', 'text': part[9]})
         return metrics, windows
 
+    def cover(self, rect):
+        """Lays another program's window over a screen rectangle for a
+        moment, then takes it away."""
+        l, t, r, b = rect
+        rc = self.wine([self.cfg.probe, 'cover', str(l), str(t), str(r - l), str(b - t)], 'wine.log', timeout=30)
+        equal(rc, 0, 'probe cover')
+
+    def redraw(self, title):
+        """Has the dialog of that title drawn afresh (Wine keeps a window's
+        pixels when another window uncovers it, so uncovering alone need
+        not repaint)."""
+        rc = self.wine([self.cfg.probe, 'redraw', title], 'wine.log', timeout=30)
+        equal(rc, 0, 'probe redraw')
+
     def screenshot(self, name='screen.rgb'):
         path = os.path.join(self.log_dir, name)
         subprocess.run(['import', '-display', self.display, '-window', 'root', '-depth', '8', 'rgb:' + path],
@@ -942,6 +956,38 @@ def broken_bitmap_falls_back_to_built_in(c):
 def cut_bitmap_falls_back_to_built_in(c):
     # Cut inside the information header.
     refused_bitmap_falls_back(c, lambda good: good[:40])
+
+
+@case('bitmap')
+def uncovered_splash_repaints_from_the_file(c):
+    path = os.path.join(c.dir, 'custom.bmp')
+    write_bmp(path, 360, 220, lambda x, y: (x // 9 + y // 11 * 5) % 256)
+    c.lay_out([NOT_INSTALLED, NOT_INSTALLED], bitmap=path)
+    c.start()
+    width, height, rows = read_bmp(path)
+    w = splash_checks(c, '&Install', (width, height), rows)
+    c.s.cover(w['rect'])
+    check_pixels(c, w, rows)
+    # The file goes bad while the splash is up: the next repaint draws the
+    # built-in bitmap in the window sized for the file's.
+    with open(os.path.join(c.disc, 'LAUNCH', 'Launcher.bmp'), 'r+b') as f:
+        f.write(b'XX')
+    c.s.redraw(c.product_name)
+    w2, _ = c.dialog(c.product_name)
+    equal(w2['rect'], w['rect'], 'splash window after the file went bad')
+    _, built_in = default_bitmap(c.cfg)
+    check_pixels(c, w2, built_in)
+    # Beyond the built-in bitmap's 300 x 144 pixels: the dialog's background.
+    shot = c.s.screenshot()
+    ox, oy = w2['client_origin']
+    cw, ch = w2['client_size']
+    at = ((oy + 10) * 1024 + ox + min(cw, width) - 5) * 3
+    background = tuple(shot[at:at + 3])
+    check(background not in (rows[10][min(cw, width) - 5],), 'the old bitmap is gone at the right edge')
+    at = ((oy + 150) * 1024 + ox + 5) * 3
+    equal(tuple(shot[at:at + 3]), background, 'background below the built-in bitmap')
+    c.key(w2, 'Escape')
+    c.finish([])
 
 
 @case('bitmap')
