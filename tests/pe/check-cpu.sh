@@ -22,9 +22,9 @@ fi
 
 # P6: cmov, fcmov, fcomi/fucomi, sysenter/sysexit, rdpmc, the long NOP (0F 1F).
 # Pentium: cmpxchg8b, rdtsc, rdmsr/wrmsr. SSE and later: any xmm/ymm/zmm
-# operand, MXCSR, fences, prefetches, non-temporal stores, fxsave, clflush,
+# operand, fisttp, MXCSR, fences, prefetches, non-temporal stores, fxsave, clflush,
 # popcnt/lzcnt/tzcnt, movbe, crc32. MMX and 3DNow!: any mm operand, emms, femms.
-mnemonics='cmov[a-z]*|fcmov[a-z]*|f(u)?comip?|sysenter|sysexit|rdpmc|nop[lwq]|cmpxchg8b|rdtsc|rdmsr|wrmsr|ldmxcsr|stmxcsr|[lsm]fence|prefetch[a-z0-9]*|movnt[a-z]*|maskmov[a-z]*|fxsave|fxrstor|clflush|popcnt|lzcnt|tzcnt|movbe|crc32|emms|femms'
+mnemonics='cmov[a-z]*|fcmov[a-z]*|f(u)?comip?|fisttp[a-z]*|sysenter|sysexit|rdpmc|nop[lwq]|cmpxchg8b|rdtsc|rdmsr|wrmsr|ldmxcsr|stmxcsr|[lsm]fence|prefetch[a-z0-9]*|movnt[a-z]*|maskmov[a-z]*|fxsave|fxrstor|clflush|popcnt|lzcnt|tzcnt|movbe|crc32|emms|femms'
 bad=$(grep -P '^\s+[0-9a-f]+:\t' "$listing" |
       grep -P "^\s+[0-9a-f]+:\t($mnemonics)\b|%[xyz]?mm[0-9]" || true)
 if [[ -n "$bad" ]]; then
