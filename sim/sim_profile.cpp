@@ -70,7 +70,10 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR def, LP
              (key ? key : "(null)") + ")");
     if (!ret || size == 0)
         return 0;
-    std::string value = def ? Trim(def) : "";
+    // Windows drops the default's trailing blanks, not its leading ones.
+    std::string value = def ? def : "";
+    while (!value.empty() && IsBlank(value.back()))
+        value.pop_back();
     if (!sim::ShouldFail("GetPrivateProfileStringA") && section && key && file) {
         std::string host = sim::HostPath(file);
         std::string found;

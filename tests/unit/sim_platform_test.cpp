@@ -1,5 +1,7 @@
 // The simulated platform behaves as Windows does where the launcher depends
-// on it: profile reading, registry reads and the module path.
+// on it: profile reading, registry reads and the module path. The profile
+// answers were checked against Wine's GetPrivateProfileStringA with the same
+// file (a small Windows program printing each lookup).
 #include <cstring>
 #include <string>
 
@@ -13,8 +15,8 @@ protected:
         SimTest::SetUp();
         WriteFile("d/t.ini", "[Install]\r\n  Key1 =  value with spaces   \r\nkey2=\"quoted value\"\r\n"
                              "key3='single'\r\nkey4=\"unbalanced\r\nkey5=\r\nDup=first\r\nDup=second\r\n"
-                             "key6 = \"  inner  \" \r\nkey8=a\tb\t\r\n[ Spaced ]\r\nk=v\r\n"
-                             "[Other]\r\nkey1=other\r\n");
+                             "key6 = \"  inner  \" \r\nkey7=\"a\"b\"\r\n;comment=yes\r\nkey8=a\tb\t\r\n"
+                             "[ Spaced ]\r\nk=v\r\n[Other]\r\nkey1=other\r\n[install]\r\nlate=yes\r\n");
         sim::MapDrive('D', DRIVE_CDROM, Scratch() + "/d");
     }
 };
@@ -28,10 +30,14 @@ TEST_F(Platform, ProfileStringsFollowWindowsRules) {
         {"Install", "key3", "", "single"},
         {"Install", "key4", "", "\"unbalanced"},
         {"Install", "key5", "d", ""},
-        {"Install", "missing", "  def  ", "def"},
+        {"Install", "missing", "  def  ", "  def"},
         {"Install", "dup", "", "first"},
         {"Install", "key6", "", "  inner  "},
+        {"Install", "key7", "", "a\"b"},
+        {"Install", ";comment", "", "yes"},
         {"Install", "key8", "", "a\tb"},
+        // Only the first section of a name is read.
+        {"Install", "late", "", ""},
         {"Spaced", "k", "", "v"},
         {"Other", "key1", "", "other"},
         {"Nosection", "k", "x", "x"},
