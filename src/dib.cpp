@@ -45,6 +45,11 @@ static BOOL IsSupportedCompression(DWORD compression, WORD bits) {
     return compression == BI_RGB || (compression == BI_RLE8 && bits == 8) || (compression == BI_RLE4 && bits == 4);
 }
 
+// Colour-table entries a header implies when it does not say: none for 24
+// bits, otherwise two to the power of the bit count taken modulo 32 (so one
+// for 32 bits).
+static DWORD ImpliedColours(WORD bits) { return bits == 24 ? 0 : (DWORD)1 << (bits % 32); }
+
 // Checks the information header just read and works out the block's layout.
 static DibRefusal CheckHeader(const BITMAPINFOHEADER *info, DibLayout *layout) {
     LONGLONG width = info->biWidth;
@@ -70,14 +75,7 @@ static DibRefusal CheckHeader(const BITMAPINFOHEADER *info, DibLayout *layout) {
     if (compressed && height < 0)
         return DibTopDownCompressed;
 
-    // The colour count: as the header says, else none for 24 bits, else two
-    // to the power of the bit count taken modulo 32 (so one for 32 bits).
-    if (info->biClrUsed != 0)
-        layout->colours = info->biClrUsed;
-    else if (bits == 24)
-        layout->colours = 0;
-    else
-        layout->colours = (DWORD)1 << (bits % 32);
+    layout->colours = info->biClrUsed != 0 ? info->biClrUsed : ImpliedColours(bits);
 
     rowSize = (((ULONGLONG)bits * (ULONGLONG)width + 31) >> 5) << 2;
     computed = rowSize * rows;
@@ -260,16 +258,13 @@ WORD DibHeight(const void *header) { return IsCoreHeader(header) ? Word(header, 
 const BYTE *DibBits(const void *header) {
     DWORD size = Dword(header, 0);
     DWORD entries, entrySize;
-    WORD bits;
     if (IsCoreHeader(header)) {
-        bits = Word(header, 10);
-        entries = bits == 24 ? 0 : (DWORD)1 << (bits % 32);
+        entries = ImpliedColours(Word(header, 10));
         entrySize = 3;
     } else {
-        bits = Word(header, 14);
         entries = Dword(header, 32);
         if (entries == 0)
-            entries = bits == 24 ? 0 : (DWORD)1 << (bits % 32);
+            entries = ImpliedColours(Word(header, 14));
         entrySize = 4;
     }
     return (const BYTE *)header + size + entries * entrySize;
