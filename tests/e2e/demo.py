@@ -48,7 +48,7 @@ def main(source_dir, demo_dir):
     shutil.rmtree(log_dir, ignore_errors=True)
     os.makedirs(log_dir)
     with driver.Session(cfg, log_dir) as s:
-        s.regedit('REGEDIT4\n\n[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorel]\n', 'records.reg')
+        s.records([], [], 'demo')
         case = driver.Case(s, 'demo')
         case.disc = disc
         case.product_name = 'Brindlemark Practice'
