@@ -226,13 +226,18 @@ def write_bmp(path, width, height, pixel):
 class Session:
     """An Xvfb screen and a persistent wineserver for a run of cases."""
 
-    def __init__(self, cfg, log_dir):
+    def __init__(self, cfg, log_dir, display=None):
         self.cfg = cfg
         self.log_dir = log_dir
         self.xvfb = None
-        self.display = None
+        self.display = display
 
     def __enter__(self):
+        if self.display:
+            # A screen of the user's: no Xvfb.
+            self.env = self.cfg.wine_env(self.display)
+            subprocess.run([self.cfg.wineserver, '-p'], env=self.env, check=True)
+            return self
         read_fd, write_fd = os.pipe()
         self.xvfb_log = open(os.path.join(self.log_dir, 'xvfb.log'), 'wb')
         self.xvfb = subprocess.Popen(['Xvfb', '-displayfd', str(write_fd), '-screen', '0', '1024x768x24',
@@ -261,7 +266,7 @@ class Session:
         if self.xvfb:
             self.xvfb.terminate()
             self.xvfb.wait()
-        self.xvfb_log.close()
+            self.xvfb_log.close()
 
     def wine(self, args, log_name, wait=True, timeout=60):
         out = open(os.path.join(self.log_dir, log_name), 'ab')
@@ -475,12 +480,11 @@ class Case:
 
     # -- running
 
-    def start(self):
+    def start(self, path='%s:\\LAUNCH\\launcher.exe' % DRIVE):
         if os.path.exists(self.starts_log):
             os.remove(self.starts_log)
         self.s.env['E2E_LOG'] = windows_path(self.starts_log)
-        self.launcher = self.s.wine(['%s:\\LAUNCH\\launcher.exe' % DRIVE], 'launcher-%s.log' % self.name,
-                                    wait=False)
+        self.launcher = self.s.wine([path], 'launcher-%s.log' % self.name, wait=False)
 
     def dialog(self, title, timeout=WAIT):
         """Waits for the one visible dialog with that title; returns it and
