@@ -320,8 +320,17 @@ TEST_F(DiscCheck, BitmapFindings) {
         {"header size", Bmp(10, 10, 8, 64), "error: Launcher.bmp: refused", "header size 64", 1},
         {"no width", Bmp(0, 10, 8), "error: Launcher.bmp: refused", "size 0 x 10", 1},
         {"compression", Bmp(10, 10, 24, 40, 4), "error: Launcher.bmp: refused", "compression 4", 1},
+        {"bit fields", Bmp(10, 10, 32, 40, 3), "error: Launcher.bmp: refused",
+         "it is a bit-field bitmap (32 bits per pixel with colour masks), as image editors save 16- and 32-bit pictures "
+         "by default, which the launcher does not draw: save it as an 8-bit bitmap with its own palette (convert in.png "
+         "-type Palette BMP3:Launcher.bmp) or as a 24-bit one (convert in.png -type TrueColor BMP3:Launcher.bmp)",
+         1},
+        {"pixel data cut short", Bmp(300, 200, 24).substr(0, 54 + 900 * 200 - 1000),
+         "warning: Launcher.bmp: its pixel data is 1000 bytes shorter than its header says",
+         ": the launcher draws the top 2 rows black", 0},
         {"empty file", "", "error: Launcher.bmp: refused", "too short to be a bitmap file (0 bytes)", 1},
         {"shorter than a file header", "BM\x01\x02", "error: Launcher.bmp: refused", "(4 bytes)", 1},
+        {"one byte", "B", "error: Launcher.bmp: refused", "(1 byte)", 1},
     };
     for (const BmpCase &c : cases) {
         SCOPED_TRACE(c.name);
@@ -572,6 +581,18 @@ TEST_F(DiscCheck, RegistryFileWarningsAreFindings) {
                           "reads only HKEY_LOCAL_MACHINE"))
         << o.out;
     EXPECT_TRUE(o.Has("registry: " + Scratch() + "/m.reg: 0 keys in the 32-bit view, 0 in the 64-bit view")) << o.out;
+    // A path of this machine is printed as it is, already UTF-8; text saved
+    // as UTF-8 where ANSI is read is a finding.
+    const std::string name = Scratch() + "/m\xC3\xA9.reg";
+    WriteFile("m\xC3\xA9.reg", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorel\\Caf\xC3\xA9]\r\n");
+    o = Run({Launch(), "--registry", name});
+    EXPECT_TRUE(o.HasLine("registry: " + name + ": 1 key in the 32-bit view, 1 in the 64-bit view (one view, as on "
+                          "32-bit Windows)"))
+        << o.out;
+    EXPECT_TRUE(o.HasLine("warning: " + name + ": line 2: non-ASCII text saved as UTF-8, which the Registry Editor "
+                          "reads as ANSI: \"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorel\\Caf\xC3\x83\xC2\xA9]\"; it does "
+                          "not match what an ANSI installer writes: save the file as ANSI (Windows-1252)"))
+        << o.out;
 }
 
 TEST_F(DiscCheck, ProductsNotLookedUpArePredictedAsSuch) {
@@ -750,7 +771,8 @@ TEST(RegFile, NotAnExport) {
 struct UsageCase {
     const char *name;
     std::vector<std::string> args; // "@" stands for the scratch folder
-    const char *message;
+    std::string message;
+    bool usage = true; // wrong usage, rather than input that cannot be read
 };
 
 TEST_F(DiscCheck, UsageAndUnreadableInput) {
@@ -758,17 +780,18 @@ TEST_F(DiscCheck, UsageAndUnreadableInput) {
     WriteFile("junk.reg", std::string("\x7f" "ELF\x01\x01\x01\0\0\0", 10) + std::string(400, '\x90'));
     const UsageCase cases[] = {
         {"nothing", {}, "name the launcher's folder"},
-        {"missing folder", {"@/nowhere"}, "cannot read the folder"},
-        {"a file, not a folder", {"@/disc/setup.exe"}, "cannot read the folder"},
+        {"missing folder", {"@/nowhere"}, "cannot read the folder " + Scratch() + "/nowhere: it does not exist", false},
+        {"a file, not a folder", {"@/disc/setup.exe"}, "setup.exe: it is not a folder", false},
         {"unknown option", {"@/disc/LAUNCH", "--fast"}, "unknown option \"--fast\""},
         {"two folders", {"@/disc/LAUNCH", "@/disc"}, "one folder only"},
         {"drive without folder", {"@/disc/LAUNCH", "--drive", "C:"}, "--drive needs X:=FOLDER"},
         {"drive letter", {"@/disc/LAUNCH", "--drive", "1:=@"}, "--drive needs X:=FOLDER"},
-        {"drive folder missing", {"@/disc/LAUNCH", "--drive", "C:=@/nowhere"}, "cannot read the folder"},
+        {"drive folder missing", {"@/disc/LAUNCH", "--drive", "C:=@/nowhere"}, "(for drive C:): it does not exist", false},
         {"same drive twice", {"@/disc/LAUNCH", "--drive", "C:=@", "--drive=c=@"}, "is given twice"},
         {"disc on a fixed drive", {"@/disc/LAUNCH", "--drive", "E:=@", "--disc", "E:"}, "also given to --drive"},
-        {"registry missing", {"@/disc/LAUNCH", "--registry", "@/none.reg"}, "cannot read the registry file"},
-        {"registry junk", {"@/disc/LAUNCH", "--registry", "@/junk.reg"}, "not a registry export"},
+        {"registry missing", {"@/disc/LAUNCH", "--registry", "@/none.reg"}, "none.reg: it does not exist", false},
+        {"registry a folder", {"@/disc/LAUNCH", "--registry", "@/disc"}, "disc: it is a folder, not a file", false},
+        {"registry junk", {"@/disc/LAUNCH", "--registry", "@/junk.reg"}, "not a registry export", false},
         {"registry value missing", {"@/disc/LAUNCH", "--registry"}, "--registry needs a file"},
         {"reg source", {"@/disc/LAUNCH", "--reg-source", "16"}, "--reg-source needs 32 or 64"},
         {"bitmap with a folder", {"@/disc/LAUNCH", "--bitmap", "@/x.bmp"}, "--bitmap takes no folder"},
@@ -785,6 +808,10 @@ TEST_F(DiscCheck, UsageAndUnreadableInput) {
         EXPECT_EQ(o.code, 2);
         EXPECT_NE(o.err.find(c.message), std::string::npos) << o.err;
         EXPECT_EQ(o.Count("error:"), 0) << o.out;
+        // Wrong usage gets the usage line and a pointer to the help, not the help.
+        EXPECT_EQ(o.err.find("usage: disccheck DIR") != std::string::npos, c.usage) << o.err;
+        EXPECT_EQ(o.err.find("see disccheck --help\n") != std::string::npos, c.usage) << o.err;
+        EXPECT_EQ(o.err.find("Exit status"), std::string::npos) << o.err;
     }
     Outcome help = Run({"--help"});
     EXPECT_EQ(help.code, 0);
