@@ -93,6 +93,18 @@ std::string Bmp(int32_t width, int32_t height, int bits = 8, uint32_t header = 4
     return s;
 }
 
+// A program file as far as Windows looks before starting it: the MS-DOS
+// header, the "PE" signature it points to, and the machine type.
+std::string Exe(uint32_t machine = 0x14C) {
+    std::string s = "MZ";
+    s.append(58, '\0');
+    Put32(s, 64);
+    s += std::string("PE\0\0", 4);
+    Put16(s, machine);
+    s.append(18, '\0');
+    return s;
+}
+
 std::string Utf16(const std::string &ascii) {
     std::string s = "\xFF\xFE";
     for (char c : ascii) {
@@ -120,8 +132,8 @@ protected:
 
     void WriteGoodDisc() {
         WriteFile("disc/autorun.inf", "[autorun]\r\nopen=LAUNCH\\launcher.exe\r\nicon=LAUNCH\\launcher.exe,0\r\n");
-        WriteFile("disc/setup.exe", "MZ setup");
-        WriteFile("disc/LAUNCH/launcher.exe", "MZ launcher");
+        WriteFile("disc/setup.exe", Exe());
+        WriteFile("disc/LAUNCH/launcher.exe", Exe());
         WriteFile("disc/LAUNCH/install.ini", kGoodIni);
         WriteFile("disc/LAUNCH/Launcher.bmp", Bmp(300, 200));
     }
@@ -169,8 +181,8 @@ TEST_F(DiscCheck, SampleDiscPassesWithoutWarnings) {
     std::string copy = "cp -r '" LAUNCHER_SOURCE_DIR "/samples/disc' '" + Scratch() + "/'";
     ASSERT_EQ(std::system(copy.c_str()), 0);
     // The built programs are not kept with the sample; any file stands in.
-    WriteFile("disc/setup.exe", "MZ");
-    WriteFile("disc/LAUNCH/launcher.exe", "MZ");
+    WriteFile("disc/setup.exe", Exe());
+    WriteFile("disc/LAUNCH/launcher.exe", Exe());
     Outcome o = Check();
     EXPECT_EQ(o.code, 0) << o.out;
     EXPECT_EQ(o.Count("error:") + o.Count("warning:"), 0) << o.out;
@@ -377,14 +389,49 @@ TEST_F(DiscCheck, ProgramsMissing) {
     EXPECT_EQ(o.code, 1);
     EXPECT_TRUE(o.HasLine("error: setup.exe: missing from the disc root: the launcher starts \"D:\\setup.exe\""))
         << o.out;
-    EXPECT_TRUE(o.HasLine("error: launcher.exe: missing beside install.ini")) << o.out;
+    EXPECT_TRUE(o.Has("error: launcher.exe: missing beside install.ini: copy build/win32/launcher.exe there")) << o.out;
+}
+
+struct ProgramCase {
+    const char *name;
+    const char *file; // under the disc folder
+    std::string bytes;
+    const char *expected;
+};
+
+TEST_F(DiscCheck, ProgramsThatWindowsWouldNotStart) {
+    std::string dos = Exe();
+    dos[64] = 'N'; // "NE\0\0": a 16-bit program
+    const ProgramCase cases[] = {
+        {"empty installer", "disc/setup.exe", "",
+         "error: setup.exe: is empty: Windows refuses to start it, so \"&Install\" installs nothing"},
+        {"installer not a program", "disc/setup.exe", "#!/bin/sh\n",
+         "error: setup.exe: is not a Windows program (it does not start with \"MZ\")"},
+        {"installer without PE", "disc/setup.exe", dos, "error: setup.exe: is not a Windows program (it has no \"PE\""},
+        {"header past the end", "disc/setup.exe", Exe().substr(0, 64),
+         "error: setup.exe: is not a Windows program (it has no \"PE\""},
+        {"empty launcher", "disc/LAUNCH/launcher.exe", "",
+         "error: launcher.exe: is empty: Windows refuses to start it; copy build/win32/launcher.exe there"},
+        {"64-bit launcher", "disc/LAUNCH/launcher.exe", Exe(0x8664),
+         "error: launcher.exe: is not the 32-bit build (it is built for x86-64): 32-bit Windows cannot start it; copy "
+         "build/win32/launcher.exe there"},
+    };
+    for (const ProgramCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteGoodDisc();
+        WriteFile(c.file, c.bytes);
+        Outcome o = Check();
+        EXPECT_EQ(o.code, 1) << o.out;
+        EXPECT_TRUE(o.Has(c.expected)) << o.out;
+        EXPECT_EQ(o.Count("error:"), 1) << o.out;
+    }
 }
 
 TEST_F(DiscCheck, FilesAreFoundWithoutRegardToCase) {
     WriteGoodDisc();
     RemoveFile("disc/setup.exe");
     RemoveFile("disc/LAUNCH/Launcher.bmp");
-    WriteFile("disc/SETUP.EXE", "MZ");
+    WriteFile("disc/SETUP.EXE", Exe());
     WriteFile("disc/LAUNCH/LAUNCHER.BMP", Bmp(300, 200));
     Outcome o = Check();
     EXPECT_EQ(o.code, 0) << o.out;
@@ -403,6 +450,11 @@ TEST_F(DiscCheck, AutorunFindings) {
         {"quoted with arguments", "[AutoRun]\r\nopen=\"LAUNCH\\Launcher.exe\" /auto\r\nicon=launch\\launcher.exe\r\n", "",
          0},
         {"leading backslash", "[autorun]\r\nopen=\\LAUNCH\\launcher.exe\r\nicon=LAUNCH\\launcher.exe\r\n", "", 0},
+        // Windows starts LAUNCH/launcher.exe from the disc root, but AutoPlay is documented with backslashes.
+        {"forward slashes", "[autorun]\r\nopen=LAUNCH/launcher.exe\r\nicon=LAUNCH\\launcher.exe\r\n",
+         "warning: autorun.inf: [autorun] open=LAUNCH/launcher.exe has forward slashes: Windows starts a program so "
+         "named, but AutoPlay documents open= with backslashes only: write open=LAUNCH\\launcher.exe",
+         0},
         {"no section", "[other]\r\nopen=LAUNCH\\launcher.exe\r\n", "error: autorun.inf: no section [autorun]", 1},
         {"no open", "[autorun]\r\nicon=LAUNCH\\launcher.exe\r\n", "error: autorun.inf: [autorun] has no open=", 1},
         {"open names another program", "[autorun]\r\nopen=setup.exe\r\nicon=LAUNCH\\launcher.exe\r\n",
@@ -564,7 +616,7 @@ TEST_F(DiscCheck, FolderNameTooLongForTheLauncher) {
     WriteGoodDisc();
     const std::string folder(250, 'L');
     WriteFile("disc/" + folder + "/install.ini", kGoodIni);
-    WriteFile("disc/" + folder + "/launcher.exe", "MZ");
+    WriteFile("disc/" + folder + "/launcher.exe", Exe());
     Outcome o = Run({Disc() + "/" + folder});
     EXPECT_EQ(o.code, 1) << o.out;
     EXPECT_TRUE(o.Has("error: install.ini: the launcher's folder name is too long")) << o.out;
