@@ -219,11 +219,13 @@ TEST_F(DiscCheck, InstallIniFindings) {
     const IniCase cases[] = {
         {"no INSTALL", "[Other]\r\nx=1\r\n", "error: install.ini: no section [INSTALL]", "", 1},
         {"marker empty", "[INSTALL]\r\nProductName=F\r\nProduct=P1\r\n[P1]\r\nProgramName=A\r\nVersion=1\r\n",
-         "error: install.ini: [INSTALL] ConfigFile is empty or missing", "always offers to install", 1},
+         "error: install.ini: [INSTALL] ConfigFile is empty or missing",
+         "always offers to install; any text will do, for example ConfigFile=install.ini", 1},
+        // No product ever looked up, as with an empty ConfigFile: the same severity.
         {"no products", "[INSTALL]\r\nConfigFile=1\r\nProductName=F\r\n",
-         "warning: install.ini: [INSTALL] Product names no section", "", 0},
+         "error: install.ini: [INSTALL] Product names no section", "", 1},
         {"only delimiters", "[INSTALL]\r\nConfigFile=1\r\nProductName=F\r\nProduct= , ,\r\n",
-         "warning: install.ini: [INSTALL] Product names no section", "", 0},
+         "error: install.ini: [INSTALL] Product names no section", "", 1},
         {"no product name", "[INSTALL]\r\nConfigFile=1\r\nProduct=P1\r\n[P1]\r\nProgramName=A\r\nVersion=1\r\n",
          "warning: install.ini: [INSTALL] ProductName is empty", "template captions", 0},
         {"three products",
@@ -271,6 +273,21 @@ TEST_F(DiscCheck, InstallIniFindings) {
         {"ampersand in program name",
          "[INSTALL]\r\nConfigFile=1\r\nProductName=F\r\nProduct=P1\r\n[P1]\r\nProgramName=R&D\r\nVersion=1\r\n",
          "warning: install.ini: [P1] ProgramName \"R&D\" holds \"&\"", "repair-or-run dialog", 0},
+        {"backslash in version",
+         "[INSTALL]\r\nConfigFile=1\r\nProductName=F\r\nProduct=Writer\r\n[Writer]\r\nProgramName=A\r\nVersion=2.0\\\r\n",
+         "warning: install.ini: [Writer] Version \"2.0\\\" holds \"\\\", which separates keys in the registry",
+         "looked up under SOFTWARE\\Vantorel\\A\\2.0\\\\Writer, and its installer must write exactly that key", 0},
+        {"backslash in program name",
+         "[INSTALL]\r\nConfigFile=1\r\nProductName=F\r\nProduct=P1\r\n[P1]\r\nProgramName=A\\B\r\nVersion=1\r\n",
+         "warning: install.ini: [P1] ProgramName \"A\\B\" holds \"\\\"", "SOFTWARE\\Vantorel\\A\\B\\1\\P1", 0},
+        // Output is UTF-8: the line as the launcher reads it, "CafÃ©".
+        {"utf-8 text", "[INSTALL]\r\nConfigFile=1\r\nProductName=Caf\xC3\xA9\r\nProduct=P1\r\n[P1]\r\nProgramName=A\r\nVersion=1\r\n",
+         "warning: install.ini: line 3 holds non-ASCII text saved as UTF-8, which the launcher reads as ANSI: "
+         "\"ProductName=Caf\xC3\x83\xC2\xA9\"",
+         "does not match what an ANSI installer writes: save install.ini as ANSI (Windows-1252)", 0},
+        // Windows-1252 text is what the launcher expects; shown in UTF-8.
+        {"windows-1252 text", "[INSTALL]\r\nConfigFile=1\r\nProductName=Caf\xE9 & Co\r\nProduct=P1\r\n[P1]\r\nProgramName=A\r\nVersion=1\r\n",
+         "warning: install.ini: [INSTALL] ProductName \"Caf\xC3\xA9 & Co\" holds \"&\"", "", 0},
         {"utf-16", Utf16(kGoodIni), "error: install.ini: saved as UTF-16", "not checked further", 1},
         {"utf-8 mark", "\xEF\xBB\xBF; comment first\r\n" + std::string(kGoodIni),
          "warning: install.ini: starts with a UTF-8 byte-order mark", "", 0},
