@@ -605,6 +605,12 @@ TEST_F(DiscCheck, StatusReasons) {
          "product 1 [P1]: Incomplete: \"CommandLine\" names no program: \"\"\" /x\""},
         {"program gone", key + "\"CD\"=\"C\"\r\n\"CommandLine\"=\"C:\\\\gone.exe /x\"\r\n",
          "product 1 [P1]: Incomplete: program \"C:\\gone.exe\" is not present (looked for "},
+        {"program is a folder", key + "\"CD\"=\"C\"\r\n\"CommandLine\"=\"\\\"C:\\\\Program Files\\\" /x\"\r\n",
+         "product 1 [P1]: Incomplete: program \"C:\\Program Files\" is a folder, not a program"},
+        {"unquoted path with blanks", key + "\"CD\"=\"C\"\r\n\"CommandLine\"=\"C:\\\\Program Files\\\\p1.exe /x\"\r\n",
+         "warning: product 1 [P1]: \"CommandLine\" \"C:\\Program Files\\p1.exe /x\" is not quoted, and its program's "
+         "path holds blanks: write the path in quotes, \"C:\\Program Files\\p1.exe\" /x (in a .reg file: "
+         "\"CommandLine\"=\"\\\"C:\\\\Program Files\\\\p1.exe\\\" /x\")"},
         {"program on an absent drive", key + "\"CD\"=\"C\"\r\n\"CommandLine\"=\"E:\\\\p1.exe\"\r\n",
          "product 1 [P1]: Incomplete: program \"E:\\p1.exe\" is not present (drive E: is absent: map it with "
          "--drive E:=FOLDER)"},
