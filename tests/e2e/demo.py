@@ -117,7 +117,7 @@ def extract_image(image, into):
     os.makedirs(into)
     log = into + '.log'
     with open(log, 'wb') as out:
-        rc = subprocess.call(['xorriso', '-rr_reading', 'off', '-osirrox', 'on', '-indev', image,
+        rc = subprocess.call(['xorriso', '-read_fs', 'norock', '-osirrox', 'on', '-indev', image,
                               '-extract', '/', into], stdout=out, stderr=out)
     if rc != 0:
         fail('xorriso cannot read %s as a disc image (see %s)' % (image, log))
