@@ -10,7 +10,9 @@ keyboard or the mouse (xdotool), and checks which stand-in program was
 started with which command line and that the launcher exited with 1.
 
 Usage: driver.py --setup                 make the Wine prefix
-       driver.py CASE|GROUP ...          run cases (or whole groups)
+       driver.py [--windows V] CASE|GROUP ...
+                                         run cases (or whole groups), with
+                                         Wine playing Windows version V
        driver.py --list                  name the cases
 Paths come from the environment the build sets up (see CMakeLists.txt):
 E2E_WORK, E2E_LAUNCHER, E2E_LAUNCHER64, E2E_STANDIN32/64, E2E_PROBE32/64,
@@ -110,6 +112,7 @@ class Config:
 
     def __init__(self):
         self.work = os.path.abspath(env('E2E_WORK'))
+        self.windows = None  # the Windows version Wine plays; None: its default
         self.how = os.environ.get('WINE32_HOW', '')
         if self.how.startswith('native'):
             self.arch = 'win32'
@@ -237,6 +240,7 @@ class Session:
             # A screen of the user's: no Xvfb.
             self.env = self.cfg.wine_env(self.display)
             subprocess.run([self.cfg.wineserver, '-p'], env=self.env, check=True)
+            self.play_windows(self.cfg.windows)
             return self
         read_fd, write_fd = os.pipe()
         self.xvfb_log = open(os.path.join(self.log_dir, 'xvfb.log'), 'wb')
@@ -254,7 +258,19 @@ class Session:
         self.display = ':' + number.decode().strip()
         self.env = self.cfg.wine_env(self.display)
         subprocess.run([self.cfg.wineserver, '-p'], env=self.env, check=True)
+        self.play_windows(self.cfg.windows)
         return self
+
+    def play_windows(self, version):
+        """Has Wine play that Windows version (win95, ..., win10) for every
+        program of the prefix, or its default for None."""
+        if version:
+            args = ['reg', 'add', 'HKCU\\Software\\Wine', '/v', 'Version', '/d', version, '/f']
+        else:
+            args = ['reg', 'delete', 'HKCU\\Software\\Wine', '/v', 'Version', '/f']
+        rc = self.wine(args, 'wine.log')
+        if version:
+            equal(rc, 0, 'setting the Windows version ' + version)
 
     def __exit__(self, *exc):
         subprocess.run([self.cfg.wineserver, '-k'], env=self.env, stdout=subprocess.DEVNULL,
@@ -431,11 +447,13 @@ class Case:
 
     # -- the disc and the machine
 
-    def lay_out(self, statuses, product_name='Brindlemark Practice', bitmap=None, view64=()):
+    def lay_out(self, statuses, product_name='Brindlemark Practice', bitmap=None, view64=(), folder=PRODUCT_DIR):
         """statuses: one of NOT_INSTALLED, INSTALLED, INCOMPLETE per product.
         bitmap: None (no Launcher.bmp), a path to copy, or bytes.
         view64: the products whose record only a 64-bit installer would
-        write, in the 64-bit registry view (where there is one)."""
+        write, in the 64-bit registry view (where there is one).
+        folder: where under C:\\Products the programs are; a path with a blank
+        is recorded in quotes, as installers do."""
         self.product_name = product_name
         shutil.copy(self.cfg.launcher, os.path.join(self.disc, 'LAUNCH', 'launcher.exe'))
         shutil.copy(self.cfg.standin, os.path.join(self.disc, 'setup.exe'))
@@ -458,14 +476,15 @@ class Case:
         os.symlink(self.disc, link)
 
         # The installed programs on C:, and their records.
-        products = os.path.join(self.cfg.prefix, 'drive_c', PRODUCT_DIR)
-        shutil.rmtree(products, ignore_errors=True)
+        shutil.rmtree(os.path.join(self.cfg.prefix, 'drive_c', PRODUCT_DIR), ignore_errors=True)
+        products = os.path.join(self.cfg.prefix, 'drive_c', *folder.split('\\'))
         os.makedirs(products)
+        self.folder = folder
         own, other = [], []
         self.command_lines = []
         for n, ((section, program, version, exe, args), status) in enumerate(zip(PRODUCTS, statuses)):
-            path = 'C:\\%s\\%s' % (PRODUCT_DIR, exe)
-            command = path + ' ' + args
+            path = 'C:\\%s\\%s' % (folder, exe)
+            command = ('"%s"' % path if ' ' in path else path) + ' ' + args
             self.command_lines.append(command)
             if status == INSTALLED:
                 shutil.copy(self.cfg.standin, os.path.join(products, exe))
@@ -609,7 +628,7 @@ class Case:
 
     def product_start(self, n):
         exe = PRODUCTS[n][3]
-        return [('C:\\%s\\%s' % (PRODUCT_DIR, exe), self.command_lines[n])]
+        return [('C:\\%s\\%s' % (self.folder, exe), self.command_lines[n])]
 
 
 # ---------------------------------------------------------------- checks of what is shown
@@ -805,11 +824,31 @@ def both_incomplete_yes_reinstalls(c):
 
 
 @case('decision')
+def quoted_program_path_runs(c):
+    c.lay_out([NOT_INSTALLED, INSTALLED], folder=PRODUCT_DIR + '\\Brindlemark Tests')
+    c.start()
+    w = splash_checks(c, '&Run', (300, 144))
+    c.key(w, 'Return')
+    c.finish(c.product_start(1))
+
+
+# Windows versions without a 64-bit view of the registry: Wine drops the
+# view flag (with the rest of the access mask) when it plays Windows 95/98.
+NO_64BIT_VIEW = ('win95', 'win98')
+
+
+@case('decision')
 def record_only_in_64bit_view_runs(c):
     # A 64-bit installer's record: the 32-bit launcher finds it on its second
     # look, in the 64-bit view (a 32-bit prefix has one view, and it is there).
     c.lay_out([INSTALLED, NOT_INSTALLED], view64=(0,))
     c.start()
+    if c.cfg.other_view and c.cfg.windows in NO_64BIT_VIEW:
+        # No such view on that Windows: the product is not installed there.
+        w = splash_checks(c, '&Install', (300, 144))
+        c.key(w, 'Escape')
+        c.finish([])
+        return
     w = splash_checks(c, '&Run', (300, 144))
     c.key(w, 'Return')
     c.finish(c.product_start(0))
@@ -1097,6 +1136,13 @@ def small_bitmap_puts_buttons_above_and_left(c):
     c.finish([])
 
 
+# What matters most, for a round under each Windows version Wine can play:
+# the splash with its own bitmap, a choice dialog, the repair message box,
+# a quoted program path and the record only in the 64-bit view.
+GROUPS['round'] = ['custom_bitmap_sizes_the_splash', 'first_incomplete_install_run_click_run',
+                   'both_incomplete_yes_reinstalls', 'quoted_program_path_runs', 'record_only_in_64bit_view_runs']
+
+
 # ---------------------------------------------------------------- main
 
 def run_case(s, name):
@@ -1117,7 +1163,7 @@ def run_case(s, name):
 
 def run(cfg, names):
     os.makedirs(cfg.work, exist_ok=True)
-    log_dir = os.path.join(cfg.work, 'logs-' + '-'.join(names)[:80])
+    log_dir = os.path.join(cfg.work, 'logs-' + (cfg.windows + '-' if cfg.windows else '') + '-'.join(names)[:80])
     shutil.rmtree(log_dir, ignore_errors=True)
     os.makedirs(log_dir)
     passed = failed = 0
@@ -1171,6 +1217,13 @@ def main(argv):
             f.write(line + '\n')
         print('wine prefix ready (%s): %s' % (cfg.arch, cfg.prefix))
         return 0
+    if argv[:1] == ['--windows']:
+        if len(argv) < 2:
+            print('driver: --windows needs a version (win95, win98, winxp, win7, win10)', file=sys.stderr)
+            return 2
+        cfg.windows = argv[1]
+        argv = argv[2:]
+        print('e2e: Wine plays Windows version %s (its version setting, not that system)' % cfg.windows)
     names = []
     for a in argv:
         if a in GROUPS:
