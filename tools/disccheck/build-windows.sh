@@ -11,6 +11,7 @@ mkdir -p "$out"
   -include tools/disccheck/mingw_compat.h \
   -Isim/include -Isim -Isrc -Ires -Itools/disccheck \
   sim/*.cpp $(ls src/*.cpp | grep -v "/main.cpp$") \
-  tools/disccheck/disccheck.cpp tools/disccheck/regfile.cpp tools/disccheck/main.cpp \
+  tools/disccheck/{disccheck,report,disc_files,machine,profile_file}.cpp \
+  tools/disccheck/{config_check,bitmap_check,layout_check,prediction,regfile,main}.cpp \
   -o "$out/disccheck.exe"
 echo "$out/disccheck.exe"

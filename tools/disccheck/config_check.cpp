@@ -1,0 +1,187 @@
+// install.ini: what the launcher makes of it, its sections and keys, values
+// longer than the launcher reads, and the registry key each product is looked
+// up under.
+#include "disccheck_internal.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "sim.h"
+
+namespace disccheck {
+namespace {
+
+bool HasUtf8Mark(const std::string &bytes) {
+    return bytes.size() >= 3 && static_cast<unsigned char>(bytes[0]) == 0xEF &&
+           static_cast<unsigned char>(bytes[1]) == 0xBB && static_cast<unsigned char>(bytes[2]) == 0xBF;
+}
+
+std::vector<std::string> Tokens(const std::string &list) {
+    std::vector<char> buffer(list.begin(), list.end());
+    buffer.push_back(0);
+    std::vector<std::string> out;
+    for (char *t = NextToken(buffer.data(), " ,\t\n"); t; t = NextToken(nullptr, " ,\t\n"))
+        out.push_back(t);
+    return out;
+}
+
+std::string WowPath(const std::string &key) {
+    const std::string prefix = "SOFTWARE\\";
+    if (Lower(key.substr(0, prefix.size())) != Lower(prefix))
+        return "";
+    return "SOFTWARE\\Wow6432Node\\" + key.substr(prefix.size());
+}
+
+// The registry key path ProbeProduct opens for a section; empty when the
+// launcher opens none (the path does not fit its buffer).
+std::string KeyPathOf(const Machine &m, const std::string &section, const LauncherPaths &paths) {
+    Machine bare = m;
+    bare.registry = RegImage();
+    SetUp(bare);
+    char name[PROGRAM_NAME_SIZE];
+    char command[COMMAND_LINE_SIZE];
+    ProbeProduct(section.c_str(), paths.config, name, command);
+    const auto &opens = sim::RegOpens();
+    return opens.empty() ? "" : opens.front().path;
+}
+
+void CheckLength(Report &r, const std::string &where, const std::string &value, size_t capacity) {
+    if (value.size() > capacity - 1)
+        r.Error("install.ini: " + where + " is " + Num(static_cast<long long>(value.size())) +
+                " characters long; the launcher reads only the first " + Num(static_cast<long long>(capacity - 1)) +
+                ": " + Quote(value.substr(0, capacity - 1)));
+}
+
+void CheckAmpersand(Report &r, const std::string &where, const std::string &value, const char *dialog) {
+    if (value.find('&') != std::string::npos)
+        r.Warning("install.ini: " + where + " " + Quote(value) + " holds \"&\": the " + dialog +
+                  " shows it as an underline under the next character");
+}
+
+} // namespace
+
+// What the launcher itself makes of install.ini: its paths, and the products
+// it looks up.
+void ReadLauncherView(const Machine &m, DiscView *view) {
+    SetUp(m);
+    RunLauncher(nullptr);
+    const LauncherState &s = g_launcher;
+    view->paths = s.paths;
+    view->looked_up = s.products[0].section != nullptr;
+    for (int i = 0; i < 2; ++i)
+        view->sections[i] = s.products[i].section ? s.products[i].section : "";
+}
+
+void CheckInstallIni(Report &r, const Machine &m, DiscView *view) {
+    const std::string &config = view->paths.config;
+    std::string host = sim::HostPath(config.c_str());
+    std::string bytes;
+    if (config.empty()) {
+        r.Error("install.ini: the launcher's folder name is too long for the launcher to form the path of install.ini");
+        return;
+    }
+    if (!IsRegularFile(host) || !ReadWhole(host, &bytes)) {
+        r.Error("install.ini: missing from the launcher's folder: the launcher looks up no product and always "
+                "offers to install");
+        return;
+    }
+    std::string problem = TextProblem(bytes);
+    if (!problem.empty()) {
+        r.Error("install.ini: " + problem + "; not checked further");
+        return;
+    }
+    if (HasUtf8Mark(bytes))
+        r.Warning("install.ini: starts with a UTF-8 byte-order mark, which older Windows reads as part of the "
+                  "first line: save it as ANSI text");
+
+    std::set<std::string> sections = SectionsOf(bytes);
+    bool has_install = sections.count("install") != 0;
+    std::string marker = Profile("INSTALL", "ConfigFile", config);
+    std::string name = Profile("INSTALL", "ProductName", config);
+    std::string list = Profile("INSTALL", "Product", config);
+    std::vector<std::string> tokens = Tokens(list);
+
+    if (!has_install) {
+        r.Error("install.ini: no section [INSTALL]: the launcher looks up no product and always offers to install");
+    } else {
+        if (marker.empty() && !tokens.empty())
+            r.Error("install.ini: [INSTALL] ConfigFile is empty or missing: the launcher looks up none of the "
+                    "products that Product names and always offers to install");
+        if (tokens.empty())
+            r.Warning("install.ini: [INSTALL] Product names no section: the launcher looks up no product and always "
+                      "offers to install");
+        if (name.empty())
+            r.Warning("install.ini: [INSTALL] ProductName is empty: the dialogs keep their template captions and "
+                      "the two-products message reads \"You have 2  tests installed\"");
+    }
+    CheckLength(r, "[INSTALL] ProductName", name, CONFIG_VALUE_SIZE);
+    CheckAmpersand(r, "[INSTALL] ProductName", name, "two-products dialog");
+    CheckLength(r, "[INSTALL] Product", list, CONFIG_VALUE_SIZE);
+    if (tokens.size() > 2) {
+        std::string ignored;
+        for (size_t i = 2; i < tokens.size(); ++i)
+            ignored += (i > 2 ? ", " : "") + std::string("[") + tokens[i] + "]";
+        r.Warning("install.ini: [INSTALL] Product names " + Num(static_cast<long long>(tokens.size())) +
+                  " sections; the launcher looks up only the first two and ignores " + ignored);
+    }
+
+    if (!view->looked_up)
+        for (int i = 0; i < 2 && i < static_cast<int>(tokens.size()); ++i)
+            view->sections[i] = tokens[i];
+    for (int i = 0; i < 2; ++i)
+        if (view->looked_up && i < static_cast<int>(tokens.size()) && Lower(view->sections[i]) != Lower(tokens[i]))
+            r.Error("install.ini: [INSTALL] Product is cut, so the launcher looks up section [" + view->sections[i] +
+                    "] instead of [" + tokens[i] + "]");
+    if (!view->sections[0].empty() && !view->sections[1].empty() && Lower(view->sections[0]) == Lower(view->sections[1]))
+        r.Warning("install.ini: [INSTALL] Product names [" + view->sections[0] +
+                  "] twice: both products are the same one");
+
+    for (int i = 0; i < 2; ++i) {
+        const std::string &section = view->sections[i];
+        if (section.empty())
+            continue;
+        std::string label = "product " + Num(i + 1) + " [" + section + "]";
+        if (!sections.count(Lower(section)))
+            r.Error("install.ini: section [" + section + "] named by Product is missing: " + label +
+                    " is looked up with an empty program name and version");
+        std::string program = Profile(section.c_str(), "ProgramName", config);
+        std::string version = Profile(section.c_str(), "Version", config);
+        if (sections.count(Lower(section))) {
+            if (program.empty())
+                r.Error("install.ini: [" + section + "] ProgramName is empty or missing");
+            if (version.empty())
+                r.Error("install.ini: [" + section + "] Version is empty or missing");
+        }
+        CheckLength(r, "[" + section + "] ProgramName", program, PROGRAM_NAME_SIZE);
+        CheckLength(r, "[" + section + "] Version", version, COMMAND_LINE_SIZE);
+        CheckAmpersand(r, "[" + section + "] ProgramName", program, "repair-or-run dialog");
+
+        std::string key = KeyPathOf(m, section, view->paths);
+        view->key_paths[i] = key;
+        if (key.empty()) {
+            size_t length = std::strlen("SOFTWARE\\Vantorel\\") + std::min<size_t>(program.size(), PROGRAM_NAME_SIZE - 1) +
+                            1 + std::min<size_t>(version.size(), COMMAND_LINE_SIZE - 1) + 1 + section.size();
+            r.Error("install.ini: " + label + ": its registry key path would be " + Num(static_cast<long long>(length)) +
+                    " characters long; the launcher's limit is " + Num(KEY_PATH_SIZE - 1) +
+                    ", so it never finds the product");
+            continue;
+        }
+        std::string line = "install.ini: " + label;
+        if (!program.empty())
+            line += " " + Quote(program.substr(0, PROGRAM_NAME_SIZE - 1));
+        line += " is looked up under HKEY_LOCAL_MACHINE\\" + key;
+        std::string wow = WowPath(key);
+        if (!wow.empty())
+            line += " (on 64-bit Windows: " + wow + " first)";
+        if (!view->looked_up)
+            line += "; not looked up while ConfigFile is empty";
+        r.Info(line);
+    }
+}
+
+} // namespace disccheck

@@ -1,0 +1,39 @@
+// Files as the checker itself reads them (the disc's, the folders given as
+// drives, the registry file): from folders on the host. What the launcher's
+// own code reads goes through the simulated drives SetUp maps (machine.cpp).
+#include "disccheck_internal.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+
+namespace disccheck {
+namespace {
+
+namespace fs = std::filesystem;
+
+} // namespace
+
+bool IsRegularFile(const std::string &host) {
+    struct stat st;
+    return !host.empty() && stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool IsFolder(const std::string &host) {
+    std::error_code ec;
+    return fs::is_directory(host, ec) && !ec;
+}
+
+bool ReadWhole(const std::string &host, std::string *bytes) {
+    std::ifstream in(host, std::ios::binary);
+    if (!in)
+        return false;
+    std::ostringstream all;
+    all << in.rdbuf();
+    *bytes = all.str();
+    return !in.bad();
+}
+
+} // namespace disccheck

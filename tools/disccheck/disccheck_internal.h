@@ -1,0 +1,87 @@
+// What the checker's parts share: the report, the files of the disc, the
+// simulated machine the launcher's code runs on, profile files, and the
+// checks and prediction that Main runs.
+#ifndef DISCCHECK_DISCCHECK_INTERNAL_H
+#define DISCCHECK_DISCCHECK_INTERNAL_H
+
+#include <ostream>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "launcher.h"
+#include "regfile.h"
+
+namespace disccheck {
+
+// ---- Output (report.cpp)
+
+struct Report {
+    std::ostream &out;
+    int errors = 0;
+    int warnings = 0;
+    void Error(const std::string &text);
+    void Warning(const std::string &text);
+    void Info(const std::string &text);
+};
+
+std::string Quote(const std::string &s);
+std::string Num(long long n);
+
+// ---- Files of the disc (disc_files.cpp): the one place the checker itself
+// reads them
+
+bool IsRegularFile(const std::string &host);
+bool IsFolder(const std::string &host);
+bool ReadWhole(const std::string &host, std::string *bytes);
+
+// ---- The machine the launcher runs on (machine.cpp)
+
+struct Machine {
+    std::string root;   // host folder of the disc root
+    std::string folder; // the launcher folder's name on the disc; empty in the root
+    char disc = 'D';
+    std::vector<std::pair<char, std::string>> drives; // fixed disks
+    bool has_registry = false;
+    RegImage registry;
+};
+
+std::string ModulePath(const Machine &m);
+void SetUp(const Machine &m);
+
+// ---- Profile files (profile_file.cpp)
+
+std::string Profile(const char *section, const char *key, const std::string &file);
+std::set<std::string> SectionsOf(const std::string &bytes);
+std::string TextProblem(const std::string &bytes);
+
+// ---- install.ini (config_check.cpp)
+
+struct DiscView {
+    LauncherPaths paths;
+    std::string sections[2]; // the products the launcher looks up (or would, with ConfigFile set)
+    bool looked_up = false;  // ConfigFile and Product let the launcher probe
+    std::string key_paths[2];
+};
+
+void ReadLauncherView(const Machine &m, DiscView *view);
+void CheckInstallIni(Report &r, const Machine &m, DiscView *view);
+
+// ---- Launcher.bmp (bitmap_check.cpp)
+
+bool CheckBitmap(Report &r, const std::string &label, const std::string &win_path, const std::string &host);
+void CheckLauncherBmp(Report &r, const Machine &m, const DiscView &view);
+
+// ---- setup.exe, launcher.exe, autorun.inf (layout_check.cpp)
+
+void CheckPrograms(Report &r, const Machine &m, const DiscView &view);
+void CheckAutorun(Report &r, const Machine &m);
+
+// ---- What the launcher does on the machine (prediction.cpp)
+
+void Predict(Report &r, const Machine &m, const DiscView &view);
+
+} // namespace disccheck
+
+#endif
