@@ -239,9 +239,23 @@ std::string OtherRecords(const Machine &m, const std::string &key) {
     return text + ")";
 }
 
+// The program of an unquoted command line when it holds a blank: the
+// launcher found it only as the longest part of the line that names a file.
+// Empty otherwise. Run on the machine the probe saw.
+std::string UnquotedProgramWithBlanks(const char *command) {
+    char program[COMMAND_LINE_SIZE];
+    const char *p = command + std::strspn(command, " \t\n");
+    if (*p == '"' || !SplitCommandLine(command, program, COMMAND_LINE_SIZE) || !std::strpbrk(program, " \t\n"))
+        return "";
+    return program;
+}
+
 // The status of one product on the machine, with the reason read from what the
-// launcher's probe did there.
-std::string ProbeReason(const Machine &m, const std::string &section, const LauncherPaths &paths) {
+// launcher's probe did there. An unquoted command line whose program holds a
+// blank adds a warning: launchers before this one stop its program at the
+// first blank and call the product incomplete.
+std::string ProbeReason(const Machine &m, const std::string &section, const LauncherPaths &paths,
+                        std::string *warning) {
     SetUp(m);
     char name[PROGRAM_NAME_SIZE];
     char command[COMMAND_LINE_SIZE];
@@ -264,15 +278,24 @@ std::string ProbeReason(const Machine &m, const std::string &section, const Laun
             view = (o.sam & KEY_WOW64_64KEY) ? 1 : 0;
         }
     std::string where = view ? " (in the 64-bit registry view)" : "";
-    if (status == Installed)
-        return result + where + ": runs " + Quote(command);
+    if (status == Installed) {
+        std::string unquoted = UnquotedProgramWithBlanks(command);
+        if (unquoted.empty())
+            return result + where + ": runs " + Quote(command);
+        StartProgram(command, FALSE);
+        *warning = "\"CommandLine\" under " + key + where + " gives the program path " + Quote(unquoted) +
+                   " unquoted: launchers that stop it at the first blank call the product incomplete; record " +
+                   Quote(sim::Starts().back().file);
+        return result + where + ": runs " + Quote(sim::Starts().back().file) + " (the recorded " + Quote(command) +
+               " is unquoted: its program is the longest part before a blank that names a file)";
+    }
 
     std::string drive, program;
     for (const std::string &e : events) {
         if (EventStarts(e, "GetDriveTypeA("))
             drive = Inside(e);
-        else if (EventStarts(e, "OpenFile("))
-            program = Inside(e);
+        else if (EventStarts(e, "GetFileAttributesA(") || EventStarts(e, "OpenFile("))
+            program = Inside(e); // the last one is the program's own test
     }
     if (drive.empty()) {
         const RegValue *cd = FindValue(m, view, key, "CD");
@@ -310,6 +333,12 @@ std::string ProbeReason(const Machine &m, const std::string &section, const Laun
     } else {
         detail = " (the command line does not start with a full path)";
     }
+    // An unquoted path that goes on past a blank ("C:\Program Files\...").
+    const char *line = command + std::strspn(command, " \t\n");
+    const char *next = line + std::strcspn(line, " \t\n");
+    next += std::strspn(next, " \t\n");
+    if (*line != '"' && std::string(next, std::strcspn(next, " \t\n")).find('\\') != std::string::npos)
+        detail += "; the line is unquoted, and no longer part of it before a blank names a file either";
     return result + ": program " + Quote(program) + " is not present" + detail;
 }
 
@@ -329,10 +358,13 @@ void Predict(Report &r, const Machine &m, const DiscView &view) {
             r.Info(label + ": NotInstalled: not looked up (" + why + ")");
             continue;
         }
-        std::string reason = ProbeReason(m, view.sections[i], view.paths);
+        std::string warning;
+        std::string reason = ProbeReason(m, view.sections[i], view.paths, &warning);
         if (reason.compare(0, std::strlen(StatusName(first.status[i])), StatusName(first.status[i])) != 0)
             reason = std::string(StatusName(first.status[i])) + " (alone: " + reason + ")";
         r.Info(label + " [" + view.sections[i] + "]: " + reason);
+        if (!warning.empty())
+            r.Warning(label + " [" + view.sections[i] + "]: " + warning);
     }
     Tree tree = Explore(m, {});
     Render(r, tree, "", "the launcher: ");
