@@ -1,13 +1,29 @@
 #!/usr/bin/env bash
-# Builds the launcher, lays out the sample disc under build/demo and runs the
-# launcher from it under Wine. Without a display it starts an Xvfb screen,
-# saves the splash to build/demo/splash.png, prints that path and cancels
-# the dialog, so the command ends by itself.
+# Shows the launcher on a disc under Wine: builds it, lays out the disc as
+# drive D: and runs build/win32/launcher.exe from it.
+#
+#   ./demo.sh [DISC-FOLDER|IMAGE.iso] [--registry FILE.reg] [--drive X:=FOLDER ...]
+#
+# Without DISC, the sample disc. With --registry, on a machine with those
+# installation records (and --drive: the folders that stand for its disks).
+# Without a display it starts an Xvfb screen, saves the first window the
+# launcher opens to build/demo/splash.png, prints that path and cancels the
+# window, so the command ends by itself. ./demo.sh --help says more.
 #
 # BUILD_WIN32 and BUILD_NATIVE name other build folders than the presets'.
 set -euo pipefail
-cd "$(dirname "$0")"
-root=$PWD
+root=$(cd "$(dirname "$0")" && pwd)
+# Paths given relative to where the command was typed.
+args=()
+for a in "$@"; do
+  if [[ "$a" != -* && -e "$a" ]]; then a=$(realpath "$a"); fi
+  if [[ "$a" == [A-Za-z]:=* && -e "${a:3}" ]]; then a="${a:0:3}$(realpath "${a:3}")"; fi
+  args+=("$a")
+done
+cd "$root"
+for a in "$@"; do
+  case "$a" in -h|--help) exec python3 tests/e2e/demo.py "$root" "$root/build/demo" --help ;; esac
+done
 
 scripts/install-deps.sh
 
@@ -25,8 +41,9 @@ else
   cmake -S . -B "$native" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
         -DCMAKE_BUILD_TYPE=Debug >/dev/null
 fi
-# Only the programs the demo needs: the stand-in setup.exe (and the 64-bit
-# launcher for a machine without the 32-bit Wine).
+# Only the programs the demo needs: the stand-in setup.exe, the probe that
+# finds the launcher's window (and the 64-bit launcher, the last resort on a
+# machine where 32-bit Windows programs cannot run).
 cmake --build "$native" --target e2e_programs
 
 e2e="$root/$native/tests/e2e"
@@ -36,4 +53,4 @@ export E2E_STANDIN32="$e2e/standin32.exe" E2E_STANDIN64="$e2e/standin64.exe"
 export E2E_PROBE32="$e2e/probe32.exe" E2E_PROBE64="$e2e/probe64.exe"
 export E2E_DEFAULT_BMP="$root/res/default.bmp"
 mkdir -p build/demo
-python3 tests/e2e/demo.py "$root" "$root/build/demo"
+python3 tests/e2e/demo.py "$root" "$root/build/demo" ${args[@]+"${args[@]}"}

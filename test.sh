@@ -17,5 +17,15 @@ if grep -qE '^(error|warning):' build/native/sample-disc-check.txt; then
   exit 1
 fi
 
-# Last, so that its summary closes the output.
-ctest --preset native -j2
+# Last, so that its summary closes the output, with what the end-to-end
+# cases ran the launcher on and any case that passed only when tried again.
+e2e=build/native/tests/e2e/work
+rm -f "$e2e/under-test.txt" "$e2e/flaky.txt"
+status=0
+ctest --preset native -j2 || status=$?
+[[ -f $e2e/under-test.txt ]] && cat "$e2e/under-test.txt"
+if [[ -s $e2e/flaky.txt ]]; then
+  echo "e2e: flaky, passed only on the second try:"
+  sed 's/^/  /' "$e2e/flaky.txt"
+fi
+exit $status

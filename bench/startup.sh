@@ -9,14 +9,22 @@
 #
 # BUILD-DIR holds launcher.exe and startup_floor.exe (default build/win32);
 # RUNS is the number of timed runs of each (default 15). Wine runs in its own
-# prefix under build/ on its own Xvfb display.
+# prefixes under build/ on its own Xvfb display.
 #
-# Where this machine cannot run 32-bit Linux programs (a kernel without
-# 32-bit emulation), the 32-bit Wine cannot run either. The timing then uses
-# x86-64 builds of both programs, made here from the same sources with the
-# same options, under the 64-bit Wine; the output says which was timed.
+# Two pairs are timed in the same run, their runs interleaved: the shipped
+# 32-bit files, the way scripts/wine32.sh runs 32-bit programs here (natively,
+# or with Wine's 32-bit loader under qemu-i386), and x86-64 builds of both
+# programs, made here from the same sources with the same options, under the
+# 64-bit Wine. Where 32-bit programs cannot run at all, only the second.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# How 32-bit programs run here: the script goes on under scripts/wine32.sh.
+if [[ -z "${WINE32_HOW:-}" && -z "${BENCH_NO_WINE32:-}" ]]; then
+  if scripts_how=$("$root/scripts/wine32.sh" how); then
+    exec "$root/scripts/wine32.sh" run "$0" "$@"
+  fi
+  export BENCH_NO_WINE32=$scripts_how
+fi
 build=$(cd "${1:-$root/build/win32}" && pwd)
 runs=${2:-15}
 launcher=$build/launcher.exe
@@ -57,39 +65,44 @@ done
 awk -v n="$file_size" -v f="$(stat -c %s "$floor")" \
   'BEGIN { printf "file: %d bytes (%.1f KiB); the floor program: %d bytes\n", n, n / 1024, f }'
 
-# ---- which Wine
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  arch=win32
-  wine=/usr/lib/wine/wine
-  timed_launcher=$launcher
-  timed_floor=$floor
+# ---- the x86-64 builds
+out=$work/win64
+mkdir -p "$out"
+codegen=(-Oz -flto -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-unwind-tables
+         -fno-stack-protector -fno-threadsafe-statics -fno-ident -ffunction-sections)
+link=(-nostdlib -nostartfiles -s -Wl,--entry,LauncherEntry -Wl,--subsystem,windows -Wl,--gc-sections
+      -Wl,-T,"$root/cmake/win32.ld")
+libs=(-lkernel32 -luser32 -lgdi32 -ladvapi32 -lshell32 -lgcc)
+(cd "$root/res" &&
+ x86_64-w64-mingw32-windres -I "$root/res" launcher.rc -O coff -o "$out/launcher-res.o" &&
+ x86_64-w64-mingw32-windres -I "$root/res" "$root/bench/startup_floor.rc" -O coff -o "$out/floor-res.o")
+x86_64-w64-mingw32-g++ "${codegen[@]}" -fno-lto -fno-builtin -fno-tree-loop-distribute-patterns \
+  -c "$root"/src/win32/memory.cpp -o "$out/memory.o"
+x86_64-w64-mingw32-g++ "${codegen[@]}" -I"$root/src" -I"$root/res" "$root"/src/*.cpp "$out/memory.o" \
+  "$out/launcher-res.o" "${link[@]}" "${libs[@]}" -o "$out/launcher.exe"
+x86_64-w64-mingw32-g++ "${codegen[@]}" "$root/bench/startup_floor.cpp" "$out/floor-res.o" \
+  "${link[@]}" "${libs[@]}" -o "$out/startup_floor.exe"
+printf "x86-64 builds: launcher %d bytes, floor %d bytes\n" \
+  "$(stat -c %s "$out/launcher.exe")" "$(stat -c %s "$out/startup_floor.exe")"
+
+# ---- the pairs: label, Wine loader, Wine server, prefix, launcher, floor
+labels=(); archs=(); loaders=(); servers=(); prefixes=(); launchers=(); floors=()
+if [[ -n "${WINE32_HOW:-}" ]]; then
+  labels+=("32-bit, $WINE32_HOW")
+  launchers+=("$launcher"); floors+=("$floor")
+  if [[ "$WINE32_HOW" == native* ]]; then
+    archs+=(win32); loaders+=(/usr/lib/wine/wine); servers+=(/usr/lib/wine/wineserver)
+  else
+    archs+=(win64); loaders+=(/usr/lib/wine/wine64); servers+=(/usr/lib/wine/wineserver64)
+  fi
 else
-  arch=win64
-  wine=/usr/lib/wine/wine64
-  echo "== this machine cannot run the 32-bit Wine: timing x86-64 builds of both programs"
-  out=$work/win64
-  mkdir -p "$out"
-  codegen=(-Oz -flto -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-unwind-tables
-           -fno-stack-protector -fno-threadsafe-statics -fno-ident -ffunction-sections)
-  link=(-nostdlib -nostartfiles -s -Wl,--entry,LauncherEntry -Wl,--subsystem,windows -Wl,--gc-sections
-        -Wl,-T,"$root/cmake/win32.ld")
-  libs=(-lkernel32 -luser32 -lgdi32 -ladvapi32 -lshell32 -lgcc)
-  (cd "$root/res" &&
-   x86_64-w64-mingw32-windres -I "$root/res" launcher.rc -O coff -o "$out/launcher-res.o" &&
-   x86_64-w64-mingw32-windres -I "$root/res" "$root/bench/startup_floor.rc" -O coff -o "$out/floor-res.o")
-  x86_64-w64-mingw32-g++ "${codegen[@]}" -fno-lto -fno-builtin -fno-tree-loop-distribute-patterns \
-    -c "$root"/src/win32/memory.cpp -o "$out/memory.o"
-  x86_64-w64-mingw32-g++ "${codegen[@]}" -I"$root/src" -I"$root/res" "$root"/src/*.cpp "$out/memory.o" \
-    "$out/launcher-res.o" "${link[@]}" "${libs[@]}" -o "$out/launcher.exe"
-  x86_64-w64-mingw32-g++ "${codegen[@]}" "$root/bench/startup_floor.cpp" "$out/floor-res.o" \
-    "${link[@]}" "${libs[@]}" -o "$out/startup_floor.exe"
-  timed_launcher=$out/launcher.exe
-  timed_floor=$out/startup_floor.exe
-  printf "x86-64 builds: launcher %d bytes, floor %d bytes\n" \
-    "$(stat -c %s "$timed_launcher")" "$(stat -c %s "$timed_floor")"
+  echo "== 32-bit programs cannot run here (${BENCH_NO_WINE32:-}): the shipped launcher.exe is NOT timed"
 fi
-export WINEARCH=$arch
-export WINEPREFIX=$work/prefix-$arch
+labels+=("x86-64, 64-bit Wine")
+archs+=(win64); loaders+=(/usr/lib/wine/wine64); servers+=(/usr/lib/wine/wineserver64)
+launchers+=("$out/launcher.exe"); floors+=("$out/startup_floor.exe")
+
+for a in "${archs[@]}"; do prefixes+=("$work/prefix-$a"); done
 
 # ---- display and Wine
 display=""
@@ -100,73 +113,96 @@ done
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 export DISPLAY=$display
-wineserver_started=0
+started=(); stop=()
 cleanup() {
-  if [[ $wineserver_started -eq 1 ]]; then wineserver -k >/dev/null 2>&1 || true; fi
+  for i in ${started[@]+"${!started[@]}"}; do
+    WINEPREFIX=${started[i]} "${stop[i]}" -k >/dev/null 2>&1 || true
+  done
   kill "$xvfb_pid" 2>/dev/null || true
   wait "$xvfb_pid" 2>/dev/null || true
 }
 trap cleanup EXIT
 for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 
-if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
-  echo "== creating the Wine prefix (once)"
-  "$wine" wineboot -i >"$work/wineboot.log" 2>&1 || true
-  "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
-    >>"$work/wineboot.log" 2>&1 || true
-  # The registry reaches the disk when the Wine server ends.
-  wineserver -w || true
+for i in "${!labels[@]}"; do
+  export WINEPREFIX=${prefixes[i]} WINEARCH=${archs[i]} WINELOADER=${loaders[i]} WINESERVER=${servers[i]}
+  arch=${archs[i]}
   if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
-    echo "Wine cannot make a $arch prefix here; no start-up figures (see $work/wineboot.log):" >&2
-    tail -3 "$work/wineboot.log" >&2
-    rm -rf "$WINEPREFIX"
-    exit 2
+    echo "== creating the $arch Wine prefix (once)"
+    "$WINELOADER" wineboot -i >"$work/wineboot-$arch.log" 2>&1 || true
+    "$WINELOADER" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+      >>"$work/wineboot-$arch.log" 2>&1 || true
+    # The registry reaches the disk when the Wine server ends.
+    "$WINESERVER" -w || true
+    if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
+      echo "Wine cannot make a $arch prefix here; no start-up figures (see $work/wineboot-$arch.log):" >&2
+      tail -3 "$work/wineboot-$arch.log" >&2
+      rm -rf "$WINEPREFIX"
+      exit 2
+    fi
   fi
-fi
-wineserver -p
-wineserver_started=1
+  # One server a prefix: both pairs may share the 64-bit one.
+  if [[ " ${started[*]+"${started[*]}"} " != *" $WINEPREFIX "* ]]; then
+    "$WINESERVER" -p
+    started+=("$WINEPREFIX")
+    stop+=("$WINESERVER")
+  fi
 
-# The launcher runs from a disc folder with an install.ini naming one product
-# that is not installed: the ordinary first-run path, splash with "&Install".
-disc=$work/disc/LAUNCH
-mkdir -p "$disc"
-cp "$timed_launcher" "$disc/launcher.exe"
-cp "$timed_floor" "$disc/startup_floor.exe"
-printf '[INSTALL]\r\nConfigFile=1\r\nProductName=Startup Bench\r\nProduct=Paper\r\n\r\n[Paper]\r\nProgramName=Startup Bench\r\nVersion=1.0\r\n' \
-  >"$disc/install.ini"
+  # The launcher runs from a disc folder with an install.ini naming one
+  # product that is not installed: the ordinary first-run path, splash with
+  # "&Install".
+  disc=$work/disc$i/LAUNCH
+  mkdir -p "$disc"
+  cp "${launchers[i]}" "$disc/launcher.exe"
+  cp "${floors[i]}" "$disc/startup_floor.exe"
+  printf '[INSTALL]\r\nConfigFile=1\r\nProductName=Startup Bench\r\nProduct=Paper\r\n\r\n[Paper]\r\nProgramName=Startup Bench\r\nVersion=1.0\r\n' \
+    >"$disc/install.ini"
+done
 
-# Times one start: from just before the program starts until its window is
-# mapped, in milliseconds (startup_wait, event-driven); then ends it.
+# Times one start of pair $1's program $2 (window name $3): from just before
+# it starts until its window is mapped, in milliseconds (startup_wait,
+# event-driven); then ends it.
 waiter=$work/startup_wait
 cc -O2 -o "$waiter" "$root/bench/startup_wait.c" -lX11
 time_one() {
-  (cd "$disc" && "$waiter" "$2" 30 "$work/wine.out" "$work/wine.err" "$wine" "$1") ||
+  (export WINEPREFIX=${prefixes[$1]} WINEARCH=${archs[$1]} WINELOADER=${loaders[$1]} WINESERVER=${servers[$1]}
+   cd "$work/disc$1/LAUNCH" && "$waiter" "$3" 60 "$work/wine.out" "$work/wine.err" "${loaders[$1]}" "$2") ||
     { echo "see $work/wine.err" >&2; return 1; }
 }
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-echo "== start-up under $("$wine" --version) ($arch), $runs runs each, alternated"
-# One untimed run of each first, so neither pays for a cold cache alone.
-time_one launcher.exe "Startup Bench" >/dev/null
-time_one startup_floor.exe "Startup Floor" >/dev/null
-: >"$work/launcher.ms"
-: >"$work/floor.ms"
-for i in $(seq "$runs"); do
-  if (( i % 2 )); then
-    l=$(time_one launcher.exe "Startup Bench"); f=$(time_one startup_floor.exe "Startup Floor")
-  else
-    f=$(time_one startup_floor.exe "Startup Floor"); l=$(time_one launcher.exe "Startup Bench")
-  fi
-  echo "$l" >>"$work/launcher.ms"
-  echo "$f" >>"$work/floor.ms"
-  printf "run %2d: launcher %5d ms   floor %5d ms\n" "$i" "$l" "$f"
+echo "== start-up under $(/usr/lib/wine/wine64 --version), $runs runs each, alternated"
+for i in "${!labels[@]}"; do echo "pair $i: ${labels[i]}"; done
+# One untimed run of each first, so none pays for a cold cache alone.
+for i in "${!labels[@]}"; do
+  time_one "$i" launcher.exe "Startup Bench" >/dev/null
+  time_one "$i" startup_floor.exe "Startup Floor" >/dev/null
+  : >"$work/launcher$i.ms"
+  : >"$work/floor$i.ms"
 done
-lm=$(median <"$work/launcher.ms")
-fm=$(median <"$work/floor.ms")
-awk -v l="$lm" -v f="$fm" 'BEGIN { printf "median: launcher %s ms, floor %s ms, ratio %.3f\n", l, f, l / f }'
-# Other load on the machine only ever adds time: the fastest runs show the
-# programs' own cost most clearly.
-lb=$(sort -n "$work/launcher.ms" | head -1)
-fb=$(sort -n "$work/floor.ms" | head -1)
-awk -v l="$lb" -v f="$fb" 'BEGIN { printf "fastest: launcher %s ms, floor %s ms, ratio %.3f\n", l, f, l / f }'
+for r in $(seq "$runs"); do
+  line=$(printf "run %2d:" "$r")
+  for i in "${!labels[@]}"; do
+    if (( (r + i) % 2 )); then
+      l=$(time_one "$i" launcher.exe "Startup Bench"); f=$(time_one "$i" startup_floor.exe "Startup Floor")
+    else
+      f=$(time_one "$i" startup_floor.exe "Startup Floor"); l=$(time_one "$i" launcher.exe "Startup Bench")
+    fi
+    echo "$l" >>"$work/launcher$i.ms"
+    echo "$f" >>"$work/floor$i.ms"
+    line+=$(printf "   pair %d: launcher %5d ms, floor %5d ms" "$i" "$l" "$f")
+  done
+  echo "$line"
+done
+for i in "${!labels[@]}"; do
+  echo "== ${labels[i]}"
+  lm=$(median <"$work/launcher$i.ms")
+  fm=$(median <"$work/floor$i.ms")
+  awk -v l="$lm" -v f="$fm" 'BEGIN { printf "median: launcher %s ms, floor %s ms, ratio %.3f\n", l, f, l / f }'
+  # Other load on the machine only ever adds time: the fastest runs show the
+  # programs' own cost most clearly.
+  lb=$(sort -n "$work/launcher$i.ms" | head -1)
+  fb=$(sort -n "$work/floor$i.ms" | head -1)
+  awk -v l="$lb" -v f="$fb" 'BEGIN { printf "fastest: launcher %s ms, floor %s ms, ratio %.3f\n", l, f, l / f }'
+done

@@ -8,6 +8,9 @@ packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-d
           # The end-to-end tests: python3 drives them; where the kernel cannot
           # run 32-bit programs they run a 64-bit build under the 64-bit Wine.
           python3 wine64 g++-mingw-w64-x86-64
+          # Wine's own fonts: Marlett draws the caption's close box; without it
+          # a letter "r" shows there. The Wine prefixes get it in C:\windows\Fonts.
+          fonts-wine
           # bench/startup.sh: its window waiter is built against Xlib.
           libx11-dev)
 
@@ -16,13 +19,18 @@ for p in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
   [[ "$status" == "install ok installed" ]] || missing+=("$p")
 done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
-
-echo "installing: ${missing[*]}"
-SUDO=""
-[[ $(id -u) -eq 0 ]] || SUDO="sudo"
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  $SUDO dpkg --add-architecture i386
+if [[ ${#missing[@]} -gt 0 ]]; then
+  echo "installing: ${missing[*]}"
+  SUDO=""
+  [[ $(id -u) -eq 0 ]] || SUDO="sudo"
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+  fi
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
-$SUDO apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+
+# The tests run the shipped 32-bit launcher.exe: natively where the kernel
+# runs 32-bit programs, otherwise through qemu-i386, fetched here. One line
+# says which; without either, the end-to-end tests fall back to a 64-bit build.
+"$(dirname "$0")/wine32.sh" install || true

@@ -25,6 +25,8 @@
 # PE32 file by itself, so the program meets WOW64 as on 64-bit Windows.
 #
 # QEMU_I386 names the emulator; by default the one this script installs.
+# WINE32_VIA=native, qemu or none makes "how" and "run" take that way only
+# (qemu works where the kernel runs 32-bit programs too: to try it there).
 set -euo pipefail
 
 WINE32_LOADER=/usr/lib/wine/wine
@@ -59,7 +61,12 @@ in_namespace() {
 }
 
 how() {
-  if native_runs; then
+  case "${WINE32_VIA:-}" in
+    none) echo "none: WINE32_VIA=none"; return 1 ;;
+    native) native_runs && echo "native 32-bit Wine" && return 0
+            echo "none: WINE32_VIA=native, and Wine's 32-bit loader does not run here"; return 1 ;;
+  esac
+  if [[ "${WINE32_VIA:-}" != qemu ]] && native_runs; then
     echo "native 32-bit Wine"
     return 0
   fi
@@ -106,7 +113,8 @@ case "${1:-}" in
     how
     ;;
   install)
-    if ! native_runs && [[ -x "$WINE32_LOADER" ]] && ! qemu_version >/dev/null; then
+    if { [[ "${WINE32_VIA:-}" == qemu ]] || ! native_runs; } && [[ -x "$WINE32_LOADER" ]] &&
+       ! qemu_version >/dev/null; then
       install_qemu
     fi
     line=$(how) && status=0 || status=$?
@@ -115,10 +123,10 @@ case "${1:-}" in
     ;;
   run)
     shift
-    if native_runs; then
-      WINE32_HOW="native 32-bit Wine" exec "$@"
+    line=$(how) || { echo "wine32: $line" >&2; exit 1; }
+    if [[ "$line" == native* ]]; then
+      WINE32_HOW=$line exec "$@"
     fi
-    qemu_version >/dev/null || { echo "wine32: $(how)" >&2; exit 1; }
     in_namespace "$@"
     ;;
   __enter)

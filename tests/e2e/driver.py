@@ -14,8 +14,11 @@ Usage: driver.py --setup                 make the Wine prefix
        driver.py --list                  name the cases
 Paths come from the environment the build sets up (see CMakeLists.txt):
 E2E_WORK, E2E_LAUNCHER, E2E_LAUNCHER64, E2E_STANDIN32/64, E2E_PROBE32/64,
-E2E_DEFAULT_BMP; E2E_WINE_ARCH=win32|win64 picks the Wine (default: the
-32-bit one when this machine can run it)."""
+E2E_DEFAULT_BMP. The shipped 32-bit launcher runs the way
+scripts/wine32.sh finds (WINE32_VIA there picks one); the driver re-runs
+itself under that script. Only where no way works does it run the 64-bit
+build, and then says so on every run. A failed case is tried once more; one
+that passes then is reported as flaky, here and in E2E_WORK/flaky.txt."""
 
 import os
 import shutil
@@ -26,9 +29,15 @@ import sys
 import time
 
 WINE_LIB = '/usr/lib/wine'
+SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+WINE32_SH = os.path.join(SOURCE_DIR, 'scripts', 'wine32.sh')
+MARLETT = '/usr/share/wine/fonts/marlett.ttf'
 DRIVE = 'D'
 PRODUCT_DIR = 'Products'  # under C:\
-CASE_TIMEOUT = 40.0
+# How long to wait for the launcher to show or do something. Generous: under
+# qemu-i386 on a loaded two-core machine a start can take many seconds; the
+# waits end as soon as what they wait for is there.
+WAIT = 45.0
 
 
 # ---------------------------------------------------------------- utilities
@@ -66,41 +75,88 @@ def env(name, default=None):
     return value
 
 
-def can_run_32bit():
-    """32-bit Linux programs (the 32-bit Wine loader) run on this kernel."""
-    try:
-        r = subprocess.run([WINE_LIB + '/wine', '--version'], stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL, timeout=30)
-        return r.returncode == 0
-    except (OSError, subprocess.TimeoutExpired):
-        return False
+def enter_wine32():
+    """Runs this program again under scripts/wine32.sh, where Wine can start
+    32-bit programs, unless it already runs there or no way works here."""
+    if os.environ.get('WINE32_HOW') or os.environ.get('E2E_NO_WINE32'):
+        return
+    r = subprocess.run([WINE32_SH, 'how'], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    if r.returncode != 0:
+        os.environ['E2E_NO_WINE32'] = r.stdout.decode().strip() or 'scripts/wine32.sh failed'
+        return
+    sys.stdout.flush()
+    os.execv(WINE32_SH, [WINE32_SH, 'run', sys.executable, os.path.abspath(sys.argv[0])] + sys.argv[1:])
+
+
+def pe_machine(path):
+    """'PE32 i386', 'PE32+ x86-64' or what else the file's PE header says."""
+    with open(path, 'rb') as f:
+        head = f.read(4096)
+    at = struct.unpack_from('<I', head, 0x3C)[0]
+    if head[:2] != b'MZ' or head[at:at + 4] != b'PE\0\0':
+        return 'not a PE file'
+    machine = struct.unpack_from('<H', head, at + 4)[0]
+    magic = struct.unpack_from('<H', head, at + 24)[0]
+    kind = {0x10B: 'PE32', 0x20B: 'PE32+'}.get(magic, 'PE magic %#x' % magic)
+    return '%s %s' % (kind, {0x14C: 'i386', 0x8664: 'x86-64'}.get(machine, 'machine %#x' % machine))
 
 
 class Config:
+    """Which Wine, prefix and programs a run uses. Three ways, as
+    scripts/wine32.sh found: the 32-bit Wine in a 32-bit prefix (a kernel
+    that runs 32-bit programs), the 64-bit Wine in a 64-bit prefix with its
+    32-bit loader under qemu-i386 (the launcher meets WOW64 as on 64-bit
+    Windows), or, where neither works, the 64-bit build of the launcher."""
+
     def __init__(self):
         self.work = os.path.abspath(env('E2E_WORK'))
-        arch = os.environ.get('E2E_WINE_ARCH') or ('win32' if can_run_32bit() else 'win64')
-        self.arch = arch
-        if arch == 'win32':
+        self.how = os.environ.get('WINE32_HOW', '')
+        if self.how.startswith('native'):
+            self.arch = 'win32'
             self.loader = WINE_LIB + '/wine'
+            self.wineserver = WINE_LIB + '/wineserver'
             self.launcher = env('E2E_LAUNCHER')
-            self.standin = env('E2E_STANDIN32')
             self.probe = env('E2E_PROBE32')
         else:
+            self.arch = 'win64'
             self.loader = WINE_LIB + '/wine64'
-            self.launcher = env('E2E_LAUNCHER64')
-            self.standin = env('E2E_STANDIN64')
+            self.wineserver = WINE_LIB + '/wineserver64'
+            self.launcher = env('E2E_LAUNCHER' if self.how else 'E2E_LAUNCHER64')
+            # The probe only looks at windows: the 64-bit one needs no emulation.
             self.probe = env('E2E_PROBE64')
+        # What the launcher starts is what an installer would be: 32-bit.
+        self.standin = env('E2E_STANDIN32' if self.how else 'E2E_STANDIN64')
         self.default_bmp = env('E2E_DEFAULT_BMP')
-        self.prefix = os.path.join(self.work, 'prefix-' + arch)
+        self.prefix = os.path.join(self.work, 'prefix-' + self.arch)
         for path in (self.launcher, self.standin, self.probe, self.default_bmp):
             if not os.path.isfile(path):
                 sys.exit('driver: missing ' + path)
+        self.machine = pe_machine(self.launcher)
+        # The registry view the launcher looks in first, as reg.exe names it;
+        # a 32-bit prefix has only the one.
+        if self.arch == 'win32':
+            self.view, self.other_view = None, None
+        elif self.machine.endswith('i386'):
+            self.view, self.other_view = '/reg:32', '/reg:64'
+        else:
+            self.view, self.other_view = '/reg:64', None
+
+    def under_test(self):
+        """The line that says which launcher file runs, and how."""
+        shown = os.path.relpath(self.launcher, SOURCE_DIR)
+        if shown.startswith('..'):
+            shown = self.launcher
+        if self.how:
+            return 'e2e: launcher under test: %s (%s) via %s' % (shown, self.machine, self.how)
+        return ('e2e: launcher under test: %s (%s) via 64-bit Wine; the shipped 32-bit file was NOT run (%s)'
+                % (shown, self.machine, os.environ.get('E2E_NO_WINE32', 'no way to run it')))
 
     def wine_env(self, display=None):
         e = dict(os.environ)
         e['WINEPREFIX'] = self.prefix
         e['WINEARCH'] = self.arch
+        e['WINELOADER'] = self.loader
+        e['WINESERVER'] = self.wineserver
         e['WINEDEBUG'] = '-all'
         e['WINEDLLOVERRIDES'] = 'mscoree,mshtml=;winemenubuilder.exe=d'
         if display:
@@ -170,13 +226,18 @@ def write_bmp(path, width, height, pixel):
 class Session:
     """An Xvfb screen and a persistent wineserver for a run of cases."""
 
-    def __init__(self, cfg, log_dir):
+    def __init__(self, cfg, log_dir, display=None):
         self.cfg = cfg
         self.log_dir = log_dir
         self.xvfb = None
-        self.display = None
+        self.display = display
 
     def __enter__(self):
+        if self.display:
+            # A screen of the user's: no Xvfb.
+            self.env = self.cfg.wine_env(self.display)
+            subprocess.run([self.cfg.wineserver, '-p'], env=self.env, check=True)
+            return self
         read_fd, write_fd = os.pipe()
         self.xvfb_log = open(os.path.join(self.log_dir, 'xvfb.log'), 'wb')
         self.xvfb = subprocess.Popen(['Xvfb', '-displayfd', str(write_fd), '-screen', '0', '1024x768x24',
@@ -192,20 +253,20 @@ class Session:
                 number += chunk
         self.display = ':' + number.decode().strip()
         self.env = self.cfg.wine_env(self.display)
-        subprocess.run([WINE_LIB + '/wineserver', '-p'], env=self.env, check=True)
+        subprocess.run([self.cfg.wineserver, '-p'], env=self.env, check=True)
         return self
 
     def __exit__(self, *exc):
-        subprocess.run([WINE_LIB + '/wineserver', '-k'], env=self.env, stdout=subprocess.DEVNULL,
+        subprocess.run([self.cfg.wineserver, '-k'], env=self.env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL)
         try:
-            subprocess.run([WINE_LIB + '/wineserver', '-w'], env=self.env, timeout=20)
+            subprocess.run([self.cfg.wineserver, '-w'], env=self.env, timeout=60)
         except subprocess.TimeoutExpired:
             pass
         if self.xvfb:
             self.xvfb.terminate()
             self.xvfb.wait()
-        self.xvfb_log.close()
+            self.xvfb_log.close()
 
     def wine(self, args, log_name, wait=True, timeout=60):
         out = open(os.path.join(self.log_dir, log_name), 'ab')
@@ -221,12 +282,28 @@ class Session:
             proc.wait()
             raise Failure('%s did not finish' % args[0])
 
-    def regedit(self, text, name):
+    def registry(self, lines, name, view=None):
+        """Imports .reg lines into the registry view that reg.exe calls view
+        (/reg:32, /reg:64, or the one view of a 32-bit prefix)."""
         path = os.path.join(self.log_dir, name)
         with open(path, 'w', newline='\r\n') as f:
-            f.write(text)
-        rc = self.wine(['regedit', '/S', windows_path(path)], 'wine.log')
-        equal(rc, 0, 'regedit ' + name)
+            f.write('\n'.join(['REGEDIT4', ''] + lines) + '\n')
+        rc = self.wine(['reg', 'import', windows_path(path)] + ([view] if view else []), 'wine.log')
+        equal(rc, 0, 'reg import ' + name)
+
+    def records(self, own, other, name):
+        """Replaces every installation record, in both views where there are
+        two: own (.reg lines) goes to the view the launcher looks in first,
+        other to the 64-bit view of a 32-bit launcher on 64-bit Windows."""
+        wipe = ['[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorel]', '']
+        if not self.cfg.other_view:
+            self.registry(wipe + own + other, 'records-%s.reg' % name, self.cfg.view)  # one view only
+            return
+        # reg import deletes keys in the 64-bit view whatever view it is
+        # given, so the 32-bit view's records go by the path it has there.
+        wipe32 = ['[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Vantorel]', '']
+        self.registry(wipe + wipe32 + other, 'records64-%s.reg' % name, self.cfg.other_view)
+        self.registry(own, 'records-%s.reg' % name, self.cfg.view)
 
     def xdotool(self, *args):
         r = subprocess.run(['xdotool'] + list(args), env=self.env, stdout=subprocess.PIPE,
@@ -313,7 +390,12 @@ def setup_prefix(cfg):
         rc = subprocess.run([cfg.loader, 'regedit', '/S', windows_path(reg)], env=e, stdout=out, stderr=out,
                             timeout=120).returncode
     equal(rc, 0, 'regedit')
-    subprocess.run([WINE_LIB + '/wineserver', '-w'], env=e, timeout=120)
+    subprocess.run([cfg.wineserver, '-w'], env=e, timeout=120)
+    # Wine draws the caption buttons' glyphs with Marlett; without it a
+    # letter "r" stands in the close box. Debian's fonts-wine has the font,
+    # but this Wine takes it only from C:\windows\Fonts.
+    if os.path.exists(MARLETT):
+        shutil.copy(MARLETT, os.path.join(cfg.prefix, 'drive_c', 'windows', 'Fonts'))
     open(marker, 'w').close()
 
 
@@ -349,9 +431,11 @@ class Case:
 
     # -- the disc and the machine
 
-    def lay_out(self, statuses, product_name='Brindlemark Practice', bitmap=None):
+    def lay_out(self, statuses, product_name='Brindlemark Practice', bitmap=None, view64=()):
         """statuses: one of NOT_INSTALLED, INSTALLED, INCOMPLETE per product.
-        bitmap: None (no Launcher.bmp), a path to copy, or bytes."""
+        bitmap: None (no Launcher.bmp), a path to copy, or bytes.
+        view64: the products whose record only a 64-bit installer would
+        write, in the 64-bit registry view (where there is one)."""
         self.product_name = product_name
         shutil.copy(self.cfg.launcher, os.path.join(self.disc, 'LAUNCH', 'launcher.exe'))
         shutil.copy(self.cfg.standin, os.path.join(self.disc, 'setup.exe'))
@@ -377,9 +461,9 @@ class Case:
         products = os.path.join(self.cfg.prefix, 'drive_c', PRODUCT_DIR)
         shutil.rmtree(products, ignore_errors=True)
         os.makedirs(products)
-        reg = ['REGEDIT4', '', '[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorel]', '']
+        own, other = [], []
         self.command_lines = []
-        for (section, program, version, exe, args), status in zip(PRODUCTS, statuses):
+        for n, ((section, program, version, exe, args), status) in enumerate(zip(PRODUCTS, statuses)):
             path = 'C:\\%s\\%s' % (PRODUCT_DIR, exe)
             command = path + ' ' + args
             self.command_lines.append(command)
@@ -387,23 +471,22 @@ class Case:
                 shutil.copy(self.cfg.standin, os.path.join(products, exe))
             if status in (INSTALLED, INCOMPLETE):
                 # An incomplete installation: the record is there, the program is not.
-                reg += ['[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorel\\%s\\%s\\%s]' % (program, version, section),
-                        '"CD"="%s"' % DRIVE, '"CommandLine"="%s"' % command.replace('\\', '\\\\').replace('"', '\\"'),
-                        '']
-        self.s.regedit('\n'.join(reg) + '\n', 'records-%s.reg' % self.name)
+                (other if n in view64 else own).extend([
+                    '[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorel\\%s\\%s\\%s]' % (program, version, section),
+                    '"CD"="%s"' % DRIVE,
+                    '"CommandLine"="%s"' % command.replace('\\', '\\\\').replace('"', '\\"'), ''])
+        self.s.records(own, other, self.name)
         self.installer = '%s:\\setup.exe' % DRIVE
 
     # -- running
 
-    def start(self, launcher=None):
-        """launcher: the Windows path to start it from (default: the disc's)."""
+    def start(self, path='%s:\\LAUNCH\\launcher.exe' % DRIVE):
         if os.path.exists(self.starts_log):
             os.remove(self.starts_log)
         self.s.env['E2E_LOG'] = windows_path(self.starts_log)
-        launcher = launcher or '%s:\\LAUNCH\\launcher.exe' % DRIVE
-        self.launcher = self.s.wine([launcher], 'launcher-%s.log' % self.name, wait=False)
+        self.launcher = self.s.wine([path], 'launcher-%s.log' % self.name, wait=False)
 
-    def dialog(self, title, timeout=20.0):
+    def dialog(self, title, timeout=WAIT):
         """Waits for the one visible dialog with that title; returns it and
         the metrics."""
         state = {}
@@ -425,7 +508,7 @@ class Case:
         equal(others, [], 'other dialogs on screen')
         return window, state['metrics']
 
-    def gone(self, title, timeout=10.0):
+    def gone(self, title, timeout=WAIT):
         def check_gone():
             _, windows = self.s.probe()
             return not any(w['title'] == title for w in windows)
@@ -467,7 +550,7 @@ class Case:
         """The launcher ends with 1, having started exactly these
         (module, command line) pairs."""
         try:
-            rc = self.launcher.wait(timeout=20)
+            rc = self.launcher.wait(timeout=WAIT)
         except subprocess.TimeoutExpired:
             self.launcher.kill()
             self.launcher.wait()
@@ -477,11 +560,11 @@ class Case:
             def logged():
                 lines = self.read_starts()
                 return lines if len(lines) >= len(expected_starts) else None
-            poll(logged, 20, 'the started program to record itself')
+            poll(logged, WAIT, 'the started program to record itself')
         else:
             # The launcher has ended, and a start is made before it does: a
             # program it started would be running or have written already.
-            poll(lambda: not self.standins_running(), 20, 'stand-in programs to end')
+            poll(lambda: not self.standins_running(), WAIT, 'stand-in programs to end')
         equal(self.read_starts(), expected_starts, 'programs started')
 
     def read_starts(self):
@@ -587,7 +670,7 @@ def check_pixels(case, window, rows):
         compare.bad = bad
         return not bad
     try:
-        poll(compare, 8, 'the bitmap on screen', interval=0.3)
+        poll(compare, 15, 'the bitmap on screen', interval=0.3)
     except Failure:
         bad = compare.bad
         raise Failure('%d of %d bitmap pixels differ on screen, first %r' % (len(bad), len(points), bad[:3]))
@@ -719,6 +802,17 @@ def both_incomplete_yes_reinstalls(c):
     w = repair_box_checks(c)
     c.click_child(w, 6)  # IDYES
     c.finish(c.installer_start())
+
+
+@case('decision')
+def record_only_in_64bit_view_runs(c):
+    # A 64-bit installer's record: the 32-bit launcher finds it on its second
+    # look, in the 64-bit view (a 32-bit prefix has one view, and it is there).
+    c.lay_out([INSTALLED, NOT_INSTALLED], view64=(0,))
+    c.start()
+    w = splash_checks(c, '&Run', (300, 144))
+    c.key(w, 'Return')
+    c.finish(c.product_start(0))
 
 
 # The splash dialog's ways out.
@@ -1028,9 +1122,9 @@ def copied_disc_and_unquoted_deep_product(c):
         shutil.copy(c.cfg.standin, os.path.join(bin_dir, 'Brindlemark Paper Test 3.1.exe'))
         for decoy in decoys:
             shutil.copy(c.cfg.standin, decoy)
-        c.s.regedit('REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorel\\%s\\%s\\%s]\n"CommandLine"="%s %s"\n\n'
-                    % (name, version, section, program.replace('\\', '\\\\'), args.replace('"', '\\"')),
-                    'unquoted-%s.reg' % c.name)
+        c.s.registry(['[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorel\\%s\\%s\\%s]' % (name, version, section),
+                      '"CommandLine"="%s %s"' % (program.replace('\\', '\\\\'), args.replace('"', '\\"')), ''],
+                     'unquoted-%s.reg' % c.name, c.cfg.view)
         installer = 'C:\\Copies\\Product CD\\setup.exe'
         for button, started in ((101, (installer, '"%s"' % installer)),
                                 (102, (program, '"%s" %s' % (program, args)))):
@@ -1048,33 +1142,56 @@ def copied_disc_and_unquoted_deep_product(c):
 
 # ---------------------------------------------------------------- main
 
+def run_case(s, name):
+    """Runs one case; returns None when it passes, else what went wrong."""
+    c = Case(s, name)
+    try:
+        CASES[name](c)
+        return None
+    except Failure as e:
+        try:
+            s.save_png(os.path.join(c.dir, 'failure.png'))
+            return '%s\n      screen: %s' % (e, os.path.join(c.dir, 'failure.png'))
+        except (subprocess.CalledProcessError, OSError):
+            return str(e)
+    finally:
+        c.stop()
+
+
 def run(cfg, names):
     os.makedirs(cfg.work, exist_ok=True)
     log_dir = os.path.join(cfg.work, 'logs-' + '-'.join(names)[:80])
     shutil.rmtree(log_dir, ignore_errors=True)
     os.makedirs(log_dir)
     passed = failed = 0
+    flaky = []
     started = time.monotonic()
+    print(cfg.under_test(), flush=True)
     with Session(cfg, log_dir) as s:
         for name in names:
             t0 = time.monotonic()
-            c = Case(s, name)
-            try:
-                CASES[name](c)
+            error = run_case(s, name)
+            if error is None:
                 passed += 1
                 print('ok    %-48s %5.1fs' % (name, time.monotonic() - t0), flush=True)
-            except Failure as e:
+                continue
+            # Once more, in case the machine was too slow; a pass then is
+            # reported as flaky, not hidden.
+            print('retry %-48s %5.1fs  %s' % (name, time.monotonic() - t0, error), flush=True)
+            t1 = time.monotonic()
+            again = run_case(s, name)
+            if again is None:
+                passed += 1
+                flaky.append('%s (first try: %s)' % (name, error.split('\n')[0]))
+                print('FLAKY %-48s %5.1fs  passed on the second try' % (name, time.monotonic() - t1), flush=True)
+            else:
                 failed += 1
-                print('FAIL  %-48s %5.1fs  %s' % (name, time.monotonic() - t0, e), flush=True)
-                try:
-                    s.save_png(os.path.join(c.dir, 'failure.png'))
-                    print('      screen: %s' % os.path.join(c.dir, 'failure.png'))
-                except (subprocess.CalledProcessError, OSError):
-                    pass
-            finally:
-                c.stop()
+                print('FAIL  %-48s %5.1fs  %s' % (name, time.monotonic() - t1, again), flush=True)
+    if flaky:
+        with open(os.path.join(cfg.work, 'flaky.txt'), 'a') as f:
+            f.writelines('%s\n' % line for line in flaky)
     print('wine %s, %.1fs' % (cfg.arch, time.monotonic() - started))
-    print('%d passed, %d failed' % (passed, failed))
+    print('%d passed (%d flaky), %d failed' % (passed, len(flaky), failed))
     return failed == 0
 
 
@@ -1083,9 +1200,18 @@ def main(argv):
         for group, names in GROUPS.items():
             print(group + ': ' + ' '.join(names))
         return 0
+    enter_wine32()
     cfg = Config()
     if argv and argv[0] == '--setup':
         setup_prefix(cfg)
+        # A new run of the suite: no flaky cases yet.
+        flaky = os.path.join(cfg.work, 'flaky.txt')
+        if os.path.exists(flaky):
+            os.remove(flaky)
+        line = cfg.under_test()
+        print(line)
+        with open(os.path.join(cfg.work, 'under-test.txt'), 'w') as f:
+            f.write(line + '\n')
         print('wine prefix ready (%s): %s' % (cfg.arch, cfg.prefix))
         return 0
     names = []

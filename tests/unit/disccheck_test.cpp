@@ -93,6 +93,18 @@ std::string Bmp(int32_t width, int32_t height, int bits = 8, uint32_t header = 4
     return s;
 }
 
+// A program file as far as Windows looks before starting it: the MS-DOS
+// header, the "PE" signature it points to, and the machine type.
+std::string Exe(uint32_t machine = 0x14C) {
+    std::string s = "MZ";
+    s.append(58, '\0');
+    Put32(s, 64);
+    s += std::string("PE\0\0", 4);
+    Put16(s, machine);
+    s.append(18, '\0');
+    return s;
+}
+
 std::string Utf16(const std::string &ascii) {
     std::string s = "\xFF\xFE";
     for (char c : ascii) {
@@ -120,8 +132,8 @@ protected:
 
     void WriteGoodDisc() {
         WriteFile("disc/autorun.inf", "[autorun]\r\nopen=LAUNCH\\launcher.exe\r\nicon=LAUNCH\\launcher.exe,0\r\n");
-        WriteFile("disc/setup.exe", "MZ setup");
-        WriteFile("disc/LAUNCH/launcher.exe", "MZ launcher");
+        WriteFile("disc/setup.exe", Exe());
+        WriteFile("disc/LAUNCH/launcher.exe", Exe());
         WriteFile("disc/LAUNCH/install.ini", kGoodIni);
         WriteFile("disc/LAUNCH/Launcher.bmp", Bmp(300, 200));
     }
@@ -169,8 +181,8 @@ TEST_F(DiscCheck, SampleDiscPassesWithoutWarnings) {
     std::string copy = "cp -r '" LAUNCHER_SOURCE_DIR "/samples/disc' '" + Scratch() + "/'";
     ASSERT_EQ(std::system(copy.c_str()), 0);
     // The built programs are not kept with the sample; any file stands in.
-    WriteFile("disc/setup.exe", "MZ");
-    WriteFile("disc/LAUNCH/launcher.exe", "MZ");
+    WriteFile("disc/setup.exe", Exe());
+    WriteFile("disc/LAUNCH/launcher.exe", Exe());
     Outcome o = Check();
     EXPECT_EQ(o.code, 0) << o.out;
     EXPECT_EQ(o.Count("error:") + o.Count("warning:"), 0) << o.out;
@@ -207,11 +219,13 @@ TEST_F(DiscCheck, InstallIniFindings) {
     const IniCase cases[] = {
         {"no INSTALL", "[Other]\r\nx=1\r\n", "error: install.ini: no section [INSTALL]", "", 1},
         {"marker empty", "[INSTALL]\r\nProductName=F\r\nProduct=P1\r\n[P1]\r\nProgramName=A\r\nVersion=1\r\n",
-         "error: install.ini: [INSTALL] ConfigFile is empty or missing", "always offers to install", 1},
+         "error: install.ini: [INSTALL] ConfigFile is empty or missing",
+         "always offers to install; any text will do, for example ConfigFile=install.ini", 1},
+        // No product ever looked up, as with an empty ConfigFile: the same severity.
         {"no products", "[INSTALL]\r\nConfigFile=1\r\nProductName=F\r\n",
-         "warning: install.ini: [INSTALL] Product names no section", "", 0},
+         "error: install.ini: [INSTALL] Product names no section", "", 1},
         {"only delimiters", "[INSTALL]\r\nConfigFile=1\r\nProductName=F\r\nProduct= , ,\r\n",
-         "warning: install.ini: [INSTALL] Product names no section", "", 0},
+         "error: install.ini: [INSTALL] Product names no section", "", 1},
         {"no product name", "[INSTALL]\r\nConfigFile=1\r\nProduct=P1\r\n[P1]\r\nProgramName=A\r\nVersion=1\r\n",
          "warning: install.ini: [INSTALL] ProductName is empty", "template captions", 0},
         {"three products",
@@ -259,6 +273,21 @@ TEST_F(DiscCheck, InstallIniFindings) {
         {"ampersand in program name",
          "[INSTALL]\r\nConfigFile=1\r\nProductName=F\r\nProduct=P1\r\n[P1]\r\nProgramName=R&D\r\nVersion=1\r\n",
          "warning: install.ini: [P1] ProgramName \"R&D\" holds \"&\"", "repair-or-run dialog", 0},
+        {"backslash in version",
+         "[INSTALL]\r\nConfigFile=1\r\nProductName=F\r\nProduct=Writer\r\n[Writer]\r\nProgramName=A\r\nVersion=2.0\\\r\n",
+         "warning: install.ini: [Writer] Version \"2.0\\\" holds \"\\\", which separates keys in the registry",
+         "looked up under SOFTWARE\\Vantorel\\A\\2.0\\\\Writer, and its installer must write exactly that key", 0},
+        {"backslash in program name",
+         "[INSTALL]\r\nConfigFile=1\r\nProductName=F\r\nProduct=P1\r\n[P1]\r\nProgramName=A\\B\r\nVersion=1\r\n",
+         "warning: install.ini: [P1] ProgramName \"A\\B\" holds \"\\\"", "SOFTWARE\\Vantorel\\A\\B\\1\\P1", 0},
+        // Output is UTF-8: the line as the launcher reads it, "CafÃ©".
+        {"utf-8 text", "[INSTALL]\r\nConfigFile=1\r\nProductName=Caf\xC3\xA9\r\nProduct=P1\r\n[P1]\r\nProgramName=A\r\nVersion=1\r\n",
+         "warning: install.ini: line 3 holds non-ASCII text saved as UTF-8, which the launcher reads as ANSI: "
+         "\"ProductName=Caf\xC3\x83\xC2\xA9\"",
+         "does not match what an ANSI installer writes: save install.ini as ANSI (Windows-1252)", 0},
+        // Windows-1252 text is what the launcher expects; shown in UTF-8.
+        {"windows-1252 text", "[INSTALL]\r\nConfigFile=1\r\nProductName=Caf\xE9 & Co\r\nProduct=P1\r\n[P1]\r\nProgramName=A\r\nVersion=1\r\n",
+         "warning: install.ini: [INSTALL] ProductName \"Caf\xC3\xA9 & Co\" holds \"&\"", "", 0},
         {"utf-16", Utf16(kGoodIni), "error: install.ini: saved as UTF-16", "not checked further", 1},
         {"utf-8 mark", "\xEF\xBB\xBF; comment first\r\n" + std::string(kGoodIni),
          "warning: install.ini: starts with a UTF-8 byte-order mark", "", 0},
@@ -320,8 +349,17 @@ TEST_F(DiscCheck, BitmapFindings) {
         {"header size", Bmp(10, 10, 8, 64), "error: Launcher.bmp: refused", "header size 64", 1},
         {"no width", Bmp(0, 10, 8), "error: Launcher.bmp: refused", "size 0 x 10", 1},
         {"compression", Bmp(10, 10, 24, 40, 4), "error: Launcher.bmp: refused", "compression 4", 1},
+        {"bit fields", Bmp(10, 10, 32, 40, 3), "error: Launcher.bmp: refused",
+         "it is a bit-field bitmap (32 bits per pixel with colour masks), as image editors save 16- and 32-bit pictures "
+         "by default, which the launcher does not draw: save it as an 8-bit bitmap with its own palette (convert in.png "
+         "-type Palette BMP3:Launcher.bmp) or as a 24-bit one (convert in.png -type TrueColor BMP3:Launcher.bmp)",
+         1},
+        {"pixel data cut short", Bmp(300, 200, 24).substr(0, 54 + 900 * 200 - 1000),
+         "warning: Launcher.bmp: its pixel data is 1000 bytes shorter than its header says",
+         ": the launcher draws the top 2 rows black", 0},
         {"empty file", "", "error: Launcher.bmp: refused", "too short to be a bitmap file (0 bytes)", 1},
         {"shorter than a file header", "BM\x01\x02", "error: Launcher.bmp: refused", "(4 bytes)", 1},
+        {"one byte", "B", "error: Launcher.bmp: refused", "(1 byte)", 1},
     };
     for (const BmpCase &c : cases) {
         SCOPED_TRACE(c.name);
@@ -368,14 +406,49 @@ TEST_F(DiscCheck, ProgramsMissing) {
     EXPECT_EQ(o.code, 1);
     EXPECT_TRUE(o.HasLine("error: setup.exe: missing from the disc root: the launcher starts \"D:\\setup.exe\""))
         << o.out;
-    EXPECT_TRUE(o.HasLine("error: launcher.exe: missing beside install.ini")) << o.out;
+    EXPECT_TRUE(o.Has("error: launcher.exe: missing beside install.ini: copy build/win32/launcher.exe there")) << o.out;
+}
+
+struct ProgramCase {
+    const char *name;
+    const char *file; // under the disc folder
+    std::string bytes;
+    const char *expected;
+};
+
+TEST_F(DiscCheck, ProgramsThatWindowsWouldNotStart) {
+    std::string dos = Exe();
+    dos[64] = 'N'; // "NE\0\0": a 16-bit program
+    const ProgramCase cases[] = {
+        {"empty installer", "disc/setup.exe", "",
+         "error: setup.exe: is empty: Windows refuses to start it, so \"&Install\" installs nothing"},
+        {"installer not a program", "disc/setup.exe", "#!/bin/sh\n",
+         "error: setup.exe: is not a Windows program (it does not start with \"MZ\")"},
+        {"installer without PE", "disc/setup.exe", dos, "error: setup.exe: is not a Windows program (it has no \"PE\""},
+        {"header past the end", "disc/setup.exe", Exe().substr(0, 64),
+         "error: setup.exe: is not a Windows program (it has no \"PE\""},
+        {"empty launcher", "disc/LAUNCH/launcher.exe", "",
+         "error: launcher.exe: is empty: Windows refuses to start it; copy build/win32/launcher.exe there"},
+        {"64-bit launcher", "disc/LAUNCH/launcher.exe", Exe(0x8664),
+         "error: launcher.exe: is not the 32-bit build (it is built for x86-64): 32-bit Windows cannot start it; copy "
+         "build/win32/launcher.exe there"},
+    };
+    for (const ProgramCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteGoodDisc();
+        WriteFile(c.file, c.bytes);
+        Outcome o = Check();
+        EXPECT_EQ(o.code, 1) << o.out;
+        EXPECT_TRUE(o.Has(c.expected)) << o.out;
+        EXPECT_EQ(o.Count("error:"), 1) << o.out;
+    }
 }
 
 TEST_F(DiscCheck, FilesAreFoundWithoutRegardToCase) {
     WriteGoodDisc();
     RemoveFile("disc/setup.exe");
     RemoveFile("disc/LAUNCH/Launcher.bmp");
-    WriteFile("disc/SETUP.EXE", "MZ");
+    WriteFile("disc/SETUP.EXE", Exe());
     WriteFile("disc/LAUNCH/LAUNCHER.BMP", Bmp(300, 200));
     Outcome o = Check();
     EXPECT_EQ(o.code, 0) << o.out;
@@ -394,6 +467,11 @@ TEST_F(DiscCheck, AutorunFindings) {
         {"quoted with arguments", "[AutoRun]\r\nopen=\"LAUNCH\\Launcher.exe\" /auto\r\nicon=launch\\launcher.exe\r\n", "",
          0},
         {"leading backslash", "[autorun]\r\nopen=\\LAUNCH\\launcher.exe\r\nicon=LAUNCH\\launcher.exe\r\n", "", 0},
+        // Windows starts LAUNCH/launcher.exe from the disc root, but AutoPlay is documented with backslashes.
+        {"forward slashes", "[autorun]\r\nopen=LAUNCH/launcher.exe\r\nicon=LAUNCH\\launcher.exe\r\n",
+         "warning: autorun.inf: [autorun] open=LAUNCH/launcher.exe has forward slashes: Windows starts a program so "
+         "named, but AutoPlay documents open= with backslashes only: write open=LAUNCH\\launcher.exe",
+         0},
         {"no section", "[other]\r\nopen=LAUNCH\\launcher.exe\r\n", "error: autorun.inf: no section [autorun]", 1},
         {"no open", "[autorun]\r\nicon=LAUNCH\\launcher.exe\r\n", "error: autorun.inf: [autorun] has no open=", 1},
         {"open names another program", "[autorun]\r\nopen=setup.exe\r\nicon=LAUNCH\\launcher.exe\r\n",
@@ -532,6 +610,13 @@ TEST_F(DiscCheck, StatusReasons) {
          "product 1 [P1]: Incomplete: \"CommandLine\" names no program: \"\"\" /x\""},
         {"program gone", key + "\"CD\"=\"C\"\r\n\"CommandLine\"=\"C:\\\\gone.exe /x\"\r\n",
          "product 1 [P1]: Incomplete: program \"C:\\gone.exe\" is not present (looked for "},
+        {"program is a folder", key + "\"CD\"=\"C\"\r\n\"CommandLine\"=\"\\\"C:\\\\Program Files\\\" /x\"\r\n",
+         "product 1 [P1]: Incomplete: program \"C:\\Program Files\" is a folder, not a program"},
+        {"unquoted path with blanks", key + "\"CD\"=\"C\"\r\n\"CommandLine\"=\"C:\\\\Program Files\\\\p1.exe /x\"\r\n",
+         "warning: product 1 [P1]: \"CommandLine\" \"C:\\Program Files\\p1.exe /x\" is not quoted, and its program's "
+         "path holds blanks: this launcher finds the program, older ones call the product incomplete; write the "
+         "path in quotes, \"C:\\Program Files\\p1.exe\" /x (in a .reg file: "
+         "\"CommandLine\"=\"\\\"C:\\\\Program Files\\\\p1.exe\\\" /x\")"},
         {"program on an absent drive", key + "\"CD\"=\"C\"\r\n\"CommandLine\"=\"E:\\\\p1.exe\"\r\n",
          "product 1 [P1]: Incomplete: program \"E:\\p1.exe\" is not present (drive E: is absent: map it with "
          "--drive E:=FOLDER)"},
@@ -544,10 +629,6 @@ TEST_F(DiscCheck, StatusReasons) {
         {"installed, unquoted path with blanks", key + "\"CD\"=\"C\"\r\n\"CommandLine\"=\"" + deep_reg + " /x\"\r\n",
          "product 1 [P1]: Installed: runs \"\"" + deep + "\" /x\" (the recorded \"" + deep +
              " /x\" is unquoted: its program is the longest part before a blank that names a file)"},
-        {"warning for the unquoted path", key + "\"CD\"=\"C\"\r\n\"CommandLine\"=\"" + deep_reg + " /x\"\r\n",
-         "warning: product 1 [P1]: \"CommandLine\" under SOFTWARE\\Vantorel\\One\\1.0\\P1 gives the program path \"" +
-             deep + "\" unquoted: launchers that stop it at the first blank call the product incomplete; record "
-             "\"\"" + deep + "\" /x\""},
         {"unquoted path with blanks, program gone",
          key + "\"CD\"=\"C\"\r\n\"CommandLine\"=\"C:\\\\Program Files\\\\gone.exe /x\"\r\n",
          "product 1 [P1]: Incomplete: program \"C:\\Program\" is not present (looked for " + Scratch() +
@@ -577,7 +658,7 @@ TEST_F(DiscCheck, FolderNameTooLongForTheLauncher) {
     WriteGoodDisc();
     const std::string folder(250, 'L');
     WriteFile("disc/" + folder + "/install.ini", kGoodIni);
-    WriteFile("disc/" + folder + "/launcher.exe", "MZ");
+    WriteFile("disc/" + folder + "/launcher.exe", Exe());
     Outcome o = Run({Disc() + "/" + folder});
     EXPECT_EQ(o.code, 1) << o.out;
     EXPECT_TRUE(o.Has("error: install.ini: the launcher's folder name is too long")) << o.out;
@@ -594,6 +675,18 @@ TEST_F(DiscCheck, RegistryFileWarningsAreFindings) {
                           "reads only HKEY_LOCAL_MACHINE"))
         << o.out;
     EXPECT_TRUE(o.Has("registry: " + Scratch() + "/m.reg: 0 keys in the 32-bit view, 0 in the 64-bit view")) << o.out;
+    // A path of this machine is printed as it is, already UTF-8; text saved
+    // as UTF-8 where ANSI is read is a finding.
+    const std::string name = Scratch() + "/m\xC3\xA9.reg";
+    WriteFile("m\xC3\xA9.reg", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorel\\Caf\xC3\xA9]\r\n");
+    o = Run({Launch(), "--registry", name});
+    EXPECT_TRUE(o.HasLine("registry: " + name + ": 1 key in the 32-bit view, 1 in the 64-bit view (one view, as on "
+                          "32-bit Windows)"))
+        << o.out;
+    EXPECT_TRUE(o.HasLine("warning: " + name + ": line 2: non-ASCII text saved as UTF-8, which the Registry Editor "
+                          "reads as ANSI: \"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorel\\Caf\xC3\x83\xC2\xA9]\"; it does "
+                          "not match what an ANSI installer writes: save the file as ANSI (Windows-1252)"))
+        << o.out;
 }
 
 TEST_F(DiscCheck, ProductsNotLookedUpArePredictedAsSuch) {
@@ -772,7 +865,8 @@ TEST(RegFile, NotAnExport) {
 struct UsageCase {
     const char *name;
     std::vector<std::string> args; // "@" stands for the scratch folder
-    const char *message;
+    std::string message;
+    bool usage = true; // wrong usage, rather than input that cannot be read
 };
 
 TEST_F(DiscCheck, UsageAndUnreadableInput) {
@@ -780,17 +874,18 @@ TEST_F(DiscCheck, UsageAndUnreadableInput) {
     WriteFile("junk.reg", std::string("\x7f" "ELF\x01\x01\x01\0\0\0", 10) + std::string(400, '\x90'));
     const UsageCase cases[] = {
         {"nothing", {}, "name the launcher's folder"},
-        {"missing folder", {"@/nowhere"}, "cannot read the folder"},
-        {"a file, not a folder", {"@/disc/setup.exe"}, "cannot read the folder"},
+        {"missing folder", {"@/nowhere"}, "cannot read the folder " + Scratch() + "/nowhere: it does not exist", false},
+        {"a file, not a folder", {"@/disc/setup.exe"}, "setup.exe: it is not a folder", false},
         {"unknown option", {"@/disc/LAUNCH", "--fast"}, "unknown option \"--fast\""},
         {"two folders", {"@/disc/LAUNCH", "@/disc"}, "one folder only"},
         {"drive without folder", {"@/disc/LAUNCH", "--drive", "C:"}, "--drive needs X:=FOLDER"},
         {"drive letter", {"@/disc/LAUNCH", "--drive", "1:=@"}, "--drive needs X:=FOLDER"},
-        {"drive folder missing", {"@/disc/LAUNCH", "--drive", "C:=@/nowhere"}, "cannot read the folder"},
+        {"drive folder missing", {"@/disc/LAUNCH", "--drive", "C:=@/nowhere"}, "(for drive C:): it does not exist", false},
         {"same drive twice", {"@/disc/LAUNCH", "--drive", "C:=@", "--drive=c=@"}, "is given twice"},
         {"disc on a fixed drive", {"@/disc/LAUNCH", "--drive", "E:=@", "--disc", "E:"}, "also given to --drive"},
-        {"registry missing", {"@/disc/LAUNCH", "--registry", "@/none.reg"}, "cannot read the registry file"},
-        {"registry junk", {"@/disc/LAUNCH", "--registry", "@/junk.reg"}, "not a registry export"},
+        {"registry missing", {"@/disc/LAUNCH", "--registry", "@/none.reg"}, "none.reg: it does not exist", false},
+        {"registry a folder", {"@/disc/LAUNCH", "--registry", "@/disc"}, "disc: it is a folder, not a file", false},
+        {"registry junk", {"@/disc/LAUNCH", "--registry", "@/junk.reg"}, "not a registry export", false},
         {"registry value missing", {"@/disc/LAUNCH", "--registry"}, "--registry needs a file"},
         {"reg source", {"@/disc/LAUNCH", "--reg-source", "16"}, "--reg-source needs 32 or 64"},
         {"bitmap with a folder", {"@/disc/LAUNCH", "--bitmap", "@/x.bmp"}, "--bitmap takes no folder"},
@@ -807,6 +902,10 @@ TEST_F(DiscCheck, UsageAndUnreadableInput) {
         EXPECT_EQ(o.code, 2);
         EXPECT_NE(o.err.find(c.message), std::string::npos) << o.err;
         EXPECT_EQ(o.Count("error:"), 0) << o.out;
+        // Wrong usage gets the usage line and a pointer to the help, not the help.
+        EXPECT_EQ(o.err.find("usage: disccheck DIR") != std::string::npos, c.usage) << o.err;
+        EXPECT_EQ(o.err.find("see disccheck --help\n") != std::string::npos, c.usage) << o.err;
+        EXPECT_EQ(o.err.find("Exit status"), std::string::npos) << o.err;
     }
     Outcome help = Run({"--help"});
     EXPECT_EQ(help.code, 0);

@@ -13,17 +13,11 @@
 namespace disccheck {
 namespace {
 
-uint32_t Le32(const std::string &b, size_t at) {
-    if (b.size() < at + 4)
-        return 0;
-    return static_cast<unsigned char>(b[at]) | (static_cast<unsigned char>(b[at + 1]) << 8) |
-           (static_cast<unsigned char>(b[at + 2]) << 16) | (static_cast<uint32_t>(static_cast<unsigned char>(b[at + 3])) << 24);
-}
-uint32_t Le16(const std::string &b, size_t at) {
-    if (b.size() < at + 2)
-        return 0;
-    return static_cast<unsigned char>(b[at]) | (static_cast<unsigned char>(b[at + 1]) << 8);
-}
+// Compression 6: bit fields with an alpha mask.
+const uint32_t kAlphaBitFields = 6;
+
+const char kSaveAs[] = "save it as an 8-bit bitmap with its own palette (convert in.png -type Palette BMP3:Launcher.bmp) "
+                       "or as a 24-bit one (convert in.png -type TrueColor BMP3:Launcher.bmp)";
 
 std::string RefusalText(DibRefusal reason, const std::string &bytes) {
     switch (reason) {
@@ -37,17 +31,23 @@ std::string RefusalText(DibRefusal reason, const std::string &bytes) {
         return "reading the file failed";
     case DibNotBitmap:
         if (bytes.size() < 14)
-            return "it is too short to be a bitmap file (" + Num(static_cast<long long>(bytes.size())) + " bytes)";
+            return "it is too short to be a bitmap file (" + Counted(static_cast<long long>(bytes.size()), "byte", "bytes") +
+                   ")";
         return "it is not a Windows bitmap file (it does not start with \"BM\")";
     case DibShortHeader:
-        return "the file ends inside its header (" + Num(static_cast<long long>(bytes.size())) + " bytes)";
+        return "the file ends inside its header (" + Counted(static_cast<long long>(bytes.size()), "byte", "bytes") + ")";
     case DibCoreHeader:
         return "it has the old 12-byte OS/2 header: save it as a Windows bitmap";
     case DibUnsupportedHeaderSize:
         return "its header size " + Num(Le32(bytes, 14)) + " is not one of 40, 52, 56, 108 or 124";
     case DibUnsupportedCompression:
+        if (Le32(bytes, 30) == BI_BITFIELDS || Le32(bytes, 30) == kAlphaBitFields)
+            return "it is a bit-field bitmap (" + Num(Le16(bytes, 28)) +
+                   " bits per pixel with colour masks), as image editors save 16- and 32-bit pictures by default, "
+                   "which the launcher does not draw: " +
+                   kSaveAs;
         return "its compression " + Num(Le32(bytes, 30)) +
-               " is not drawn by the launcher (only uncompressed, RLE8 at 8 bits and RLE4 at 4 bits)";
+               " is not drawn by the launcher (only uncompressed, RLE8 at 8 bits and RLE4 at 4 bits): " + kSaveAs;
     case DibBadDimensions:
         return "its size " + Num(static_cast<int32_t>(Le32(bytes, 18))) + " x " +
                Num(static_cast<int32_t>(Le32(bytes, 22))) + " is empty, mirrored or over " + Num(DIB_MAX_DIMENSION) +
@@ -63,6 +63,31 @@ std::string RefusalText(DibRefusal reason, const std::string &bytes) {
         return "it is compressed and stored top-down, which Windows does not draw";
     }
     return "refused (reason " + Num(static_cast<int>(reason)) + ")";
+}
+
+// The reader fills the pixel rows the file does not hold with zeros: black,
+// or the palette's first colour. Run-length data simply ends early.
+void CheckPixelData(Report &r, const std::string &label, const std::string &bytes, bool compressed, uint64_t image,
+                    uint64_t colours, uint64_t row_size, uint64_t rows, bool top_down, const std::string &zero) {
+    const uint64_t offset = Le32(bytes, 10);
+    const uint64_t start = offset != 0 ? offset : 14 + static_cast<uint64_t>(Le32(bytes, 14)) + colours * 4;
+    // Uncompressed, only whole rows are drawn, whatever biSizeImage adds.
+    const uint64_t needed = compressed ? image : row_size * rows;
+    const uint64_t held = bytes.size() > start ? bytes.size() - start : 0;
+    if (held >= needed || (!compressed && row_size == 0))
+        return;
+    const uint64_t missing = needed - held;
+    std::string drawn = "the launcher draws the picture only as far as its data goes";
+    if (!compressed) {
+        const uint64_t lost = (missing + row_size - 1) / row_size;
+        drawn = "the launcher draws " +
+                (lost >= rows ? std::string("the whole picture")
+                              : std::string(top_down ? "the bottom " : "the top ") +
+                                    Counted(static_cast<long long>(lost), "row", "rows")) +
+                " " + zero;
+    }
+    r.Warning(label + ": its pixel data is " + Counted(static_cast<long long>(missing), "byte", "bytes") +
+              " shorter than its header says: " + drawn);
 }
 
 } // namespace
@@ -84,13 +109,23 @@ bool CheckBitmap(Report &r, const std::string &label, const std::string &win_pat
     int bits = 0;
     DWORD compression = 0;
     LONG width = 0, height = 0;
+    uint32_t image = 0, colours = 0;
+    std::string zero = "black";
     if (const BITMAPINFOHEADER *h = static_cast<const BITMAPINFOHEADER *>(GlobalLock(dib))) {
         bits = h->biBitCount;
         compression = h->biCompression;
         width = h->biWidth;
         height = h->biHeight;
+        image = h->biSizeImage; // the reader's own count of pixel bytes
+        colours = h->biClrUsed;
+        const BYTE *first = reinterpret_cast<const BYTE *>(h) + h->biSize;
+        if (bits <= 8 && colours && (first[0] || first[1] || first[2]))
+            zero = "in the palette's first colour";
         GlobalUnlock(dib);
     }
+    const uint64_t row_size = ((static_cast<uint64_t>(bits) * static_cast<uint64_t>(width) + 31) / 32) * 4;
+    const uint64_t rows = static_cast<uint64_t>(height < 0 ? -static_cast<int64_t>(height) : height);
+    const bool top_down = static_cast<int32_t>(Le32(bytes, 22)) < 0;
     FreeDib(dib);
     LONG size[2] = {width, height < 0 ? -height : height};
     GetBitmapSize(nullptr, win_path.c_str(), size); // the size the splash dialog uses
@@ -102,6 +137,7 @@ bool CheckBitmap(Report &r, const std::string &label, const std::string &win_pat
     if (compression == 1 || compression == 2)
         what += compression == 1 ? ", RLE8" : ", RLE4";
     r.Info(what + "; the splash window is " + Num(ww) + " x " + Num(wh));
+    CheckPixelData(r, label, bytes, compression != BI_RGB, image, colours, row_size, rows, top_down, zero);
     if (ww > screen_w || wh > screen_h)
         r.Warning(label + ": the splash window (" + Num(ww) + " x " + Num(wh) + ") does not fit a " + Num(screen_w) +
                   " x " + Num(screen_h) + " screen");

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,30 @@ void CheckAmpersand(Report &r, const std::string &where, const std::string &valu
                   " shows it as an underline under the next character");
 }
 
+// Text the launcher reads byte for byte as ANSI: UTF-8 in it names other
+// registry keys and shows other characters than the author wrote.
+void CheckUtf8Lines(Report &r, const std::string &bytes) {
+    std::istringstream lines(bytes);
+    std::string line;
+    for (int number = 1; std::getline(lines, line); ++number) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (IsUtf8BeyondAscii(line))
+            r.Warning("install.ini: line " + Num(number) + " holds non-ASCII text saved as UTF-8, which the launcher "
+                      "reads as ANSI: " + Quote(line) +
+                      "; it does not match what an ANSI installer writes: save install.ini as ANSI (Windows-1252)");
+    }
+}
+
+// A backslash in a name that goes into the registry key path makes keys of
+// its own there.
+void CheckBackslash(Report &r, const std::string &where, const std::string &value, const std::string &key) {
+    if (value.find('\\') != std::string::npos)
+        r.Warning("install.ini: " + where + " " + Quote(value) +
+                  " holds \"\\\", which separates keys in the registry: the product is looked up under " + key +
+                  ", and its installer must write exactly that key");
+}
+
 } // namespace
 
 // What the launcher itself makes of install.ini: its paths, and the products
@@ -98,6 +123,7 @@ void CheckInstallIni(Report &r, const Machine &m, DiscView *view) {
     if (HasUtf8Mark(bytes))
         r.Warning("install.ini: starts with a UTF-8 byte-order mark, which older Windows reads as part of the "
                   "first line: save it as ANSI text");
+    CheckUtf8Lines(r, HasUtf8Mark(bytes) ? bytes.substr(3) : bytes);
 
     std::set<std::string> sections = SectionsOf(bytes);
     bool has_install = sections.count("install") != 0;
@@ -111,10 +137,11 @@ void CheckInstallIni(Report &r, const Machine &m, DiscView *view) {
     } else {
         if (marker.empty() && !tokens.empty())
             r.Error("install.ini: [INSTALL] ConfigFile is empty or missing: the launcher looks up none of the "
-                    "products that Product names and always offers to install");
+                    "products that Product names and always offers to install; any text will do, for example "
+                    "ConfigFile=install.ini");
         if (tokens.empty())
-            r.Warning("install.ini: [INSTALL] Product names no section: the launcher looks up no product and always "
-                      "offers to install");
+            r.Error("install.ini: [INSTALL] Product names no section: the launcher looks up no product and always "
+                    "offers to install");
         if (name.empty())
             r.Warning("install.ini: [INSTALL] ProductName is empty: the dialogs keep their template captions and "
                       "the two-products message reads \"You have 2  tests installed\"");
@@ -181,6 +208,8 @@ void CheckInstallIni(Report &r, const Machine &m, DiscView *view) {
         if (!view->looked_up)
             line += "; not looked up while ConfigFile is empty";
         r.Info(line);
+        CheckBackslash(r, "[" + section + "] ProgramName", program, key);
+        CheckBackslash(r, "[" + section + "] Version", version, key);
     }
 }
 

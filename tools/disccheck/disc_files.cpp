@@ -3,6 +3,7 @@
 // own code reads goes through the simulated drives SetUp maps (machine.cpp).
 #include "disccheck_internal.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -16,6 +17,18 @@ namespace fs = std::filesystem;
 
 } // namespace
 
+uint32_t Le32(const std::string &b, size_t at) {
+    if (b.size() < at + 4)
+        return 0;
+    return static_cast<unsigned char>(b[at]) | (static_cast<unsigned char>(b[at + 1]) << 8) |
+           (static_cast<unsigned char>(b[at + 2]) << 16) | (static_cast<uint32_t>(static_cast<unsigned char>(b[at + 3])) << 24);
+}
+uint32_t Le16(const std::string &b, size_t at) {
+    if (b.size() < at + 2)
+        return 0;
+    return static_cast<unsigned char>(b[at]) | (static_cast<unsigned char>(b[at + 1]) << 8);
+}
+
 bool IsRegularFile(const std::string &host) {
     struct stat st;
     return !host.empty() && stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -24,6 +37,44 @@ bool IsRegularFile(const std::string &host) {
 bool IsFolder(const std::string &host) {
     std::error_code ec;
     return fs::is_directory(host, ec) && !ec;
+}
+
+std::string FolderProblem(const std::string &host) {
+    struct stat st;
+    if (stat(host.c_str(), &st) != 0)
+        return errno == EACCES ? "no permission to reach it" : "it does not exist";
+    if (!S_ISDIR(st.st_mode))
+        return "it is not a folder";
+    std::error_code ec;
+    fs::directory_iterator it(host, ec);
+    if (ec)
+        return ec == std::errc::permission_denied ? "no permission to read it" : ec.message();
+    return "";
+}
+
+std::string FileProblem(const std::string &host) {
+    struct stat st;
+    if (stat(host.c_str(), &st) != 0)
+        return errno == EACCES ? "no permission to reach it" : "it does not exist";
+    if (S_ISDIR(st.st_mode))
+        return "it is a folder, not a file";
+    if (!S_ISREG(st.st_mode))
+        return "it is not a file";
+    std::ifstream in(host, std::ios::binary);
+    if (!in)
+        return "no permission to read it";
+    return "";
+}
+
+bool ReadAt(const std::string &host, unsigned long long offset, size_t count, std::string *bytes) {
+    bytes->clear();
+    std::ifstream in(host, std::ios::binary);
+    if (!in || !in.seekg(static_cast<std::streamoff>(offset)))
+        return false;
+    bytes->resize(count);
+    in.read(&(*bytes)[0], static_cast<std::streamsize>(count));
+    bytes->resize(static_cast<size_t>(in.gcount()));
+    return !in.bad();
 }
 
 bool ReadWhole(const std::string &host, std::string *bytes) {

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -30,22 +31,29 @@ const char kUsage[] =
     "Checks a disc image before it is pressed, with the launcher's own code.\n"
     "DIR is the launcher's folder on the disc image, where launcher.exe, install.ini\n"
     "and Launcher.bmp sit; the disc root is its parent, where setup.exe and\n"
-    "autorun.inf sit. Each finding is one line that starts with \"error:\" or\n"
-    "\"warning:\" and names the file, section or key concerned:\n"
-    "  install.ini   present; [INSTALL] with a non-empty ConfigFile, a ProductName and\n"
-    "                a Product naming one or two sections, each with ProgramName and\n"
-    "                Version; the registry key each product is looked up under; values\n"
-    "                longer than the launcher reads; \"&\" in names shown in dialogs.\n"
+    "autorun.inf sit. The output has three kinds of line: findings, which start\n"
+    "with \"error:\" (the disc does not work as meant) or \"warning:\" (it works,\n"
+    "but likely not as meant) and name the file, section or key concerned; and\n"
+    "facts without a prefix (key paths, the picture's size, the prediction, the\n"
+    "summary). Output is UTF-8, the disc's ANSI text read as Windows-1252.\n"
+    "  install.ini   present, ANSI text; [INSTALL] with a non-empty ConfigFile, a\n"
+    "                ProductName and a Product naming one or two sections, each with\n"
+    "                ProgramName and Version; the registry key each product is looked\n"
+    "                up under; values longer than the launcher reads; \"&\" in names\n"
+    "                shown in dialogs; \"\\\" in names that go into the key path.\n"
     "  Launcher.bmp  whether the launcher's reader takes it (and why not), its size and\n"
-    "                bit depth, and whether the splash window and its buttons fit.\n"
-    "  setup.exe     present in the disc root; launcher.exe present in DIR.\n"
-    "  autorun.inf   present in the disc root, its [autorun] open= naming the launcher,\n"
-    "                and an icon=.\n"
+    "                bit depth, pixel data missing from the file, and whether the\n"
+    "                splash window and its buttons fit.\n"
+    "  setup.exe     present in the disc root and a Windows program; launcher.exe\n"
+    "                present in DIR and the 32-bit Windows build.\n"
+    "  autorun.inf   present in the disc root, its [autorun] open= naming the launcher\n"
+    "                with backslashes, and an icon=.\n"
     "\n"
     "Predicting what the launcher does on one machine:\n"
     "  --registry FILE.reg  the machine's registry as the Registry Editor exports it\n"
     "                       (\"REGEDIT4\" or \"Windows Registry Editor Version 5.00\");\n"
-    "                       only HKEY_LOCAL_MACHINE is read, text as Windows-1252.\n"
+    "                       only HKEY_LOCAL_MACHINE is read, text as Windows-1252\n"
+    "                       (a REGEDIT4 file as ANSI, as the Registry Editor does).\n"
     "  --drive X:=FOLDER    drive X: is a fixed disk whose files are in FOLDER\n"
     "                       (repeat for more drives). Every other drive is absent,\n"
     "                       except the disc's own drive, which is a CD-ROM.\n"
@@ -57,7 +65,8 @@ const char kUsage[] =
     "                       reads first. By default 64 when the file holds a Wow6432Node\n"
     "                       key, else 32 (one view for both).\n"
     "  Shown: each product's status with its reason (NotInstalled, Incomplete,\n"
-    "  Installed), then every way through the launcher's dialogs and what each starts.\n"
+    "  Installed), how to write a recorded CommandLine whose program path needs\n"
+    "  quotes, then every way through the launcher's dialogs and what each starts.\n"
     "\n"
     "  --bitmap FILE        checks one bitmap file alone, as the launcher's reader sees it.\n"
     "\n"
@@ -171,8 +180,9 @@ std::string Absolute(const std::string &path) {
 
 int BitmapMain(const Options &o, std::ostream &out, std::ostream &err) {
     std::string host = Absolute(o.bitmap);
-    if (!IsRegularFile(host)) {
-        err << "disccheck: cannot read " << o.bitmap << "\n";
+    std::string problem = FileProblem(host);
+    if (!problem.empty()) {
+        err << "disccheck: cannot read " << o.bitmap << ": " << problem << "\n";
         return 2;
     }
     fs::path p(host);
@@ -180,7 +190,7 @@ int BitmapMain(const Options &o, std::ostream &out, std::ostream &err) {
     sim::MapDrive('C', DRIVE_FIXED, p.parent_path().string());
     std::string win = "C:\\" + p.filename().string();
     Report r{out};
-    bool accepted = CheckBitmap(r, o.bitmap, win, host);
+    bool accepted = CheckBitmap(r, Host(o.bitmap), win, host);
     return accepted ? 0 : 1;
 }
 
@@ -194,16 +204,17 @@ int Main(int argc, const char *const *argv, std::ostream &out, std::ostream &err
         return 0;
     }
     if (!problem.empty()) {
-        err << "disccheck: " << problem << "\n" << kUsage;
+        err << "disccheck: " << problem << "\n"
+            << std::string(kUsage, std::strchr(kUsage, '\n') + 1) << "see disccheck --help\n";
         return 2;
     }
     if (!o.bitmap.empty())
         return BitmapMain(o, out, err);
 
     std::string dir = Absolute(o.dir);
-    std::error_code ec;
-    if (!IsFolder(dir) || (fs::directory_iterator(dir, ec), ec)) {
-        err << "disccheck: cannot read the folder " << o.dir << "\n";
+    problem = FolderProblem(dir);
+    if (!problem.empty()) {
+        err << "disccheck: cannot read the folder " << o.dir << ": " << problem << "\n";
         return 2;
     }
     Machine m;
@@ -217,8 +228,10 @@ int Main(int argc, const char *const *argv, std::ostream &out, std::ostream &err
     }
     for (const auto &d : o.drives) {
         std::string folder = Absolute(d.second);
-        if (!IsFolder(folder)) {
-            err << "disccheck: cannot read the folder " << d.second << " (for drive " << d.first << ":)\n";
+        problem = FolderProblem(folder);
+        if (!problem.empty()) {
+            err << "disccheck: cannot read the folder " << d.second << " (for drive " << d.first << ":): " << problem
+                << "\n";
             return 2;
         }
         m.drives.push_back({d.first, folder});
@@ -238,8 +251,11 @@ int Main(int argc, const char *const *argv, std::ostream &out, std::ostream &err
     Report r{out};
     if (!o.registry.empty()) {
         std::string bytes;
-        if (!IsRegularFile(Absolute(o.registry)) || !ReadWhole(Absolute(o.registry), &bytes)) {
-            err << "disccheck: cannot read the registry file " << o.registry << "\n";
+        problem = FileProblem(Absolute(o.registry));
+        if (problem.empty() && !ReadWhole(Absolute(o.registry), &bytes))
+            problem = "reading it failed";
+        if (!problem.empty()) {
+            err << "disccheck: cannot read the registry file " << o.registry << ": " << problem << "\n";
             return 2;
         }
         RegReadResult read = ReadRegFile(bytes, o.source, &m.registry);
@@ -249,11 +265,11 @@ int Main(int argc, const char *const *argv, std::ostream &out, std::ostream &err
         }
         m.has_registry = true;
         for (const std::string &w : read.warnings)
-            r.Warning(o.registry + ": " + w);
+            r.Warning(Host(o.registry) + ": " + w);
     }
 
-    r.Info("disccheck: " + dir + " is " + ModulePath(m).substr(0, ModulePath(m).rfind('\\') + 1) + " (disc root " +
-           m.root + ")");
+    r.Info("disccheck: " + Host(dir) + " is " + ModulePath(m).substr(0, ModulePath(m).rfind('\\') + 1) +
+           " (disc root " + Host(m.root) + ")");
     DiscView view;
     ReadLauncherView(m, &view);
     CheckInstallIni(r, m, &view);
@@ -264,8 +280,8 @@ int Main(int argc, const char *const *argv, std::ostream &out, std::ostream &err
     if (!o.registry.empty() || !o.drives.empty()) {
         if (m.has_registry) {
             size_t n32 = m.registry.keys[0].size(), n64 = m.registry.keys[1].size();
-            r.Info("registry: " + o.registry + ": " + Num(static_cast<long long>(n32)) + " keys in the 32-bit view, " +
-                   Num(static_cast<long long>(n64)) + " in the 64-bit view" +
+            r.Info("registry: " + Host(o.registry) + ": " + Counted(static_cast<long long>(n32), "key", "keys") +
+                   " in the 32-bit view, " + Num(static_cast<long long>(n64)) + " in the 64-bit view" +
                    (m.registry.from64 ? " (exported on 64-bit Windows)" : " (one view, as on 32-bit Windows)"));
         }
         Predict(r, m, view);

@@ -4,6 +4,7 @@
 #ifndef DISCCHECK_DISCCHECK_INTERNAL_H
 #define DISCCHECK_DISCCHECK_INTERNAL_H
 
+#include <cstdint>
 #include <ostream>
 #include <set>
 #include <string>
@@ -17,6 +18,9 @@ namespace disccheck {
 
 // ---- Output (report.cpp)
 
+// Three kinds of line: "error: ...", "warning: ..." and facts without a
+// prefix. Their text is in the launcher's code page, Windows-1252, as the
+// values it quotes are; the report writes it out as UTF-8.
 struct Report {
     std::ostream &out;
     int errors = 0;
@@ -28,13 +32,28 @@ struct Report {
 
 std::string Quote(const std::string &s);
 std::string Num(long long n);
+// "1 key", "2 keys".
+std::string Counted(long long n, const char *one, const char *many);
+// Text of this machine (its paths), already UTF-8: marked so that the
+// report writes it as it is.
+std::string Host(const std::string &text);
 
 // ---- Files of the disc (disc_files.cpp): the one place the checker itself
 // reads them
 
+// Little-endian numbers in a file's bytes; 0 beyond their end.
+uint32_t Le32(const std::string &b, size_t at);
+uint32_t Le16(const std::string &b, size_t at);
+
 bool IsRegularFile(const std::string &host);
 bool IsFolder(const std::string &host);
 bool ReadWhole(const std::string &host, std::string *bytes);
+// Up to count bytes from offset on (fewer at the end of the file).
+bool ReadAt(const std::string &host, unsigned long long offset, size_t count, std::string *bytes);
+// Why a folder or a file cannot be read ("it does not exist", ...); empty
+// when it can.
+std::string FolderProblem(const std::string &host);
+std::string FileProblem(const std::string &host);
 
 // ---- The machine the launcher runs on (machine.cpp)
 

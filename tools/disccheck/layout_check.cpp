@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -23,14 +25,67 @@ std::string NormaliseDiscPath(std::string p) {
     return p;
 }
 
+const uint32_t kMachineI386 = 0x14C;
+
+std::string MachineName(uint32_t machine) {
+    switch (machine) {
+    case 0x8664:
+        return "x86-64";
+    case 0xAA64:
+        return "ARM64";
+    case 0x1C4:
+        return "ARM";
+    case 0x200:
+        return "Itanium";
+    }
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%X", static_cast<unsigned>(machine));
+    return std::string("machine type ") + hex;
+}
+
+// Why Windows would not start the file as a program; empty when it would.
+// The machine type it is built for goes to *machine.
+std::string ProgramProblem(const std::string &host, uint32_t *machine) {
+    std::string head, pe;
+    ReadAt(host, 0, 64, &head);
+    if (head.empty())
+        return "is empty";
+    if (head.size() < 2 || head[0] != 'M' || head[1] != 'Z')
+        return "is not a Windows program (it does not start with \"MZ\")";
+    if (head.size() < 64 || !ReadAt(host, Le32(head, 0x3C), 6, &pe) || pe.size() < 6 ||
+        pe.compare(0, 4, std::string("PE\0\0", 4)) != 0)
+        return "is not a Windows program (it has no \"PE\" signature: an MS-DOS or 16-bit program at most)";
+    *machine = Le16(pe, 4);
+    return "";
+}
+
+const char kLauncherOrigin[] = "copy build/win32/launcher.exe there (the win32 preset builds it; "
+                               "samples/prepare-disc.sh build/win32/launcher.exe DIR does both)";
+
 } // namespace
 
 void CheckPrograms(Report &r, const Machine &m, const DiscView &view) {
     SetUp(m);
-    if (!IsRegularFile(sim::HostPath(view.paths.installer)))
+    std::string setup = sim::HostPath(view.paths.installer);
+    uint32_t machine = 0;
+    if (!IsRegularFile(setup)) {
         r.Error("setup.exe: missing from the disc root: the launcher starts " + Quote(view.paths.installer));
-    if (!IsRegularFile(sim::HostPath(ModulePath(m).c_str())))
-        r.Error("launcher.exe: missing beside install.ini");
+    } else {
+        std::string problem = ProgramProblem(setup, &machine);
+        if (!problem.empty())
+            r.Error("setup.exe: " + problem + ": Windows refuses to start it, so \"&Install\" installs nothing");
+    }
+    std::string launcher = sim::HostPath(ModulePath(m).c_str());
+    if (!IsRegularFile(launcher)) {
+        r.Error("launcher.exe: missing beside install.ini: " + std::string(kLauncherOrigin));
+        return;
+    }
+    std::string problem = ProgramProblem(launcher, &machine);
+    if (!problem.empty())
+        r.Error("launcher.exe: " + problem + ": Windows refuses to start it; " + kLauncherOrigin);
+    else if (machine != kMachineI386)
+        r.Error("launcher.exe: is not the 32-bit build (it is built for " + MachineName(machine) +
+                "): 32-bit Windows cannot start it; " + kLauncherOrigin);
 }
 
 void CheckAutorun(Report &r, const Machine &m) {
@@ -66,6 +121,9 @@ void CheckAutorun(Report &r, const Machine &m) {
                     " names a drive letter: write the path relative to the disc root, open=" + launcher);
         else if (Lower(named) != Lower(launcher))
             r.Error("autorun.inf: [autorun] open=" + open + " does not name the launcher: write open=" + launcher);
+        else if (std::string(program.data()).find('/') != std::string::npos)
+            r.Warning("autorun.inf: [autorun] open=" + open + " has forward slashes: Windows starts a program so "
+                      "named, but AutoPlay documents open= with backslashes only: write open=" + launcher);
     }
     std::string icon = Profile("autorun", "icon", win);
     if (icon.empty()) {

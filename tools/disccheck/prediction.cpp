@@ -251,11 +251,8 @@ std::string UnquotedProgramWithBlanks(const char *command) {
 }
 
 // The status of one product on the machine, with the reason read from what the
-// launcher's probe did there. An unquoted command line whose program holds a
-// blank adds a warning: launchers before this one stop its program at the
-// first blank and call the product incomplete.
-std::string ProbeReason(const Machine &m, const std::string &section, const LauncherPaths &paths,
-                        std::string *warning) {
+// launcher's probe did there.
+std::string ProbeReason(const Machine &m, const std::string &section, const LauncherPaths &paths) {
     SetUp(m);
     char name[PROGRAM_NAME_SIZE];
     char command[COMMAND_LINE_SIZE];
@@ -279,13 +276,9 @@ std::string ProbeReason(const Machine &m, const std::string &section, const Laun
         }
     std::string where = view ? " (in the 64-bit registry view)" : "";
     if (status == Installed) {
-        std::string unquoted = UnquotedProgramWithBlanks(command);
-        if (unquoted.empty())
+        if (UnquotedProgramWithBlanks(command).empty())
             return result + where + ": runs " + Quote(command);
         StartProgram(command, FALSE);
-        *warning = "\"CommandLine\" under " + key + where + " gives the program path " + Quote(unquoted) +
-                   " unquoted: launchers that stop it at the first blank call the product incomplete; record " +
-                   Quote(sim::Starts().back().file);
         return result + where + ": runs " + Quote(sim::Starts().back().file) + " (the recorded " + Quote(command) +
                " is unquoted: its program is the longest part before a blank that names a file)";
     }
@@ -328,8 +321,10 @@ std::string ProbeReason(const Machine &m, const std::string &section, const Laun
         if (host.empty())
             detail = " (drive " + program.substr(0, 2) + " is absent: map it with --drive " + program.substr(0, 2) +
                      "=FOLDER)";
+        else if (IsFolder(host))
+            return result + ": program " + Quote(program) + " is a folder, not a program (" + Host(host) + ")";
         else
-            detail = " (looked for " + host + ")";
+            detail = " (looked for " + Host(host) + ")";
     } else {
         detail = " (the command line does not start with a full path)";
     }
@@ -342,12 +337,74 @@ std::string ProbeReason(const Machine &m, const std::string &section, const Laun
     return result + ": program " + Quote(program) + " is not present" + detail;
 }
 
+// A recorded command line whose program path holds blanks should quote that
+// path: this launcher finds the program as the longest start of the line
+// that names a file, but launchers before it take the first word for the
+// program. Says what to write instead, with the path the launcher finds on
+// the machine, or else the first start that ends in ".exe".
+void AdviseQuoting(Report &r, const Machine &m, const std::string &label, const std::string &section,
+                   const LauncherPaths &paths) {
+    SetUp(m);
+    char name[PROGRAM_NAME_SIZE];
+    char command[COMMAND_LINE_SIZE];
+    ProbeProduct(section.c_str(), paths.config, name, command);
+    std::string key;
+    int view = 0;
+    for (const sim::RegOpen &o : sim::RegOpens())
+        if (o.result == ERROR_SUCCESS) {
+            key = o.path;
+            view = (o.sam & KEY_WOW64_64KEY) ? 1 : 0;
+        }
+    const RegValue *value = key.empty() ? nullptr : FindValue(m, view, key, "CommandLine");
+    if (!value)
+        return;
+    std::string line(value->data.c_str());
+    size_t start = line.find_first_not_of(" \t");
+    if (start == std::string::npos || line[start] == '"')
+        return;
+    line = line.substr(start);
+    std::vector<size_t> ends; // where the program path may end: before a blank, or at the end
+    for (size_t i = 1; i < line.size(); ++i)
+        if ((line[i] == ' ' || line[i] == '\t') && line[i - 1] != ' ' && line[i - 1] != '\t')
+            ends.push_back(i);
+    if (line.back() != ' ' && line.back() != '\t')
+        ends.push_back(line.size());
+    if (ends.size() < 2)
+        return; // one word: nothing to quote
+    size_t end = UnquotedProgramWithBlanks(line.c_str()).size();
+    bool found = end != 0;
+    if (!found && IsRegularFile(sim::HostPath(line.substr(0, ends[0]).c_str())))
+        return; // the first word is the program
+    for (size_t k = 0; end == 0 && k < ends.size(); ++k)
+        if (ends[k] >= 4 && Lower(line.substr(ends[k] - 4, 4)) == ".exe")
+            end = ends[k];
+    if (end == ends[0])
+        return; // the first word is the program, though not on this machine
+    if (end == 0) {
+        // A first word without an extension looks like a path cut at a blank.
+        std::string first = line.substr(0, ends[0]);
+        if (first.find('.', first.find_last_of("\\:") + 1) != std::string::npos)
+            return;
+        r.Warning(label + ": \"CommandLine\" " + Quote(line) +
+                  " is not quoted and holds blanks: if the program's path holds blanks, write it in quotes, as in "
+                  "\"C:\\Program Files\\Name\\Program.exe\" /option");
+        return;
+    }
+    std::string quoted = "\"" + line.substr(0, end) + "\"" + line.substr(end);
+    std::string reg;
+    for (char c : quoted)
+        reg += c == '\\' || c == '"' ? std::string("\\") + c : std::string(1, c);
+    r.Warning(label + ": \"CommandLine\" " + Quote(line) + " is not quoted, and its program's path holds blanks: " +
+              (found ? "this launcher finds the program, older ones call the product incomplete; " : "") +
+              "write the path in quotes, " + quoted + " (in a .reg file: \"CommandLine\"=\"" + reg + "\")");
+}
+
 } // namespace
 
 void Predict(Report &r, const Machine &m, const DiscView &view) {
     std::string machine = "machine: " + std::string(1, m.disc) + ": is the disc (CD-ROM)";
     for (const auto &d : m.drives)
-        machine += "; " + std::string(1, d.first) + ": is a fixed disk (" + d.second + ")";
+        machine += "; " + std::string(1, d.first) + ": is a fixed disk (" + Host(d.second) + ")";
     r.Info(machine + "; every other drive is absent");
 
     Run first = RunWith(m, {});
@@ -358,13 +415,11 @@ void Predict(Report &r, const Machine &m, const DiscView &view) {
             r.Info(label + ": NotInstalled: not looked up (" + why + ")");
             continue;
         }
-        std::string warning;
-        std::string reason = ProbeReason(m, view.sections[i], view.paths, &warning);
+        std::string reason = ProbeReason(m, view.sections[i], view.paths);
         if (reason.compare(0, std::strlen(StatusName(first.status[i])), StatusName(first.status[i])) != 0)
             reason = std::string(StatusName(first.status[i])) + " (alone: " + reason + ")";
         r.Info(label + " [" + view.sections[i] + "]: " + reason);
-        if (!warning.empty())
-            r.Warning(label + " [" + view.sections[i] + "]: " + warning);
+        AdviseQuoting(r, m, label + " [" + view.sections[i] + "]", view.sections[i], view.paths);
     }
     Tree tree = Explore(m, {});
     Render(r, tree, "", "the launcher: ");

@@ -362,6 +362,19 @@ struct Parser {
         ops.push_back(Op{Op::SetValue, current_key, v});
     }
 
+    // A file without a byte-order mark is ANSI text to the Registry Editor,
+    // so UTF-8 in it gives other characters than an ANSI installer writes.
+    void CheckAnsiLine(const Text &raw) {
+        Text line = TrimText(raw);
+        if (line.empty() || line[0] == ';')
+            return;
+        bool lossy = false;
+        std::string bytes = Ansi(line, &lossy);
+        if (IsUtf8BeyondAscii(bytes))
+            Warn("non-ASCII text saved as UTF-8, which the Registry Editor reads as ANSI: \"" + bytes +
+                 "\"; it does not match what an ANSI installer writes: save the file as ANSI (Windows-1252)");
+    }
+
     void Line(const Text &raw) {
         Text line = TrimText(raw);
         if (line.empty() || line[0] == ';')
@@ -401,6 +414,38 @@ std::vector<std::pair<int, std::string>> Route(const std::string &path, bool fro
 }
 
 } // namespace
+
+uint32_t FromAnsi(unsigned char c) {
+    for (const auto &m : kCp1252)
+        if (m.ansi == c)
+            return m.unicode;
+    return c;
+}
+
+bool IsUtf8BeyondAscii(const std::string &bytes) {
+    bool beyond = false;
+    for (size_t i = 0; i < bytes.size();) {
+        unsigned char c = static_cast<unsigned char>(bytes[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        // Lead bytes of two to four bytes, without overlong forms or surrogates.
+        int extra = c >= 0xC2 && c <= 0xDF ? 1 : c >= 0xE0 && c <= 0xEF ? 2 : c >= 0xF0 && c <= 0xF4 ? 3 : 0;
+        if (!extra || i + extra >= bytes.size())
+            return false;
+        for (int k = 1; k <= extra; ++k) {
+            unsigned char d = static_cast<unsigned char>(bytes[i + k]);
+            unsigned char low = k == 1 && c == 0xE0 ? 0xA0 : k == 1 && c == 0xF0 ? 0x90 : 0x80;
+            unsigned char high = k == 1 && c == 0xED ? 0x9F : k == 1 && c == 0xF4 ? 0x8F : 0xBF;
+            if (d < low || d > high)
+                return false;
+        }
+        beyond = true;
+        i += extra + 1;
+    }
+    return beyond;
+}
 
 std::string Lower(const std::string &s) {
     std::string out(s);
@@ -484,6 +529,8 @@ RegReadResult ReadRegFile(const std::string &bytes, RegSource source, RegImage *
 
     for (size_t i = first + 1; i < lines.size(); ++i) {
         parser.line_no = lines[i].first;
+        if (!parser.unicode_text)
+            parser.CheckAnsiLine(lines[i].second);
         parser.Line(lines[i].second);
     }
 
