@@ -146,6 +146,9 @@ struct DialogCall {
     LPARAM param;
     HWND hwnd;
     INT_PTR result;
+    // What the procedure returned for WM_INITDIALOG: TRUE lets the dialog
+    // manager give the focus to the first control that takes it.
+    INT_PTR init_result;
     bool scripted;
 };
 const std::vector<DialogCall> &Dialogs();

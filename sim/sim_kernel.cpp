@@ -84,6 +84,11 @@ std::string HostPath(const char *win_path) {
     std::string cur;
     for (const char *p = win_path + 2;; ++p) {
         if (*p == '\\' || *p == '/' || *p == 0) {
+            // Windows drops a last component's trailing dots and blanks
+            // ("C:\Run.exe ." names C:\Run.exe: seen so under Wine).
+            if (*p == 0 && cur != "." && cur != "..")
+                while (!cur.empty() && (cur.back() == '.' || cur.back() == ' '))
+                    cur.pop_back();
             if (cur == "..") {
                 if (!parts.empty())
                     parts.pop_back();
@@ -152,6 +157,16 @@ bool IsRegularFile(const char *win_path) {
     struct stat st;
     return !host.empty() && stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
+
+// Where OpenFile looks for a bare file name: the program's own folder, then
+// the system folders (the current folder and the path are left out here).
+std::string FindBareName(const std::string &name) {
+    std::string own = g_module_path.substr(0, g_module_path.rfind('\\') + 1);
+    for (const std::string &folder : {own, std::string("C:\\WINDOWS\\SYSTEM32\\"), std::string("C:\\WINDOWS\\")})
+        if (IsRegularFile((folder + name).c_str()))
+            return folder + name;
+    return "";
+}
 } // namespace
 
 HFILE WINAPI OpenFile(LPCSTR name, LPOFSTRUCT of, UINT style) {
@@ -162,25 +177,42 @@ HFILE WINAPI OpenFile(LPCSTR name, LPOFSTRUCT of, UINT style) {
     }
     if (ShouldFail("OpenFile") || !name || style != OF_EXIST)
         return HFILE_ERROR;
-    if (!IsRegularFile(name)) {
+    // The found path goes to the record's 128-character szPathName, so a
+    // name of 128 characters or more fails even when the file is there
+    // (ERROR_INVALID_DATA): seen so under Wine, at 127 and 128 characters.
+    if (std::strlen(name) >= sizeof of->szPathName) {
+        if (of)
+            of->nErrCode = ERROR_INVALID_DATA;
+        return HFILE_ERROR;
+    }
+    std::string found = std::strpbrk(name, "\\/:") ? (IsRegularFile(name) ? name : "") : FindBareName(name);
+    if (found.empty()) {
         if (of)
             of->nErrCode = ERROR_FILE_NOT_FOUND;
         return HFILE_ERROR;
     }
     if (of) {
-        std::strncpy(of->szPathName, name, sizeof of->szPathName - 1);
+        std::strncpy(of->szPathName, found.c_str(), sizeof of->szPathName - 1);
     }
     return 1; // OF_EXIST closes the file again; the value is only non-negative.
 }
 
+// Any path up to MAX_PATH, unlike OpenFile. A new file reads as
+// FILE_ATTRIBUTE_ARCHIVE, a folder as FILE_ATTRIBUTE_DIRECTORY (seen so under
+// Wine).
 DWORD WINAPI GetFileAttributesA(LPCSTR name) {
-    if (!name)
+    Log(std::string("GetFileAttributesA(") + (name ? name : "(null)") + ")");
+    if (ShouldFail("GetFileAttributesA") || !name) {
+        internal::SetLastErrorCode(ERROR_FILE_NOT_FOUND);
         return INVALID_FILE_ATTRIBUTES;
+    }
     std::string host = HostPath(name);
     struct stat st;
-    if (host.empty() || stat(host.c_str(), &st) != 0)
+    if (host.empty() || stat(host.c_str(), &st) != 0) {
+        internal::SetLastErrorCode(ERROR_FILE_NOT_FOUND);
         return INVALID_FILE_ATTRIBUTES;
-    return S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+    }
+    return S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
 }
 
 UINT WINAPI WinExec(LPCSTR cmdline, UINT show) {

@@ -128,7 +128,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE inst, LPCSTR templ, HWND owner, DLGPROC
     size_t index = g_dialogs.size();
     g_dialogs.push_back(call);
 
-    proc(hwnd, WM_INITDIALOG, 0, param);
+    g_dialogs[index].init_result = proc(hwnd, WM_INITDIALOG, 0, param);
     INT_PTR result = 0;
     switch (plan.kind) {
     case DialogPlan::Result:

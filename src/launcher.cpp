@@ -169,13 +169,76 @@ static char ReadDriveLetter(HKEY key, char *work, DWORD size) {
     return letter;
 }
 
+static const char *SkipDelimiters(const char *p) {
+    while (*p && IsDelimiter(*p, kCommandDelimiters))
+        ++p;
+    return p;
+}
+
+static BOOL HoldsDelimiter(const char *text) {
+    for (; *text; ++text)
+        if (IsDelimiter(*text, kCommandDelimiters))
+            return TRUE;
+    return FALSE;
+}
+
+// A bare name ("notepad.exe") is looked for where Windows looks when it
+// starts one, which OpenFile does too. A path goes to GetFileAttributesA:
+// OpenFile fails for 128 characters or more even when the file is there.
+BOOL IsProgramFile(const char *program) {
+    OFSTRUCT found;
+    DWORD attributes;
+    const char *p;
+
+    for (p = program; *p; ++p)
+        if (*p == '\\' || *p == '/' || *p == ':')
+            break;
+    if (!*p)
+        return OpenFile(program, &found, OF_EXIST) != HFILE_ERROR;
+    attributes = GetFileAttributesA(program);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Windows drops the trailing dots and blanks of a name and resolves "." and
+// "..", so "C:\Run.exe ." and "C:\Run.exe -d ..\..\x.dat" may name files
+// without being the program's path. A prefix longer than the first token
+// counts only when no name in it ends with a dot or a blank.
+static BOOL IsLiteralPath(const char *path, int length) {
+    for (int i = 1; i <= length; ++i)
+        if ((i == length || path[i] == '\\' || path[i] == '/') && (path[i - 1] == '.' || path[i - 1] == ' '))
+            return FALSE;
+    return TRUE;
+}
+
+// The length of the program at the start of an unquoted line: the longest
+// prefix that ends where a token ends and names a program file, else the
+// first token. Windows itself tries the shortest first, which lets a file
+// such as "C:\Program" stand in for "C:\Program Files\...".
+static int ProgramLength(const char *line) {
+    char candidate[COMMAND_LINE_SIZE];
+    int first = 0;
+    int length = lstrlenA(line);
+
+    while (line[first] && !IsDelimiter(line[first], kCommandDelimiters))
+        ++first;
+    for (; length > first; --length) {
+        if (IsDelimiter(line[length - 1], kCommandDelimiters) ||
+            (line[length] && !IsDelimiter(line[length], kCommandDelimiters)))
+            continue;
+        if (length >= COMMAND_LINE_SIZE || !IsLiteralPath(line, length))
+            continue;
+        lstrcpynA(candidate, line, length + 1);
+        if (IsProgramFile(candidate))
+            return length;
+    }
+    return first;
+}
+
 const char *SplitCommandLine(const char *commandLine, char *program, int size) {
-    const char *p = commandLine;
+    const char *p = SkipDelimiters(commandLine);
     const char *start;
     int length;
 
-    while (*p && IsDelimiter(*p, kCommandDelimiters))
-        ++p;
     if (*p == '"') {
         start = ++p;
         while (*p && *p != '"')
@@ -185,18 +248,15 @@ const char *SplitCommandLine(const char *commandLine, char *program, int size) {
             ++p;
     } else {
         start = p;
-        while (*p && !IsDelimiter(*p, kCommandDelimiters))
-            ++p;
-        length = (int)(p - start);
+        length = ProgramLength(start);
+        p = start + length;
     }
     if (length >= size)
         return 0;
     for (int i = 0; i < length; ++i)
         program[i] = start[i];
     program[length] = 0;
-    while (*p && IsDelimiter(*p, kCommandDelimiters))
-        ++p;
-    return p;
+    return SkipDelimiters(p);
 }
 
 // What is recorded under an open key: Installed, or Incomplete when the drive
@@ -204,7 +264,6 @@ const char *SplitCommandLine(const char *commandLine, char *program, int size) {
 static InstallStatus CheckRecord(HKEY key, char *commandLine, char *work) {
     char root[4];
     char program[COMMAND_LINE_SIZE];
-    OFSTRUCT found;
 
     root[0] = ReadDriveLetter(key, work, COMMAND_LINE_SIZE);
     if (!root[0])
@@ -218,9 +277,7 @@ static InstallStatus CheckRecord(HKEY key, char *commandLine, char *work) {
     if (!ReadRegString(key, "CommandLine", work, COMMAND_LINE_SIZE) || !work[0])
         return Incomplete;
     lstrcpyA(commandLine, work);
-    if (!SplitCommandLine(work, program, COMMAND_LINE_SIZE) || !program[0])
-        return Incomplete;
-    if (OpenFile(program, &found, OF_EXIST) == HFILE_ERROR)
+    if (!SplitCommandLine(work, program, COMMAND_LINE_SIZE) || !program[0] || !IsProgramFile(program))
         return Incomplete;
     return Installed;
 }
@@ -255,23 +312,40 @@ InstallStatus ProbeProduct(const char *section, const char *configPath, char *pr
     return status;
 }
 
+// "program" arguments, in line (COMMAND_LINE_SIZE + 2 characters: room for
+// any line of up to 511 with its program quoted). FALSE when it does not fit.
+static BOOL QuoteProgram(char *line, const char *program, const char *params) {
+    if (lstrlenA(program) + lstrlenA(params) + 4 > COMMAND_LINE_SIZE + 2)
+        return FALSE;
+    wsprintfA(line, params[0] ? "\"%s\" %s" : "\"%s\"", program, params);
+    return TRUE;
+}
+
 void StartProgram(const char *commandLine, BOOL isInstaller) {
     char program[COMMAND_LINE_SIZE];
-    const char *params;
+    char quoted[COMMAND_LINE_SIZE + 2];
+    const char *params = "";
+    const char *line = commandLine;
 
     if (!commandLine[0])
         return;
-    if (WinExec(commandLine, SW_SHOW) >= 32)
+    // The installer path is one file name, blanks and all.
+    if (isInstaller)
+        lstrcpynA(program, commandLine, COMMAND_LINE_SIZE);
+    else
+        params = SplitCommandLine(commandLine, program, COMMAND_LINE_SIZE);
+    // Given a path with a blank unquoted, Windows runs the text before the
+    // blank when that names a program ("C:\Product.exe" for
+    // "C:\Product CD\setup.exe"), so such a path goes inside quotes.
+    if (params && *SkipDelimiters(commandLine) != '"' && HoldsDelimiter(program)) {
+        if (!QuoteProgram(quoted, program, params))
+            return;
+        line = quoted;
+    }
+    if (WinExec(line, SW_SHOW) >= 32 || !params || !program[0])
         return;
     // WinExec cannot start a program that needs elevation; the shell can,
     // and asks the user on our behalf.
-    if (isInstaller) {
-        ShellExecuteA(0, "open", commandLine, 0, 0, SW_SHOW);
-        return;
-    }
-    params = SplitCommandLine(commandLine, program, COMMAND_LINE_SIZE);
-    if (!params || !program[0])
-        return;
     ShellExecuteA(0, "open", program, params[0] ? params : 0, 0, SW_SHOW);
 }
 

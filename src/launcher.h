@@ -57,13 +57,19 @@ char *NextToken(char *text, const char *delimiters);
 InstallStatus ProbeProduct(const char *section, const char *configPath, char *programName, char *commandLine);
 BOOL IsUsableDrive(const char *rootPath);
 
+/* A program file is there: found and not a folder. */
+BOOL IsProgramFile(const char *program);
+
 /* Copies the program part of a command line into program (capacity size):
-   the text inside a leading pair of quotes, or else the first token. Returns
-   a pointer to the rest of the line, blanks skipped, or null when the
-   program does not fit. */
+   the text inside a leading pair of quotes; else the longest prefix that
+   ends where a token ends and names a program file (so an unquoted
+   C:\Program Files\... is found whole); else the first token. Returns a
+   pointer to the rest of the line, blanks skipped, or null when the program
+   does not fit. */
 const char *SplitCommandLine(const char *commandLine, char *program, int size);
 
-/* Starts a program and returns at once; nothing is reported. */
+/* Starts a program and returns at once; nothing is reported. A program
+   path with a blank is handed to Windows inside quotes. */
 void StartProgram(const char *commandLine, BOOL isInstaller);
 
 void DecideAndLaunch(InstallStatus s1, InstallStatus s2, const ProductEntry *p1, const ProductEntry *p2,

@@ -1136,6 +1136,49 @@ def small_bitmap_puts_buttons_above_and_left(c):
     c.finish([])
 
 
+# Paths with blanks, the way Windows reads them.
+
+@case('installrun')
+def copied_disc_and_unquoted_deep_product(c):
+    """The disc copied to a folder with a blank, a product recorded unquoted
+    at a path of 128 characters or more, and a program where each path
+    first breaks at a blank, which Windows would run given the path
+    unquoted: the launcher finds the product, and starts the installer and
+    the product, never the decoys."""
+    c.lay_out([INSTALLED, INCOMPLETE])
+    drive_c = os.path.join(c.cfg.prefix, 'drive_c')
+    copy = os.path.join(drive_c, 'Copies', 'Product CD')
+    suite = os.path.join(drive_c, 'Program Files (x86)', 'Orchard Learning Systems')
+    bin_dir = os.path.join(suite, 'Orchard Practice Suite', 'Professional Edition 2024', 'bin')
+    decoys = [os.path.join(drive_c, 'Copies', 'Product.exe'), os.path.join(drive_c, 'Program.exe')]
+    program = ('C:\\Program Files (x86)\\Orchard Learning Systems\\Orchard Practice Suite\\'
+               'Professional Edition 2024\\bin\\Brindlemark Paper Test 3.1.exe')
+    check(len(program) >= 128, 'the program path is 128 characters or more')
+    section, name, version, _, args = PRODUCTS[0]
+    try:
+        shutil.copytree(c.disc, copy)
+        os.makedirs(bin_dir)
+        shutil.copy(c.cfg.standin, os.path.join(bin_dir, 'Brindlemark Paper Test 3.1.exe'))
+        for decoy in decoys:
+            shutil.copy(c.cfg.standin, decoy)
+        c.s.registry(['[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorel\\%s\\%s\\%s]' % (name, version, section),
+                      '"CommandLine"="%s %s"' % (program.replace('\\', '\\\\'), args.replace('"', '\\"')), ''],
+                     'unquoted-%s.reg' % c.name, c.cfg.view)
+        installer = 'C:\\Copies\\Product CD\\setup.exe'
+        for button, started in ((101, (installer, '"%s"' % installer)),
+                                (102, (program, '"%s" %s' % (program, args)))):
+            c.start('C:\\Copies\\Product CD\\LAUNCH\\launcher.exe')
+            w = choice_checks(c, 'Vantorel', REPAIR_RUN_FORMAT % (PRODUCTS[1][1], name), ('&Install', '&Run'))
+            c.click_child(w, button)
+            c.finish([started])
+    finally:
+        shutil.rmtree(os.path.join(drive_c, 'Copies'), ignore_errors=True)
+        shutil.rmtree(suite, ignore_errors=True)
+        for decoy in decoys:
+            if os.path.exists(decoy):
+                os.remove(decoy)
+
+
 # What matters most, for a round under each Windows version Wine can play:
 # the splash with its own bitmap, a choice dialog, the repair message box,
 # a quoted program path and the record only in the 64-bit view.

@@ -170,25 +170,37 @@ struct StartCase {
     const char *line;
     BOOL installer;
     UINT winexec_result;
+    const char *winexec;    // null: the line as given
     const char *shell_file; // null: no second try
     const char *shell_params;
 };
 
 TEST_F(Decision, FailedStartIsTriedOnceMoreThroughTheShell) {
+    // A program with blanks in its path, and a file where the path first
+    // breaks at a blank, which Windows would run given the path unquoted.
+    WriteFile("c/Program Files/Orchard/run.exe", "MZ");
+    WriteFile("c/Program", "MZ");
     const StartCase cases[] = {
-        {"C:\\PROD\\RUN.EXE /X", FALSE, 33, nullptr, nullptr},
-        {"C:\\PROD\\RUN.EXE /X", FALSE, 32, nullptr, nullptr},
-        {"C:\\PROD\\RUN.EXE /X", FALSE, 31, "C:\\PROD\\RUN.EXE", "/X"},
-        {"C:\\PROD\\RUN.EXE /X", FALSE, 0, "C:\\PROD\\RUN.EXE", "/X"},
-        {"C:\\PROD\\RUN.EXE", FALSE, 2, "C:\\PROD\\RUN.EXE", nullptr},
-        {"\"C:\\Program Files\\Orchard\\run.exe\" /x /y", FALSE, 5, "C:\\Program Files\\Orchard\\run.exe", "/x /y"},
-        {"E:\\setup.exe", TRUE, 5, "E:\\setup.exe", nullptr},
+        {"C:\\PROD\\RUN.EXE /X", FALSE, 33, nullptr, nullptr, nullptr},
+        {"C:\\PROD\\RUN.EXE /X", FALSE, 32, nullptr, nullptr, nullptr},
+        {"C:\\PROD\\RUN.EXE /X", FALSE, 31, nullptr, "C:\\PROD\\RUN.EXE", "/X"},
+        {"C:\\PROD\\RUN.EXE /X", FALSE, 0, nullptr, "C:\\PROD\\RUN.EXE", "/X"},
+        {"C:\\PROD\\RUN.EXE", FALSE, 2, nullptr, "C:\\PROD\\RUN.EXE", nullptr},
+        {"\"C:\\Program Files\\Orchard\\run.exe\" /x /y", FALSE, 5, nullptr, "C:\\Program Files\\Orchard\\run.exe",
+         "/x /y"},
+        // Unquoted: the program found whole goes inside quotes.
+        {"C:\\Program Files\\Orchard\\run.exe  /x /y", FALSE, 5, "\"C:\\Program Files\\Orchard\\run.exe\" /x /y",
+         "C:\\Program Files\\Orchard\\run.exe", "/x /y"},
+        {"C:\\Program Files\\Orchard\\run.exe", FALSE, 33, "\"C:\\Program Files\\Orchard\\run.exe\"", nullptr,
+         nullptr},
+        {"E:\\setup.exe", TRUE, 5, nullptr, "E:\\setup.exe", nullptr},
         // The installer path is one file name, blanks and all.
-        {"E:\\My Disc\\setup.exe", TRUE, 2, "E:\\My Disc\\setup.exe", nullptr},
-        {"", FALSE, 2, nullptr, nullptr},
+        {"E:\\My Disc\\setup.exe", TRUE, 2, "\"E:\\My Disc\\setup.exe\"", "E:\\My Disc\\setup.exe", nullptr},
+        {"", FALSE, 2, nullptr, nullptr, nullptr},
     };
     for (const StartCase &c : cases) {
         sim::Reset();
+        sim::MapDrive('C', DRIVE_FIXED, Scratch() + "/c");
         sim::SetWinExecResult(c.winexec_result);
         StartProgram(c.line, c.installer);
         const auto &starts = sim::Starts();
@@ -198,7 +210,7 @@ TEST_F(Decision, FailedStartIsTriedOnceMoreThroughTheShell) {
         }
         ASSERT_EQ(starts.size(), c.shell_file ? 2u : 1u) << c.line << " " << c.winexec_result;
         EXPECT_EQ(starts[0].api, "WinExec");
-        EXPECT_EQ(starts[0].file, c.line);
+        EXPECT_EQ(starts[0].file, c.winexec ? c.winexec : c.line);
         EXPECT_EQ(starts[0].show, SW_SHOW);
         if (!c.shell_file)
             continue;

@@ -286,6 +286,8 @@ TEST_F(DialogTest, CaptionsAndMessage) {
         sim::SetDialogTemplateTitle("INSTALLRUN", "Vantorel");
         EXPECT_EQ(Run(c.templ, c.proc, c.proc == ChoiceDlgProc ? message : "&Run", {IDCANCEL}),
                   c.proc == ChoiceDlgProc ? IDCANCEL : 0);
+        // TRUE: the dialog manager puts the focus on the first button.
+        EXPECT_EQ(sim::Dialogs().back().init_result, TRUE);
         sim::Window *dlg = LastDialog();
         EXPECT_EQ(dlg->text, c.caption);
         EXPECT_EQ(Count("SetWindowTextA"), c.product[0] ? 1 : 0);

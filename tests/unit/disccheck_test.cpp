@@ -580,11 +580,16 @@ TEST_F(DiscCheck, PredictsEveryCellOfTheDecision) {
 struct ReasonCase {
     const char *name;
     std::string reg; // the body after the header, REGEDIT4
-    const char *expected;
+    std::string expected;
 };
 
 TEST_F(DiscCheck, StatusReasons) {
     const std::string key = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorel\\One\\1.0\\P1]\r\n";
+    const std::string deep = "C:\\Program Files (x86)\\Orchard Learning Systems\\Orchard Practice Suite\\"
+                             "Professional Edition 2024\\bin\\Orchard Paper Test Launcher.exe";
+    std::string deep_reg;
+    for (char ch : deep)
+        deep_reg += ch == '\\' ? std::string("\\\\") : std::string(1, ch);
     const ReasonCase cases[] = {
         {"no key", "", "product 1 [P1]: NotInstalled: no key SOFTWARE\\Vantorel\\One\\1.0\\P1"},
         {"another version", "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorel\\One\\0.9\\P1]\r\n\"CD\"=\"D\"\r\n",
@@ -609,7 +614,8 @@ TEST_F(DiscCheck, StatusReasons) {
          "product 1 [P1]: Incomplete: program \"C:\\Program Files\" is a folder, not a program"},
         {"unquoted path with blanks", key + "\"CD\"=\"C\"\r\n\"CommandLine\"=\"C:\\\\Program Files\\\\p1.exe /x\"\r\n",
          "warning: product 1 [P1]: \"CommandLine\" \"C:\\Program Files\\p1.exe /x\" is not quoted, and its program's "
-         "path holds blanks: write the path in quotes, \"C:\\Program Files\\p1.exe\" /x (in a .reg file: "
+         "path holds blanks: this launcher finds the program, older ones call the product incomplete; write the "
+         "path in quotes, \"C:\\Program Files\\p1.exe\" /x (in a .reg file: "
          "\"CommandLine\"=\"\\\"C:\\\\Program Files\\\\p1.exe\\\" /x\")"},
         {"program on an absent drive", key + "\"CD\"=\"C\"\r\n\"CommandLine\"=\"E:\\\\p1.exe\"\r\n",
          "product 1 [P1]: Incomplete: program \"E:\\p1.exe\" is not present (drive E: is absent: map it with "
@@ -617,6 +623,16 @@ TEST_F(DiscCheck, StatusReasons) {
         {"installed, path with spaces",
          key + "\"CD\"=\"D:\\\\\"\r\n\"CommandLine\"=\"\\\"C:\\\\Program Files\\\\p1.exe\\\" /x\"\r\n",
          "product 1 [P1]: Installed: runs \"\"C:\\Program Files\\p1.exe\" /x\""},
+        // 132 characters: more than OpenFile takes.
+        {"installed, deep path", key + "\"CD\"=\"C\"\r\n\"CommandLine\"=\"\\\"" + deep_reg + "\\\" /x\"\r\n",
+         "product 1 [P1]: Installed: runs \"\"" + deep + "\" /x\""},
+        {"installed, unquoted path with blanks", key + "\"CD\"=\"C\"\r\n\"CommandLine\"=\"" + deep_reg + " /x\"\r\n",
+         "product 1 [P1]: Installed: runs \"\"" + deep + "\" /x\" (the recorded \"" + deep +
+             " /x\" is unquoted: its program is the longest part before a blank that names a file)"},
+        {"unquoted path with blanks, program gone",
+         key + "\"CD\"=\"C\"\r\n\"CommandLine\"=\"C:\\\\Program Files\\\\gone.exe /x\"\r\n",
+         "product 1 [P1]: Incomplete: program \"C:\\Program\" is not present (looked for " + Scratch() +
+             "/c/Program); the line is unquoted, and no longer part of it before a blank names a file either"},
         {"installed, 64-bit view only",
          "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Other]\r\n" + key +
              "\"CD\"=\"C\"\r\n\"CommandLine\"=\"C:\\\\p1.exe\"\r\n",
@@ -627,6 +643,9 @@ TEST_F(DiscCheck, StatusReasons) {
         WriteGoodDisc();
         WriteFile("c/p1.exe", "MZ");
         WriteFile("c/Program Files/p1.exe", "MZ");
+        WriteFile("c/Program Files (x86)/Orchard Learning Systems/Orchard Practice Suite/Professional Edition 2024/"
+                  "bin/Orchard Paper Test Launcher.exe",
+                  "MZ");
         WriteFile("machine.reg", "REGEDIT4\r\n\r\n" + c.reg);
         Outcome o = Run({Launch(), "--registry", Scratch() + "/machine.reg", "--drive", "C:=" + Scratch() + "/c"});
         EXPECT_EQ(o.code, 0) << o.out;

@@ -135,6 +135,14 @@ TEST_F(LauncherPaths_, ProductListSplitsInPlaceIntoAtMostTwoNames) {
 }
 
 TEST_F(LauncherPaths_, SplitsProgramFromItsArguments) {
+    // Unquoted, the longest part of the line that names a file is the
+    // program; a part that Windows would read otherwise than it is written
+    // (a name ending in a dot or blank, "..") does not count.
+    sim::MapDrive('C', DRIVE_FIXED, Scratch() + "/c");
+    WriteFile("c/Program Files/Orchard/run.exe", "MZ");
+    WriteFile("c/Program", "MZ");
+    WriteFile("c/PROD/RUN.EXE", "MZ");
+    WriteFile("c/PROD/x.dat", "");
     struct Case {
         const char *line;
         const char *program;
@@ -148,6 +156,11 @@ TEST_F(LauncherPaths_, SplitsProgramFromItsArguments) {
         {"\"C:\\Program Files\\Orchard\\run.exe\"", "C:\\Program Files\\Orchard\\run.exe", ""},
         {"\"C:\\no end quote\\run.exe /x", "C:\\no end quote\\run.exe /x", ""},
         {"C:\\Program Files\\run.exe", "C:\\Program", "Files\\run.exe"},
+        {"C:\\Program Files\\Orchard\\run.exe /x", "C:\\Program Files\\Orchard\\run.exe", "/x"},
+        {"C:\\Program Files\\Orchard\\run.exe", "C:\\Program Files\\Orchard\\run.exe", ""},
+        {"C:\\Program Files\\Orchard /x", "C:\\Program", "Files\\Orchard /x"}, // a folder
+        {"C:\\PROD\\RUN.EXE .", "C:\\PROD\\RUN.EXE", "."},
+        {"C:\\PROD\\RUN.EXE -d ..\\..\\x.dat", "C:\\PROD\\RUN.EXE", "-d ..\\..\\x.dat"},
         {"  C:\\RUN.EXE  -a", "C:\\RUN.EXE", "-a"},
         {"C:\\a,b.exe x", "C:\\a,b.exe", "x"},
     };

@@ -9,6 +9,9 @@
 namespace {
 
 const char kKey[] = "SOFTWARE\\Vantorel\\Orchard\\2.1\\Paper";
+// 132 characters: more than OpenFile takes.
+const char kDeep[] = "C:\\Program Files (x86)\\Orchard Learning Systems\\Orchard Practice Suite\\"
+                     "Professional Edition 2024\\bin\\Orchard Paper Test Launcher.exe";
 
 class Probe : public SimTest {
 protected:
@@ -23,6 +26,10 @@ protected:
                                              "Product=Paper\r\n\r\n[Paper]\r\nProgramName=Orchard\r\n"
                                              "Version=2.1\r\n");
         WriteFile("c/PROD/RUN.EXE", "MZ");
+        WriteFile("c/Program Files (x86)/Orchard Learning Systems/Orchard Practice Suite/Professional Edition 2024/"
+                  "bin/Orchard Paper Test Launcher.exe",
+                  "MZ");
+        WriteFile("c/WINDOWS/SYSTEM32/NOTEPAD.EXE", "MZ");
         sim::MapDrive('D', DRIVE_CDROM, Scratch() + "/disc");
         sim::MapDrive('C', DRIVE_FIXED, Scratch() + "/c");
     }
@@ -89,6 +96,10 @@ TEST_F(Probe, RecordOutcomes) {
     const std::string max_line = "C:\\PROD\\RUN.EXE /" + std::string(511 - 17, 'x');
     const std::string over_line = max_line + "y";
     ASSERT_EQ(max_line.size(), 511u);
+    const std::string deep = kDeep;
+    ASSERT_EQ(deep.size(), 132u);
+    const std::string deep_quoted = "\"" + deep + "\" /x";
+    const std::string deep_bare = deep + " /x";
     const RecordCase cases[] = {
         {"CD missing", none, "C:\\PROD\\RUN.EXE", true, true, Incomplete, ""},
         {"CD empty", "", "C:\\PROD\\RUN.EXE", true, true, Incomplete, ""},
@@ -113,6 +124,13 @@ TEST_F(Probe, RecordOutcomes) {
         {"command of 512 characters without terminator", "C:\\", over_line, true, false, Incomplete, ""},
         {"command of 512 characters", "C:\\", over_line, true, true, Incomplete, ""},
         {"command far too long", "C:\\", over_line + std::string(3000, 'z'), true, true, Incomplete, ""},
+        {"program path of 128 characters or more", "C:\\", deep_quoted, true, true, Installed, deep_quoted.c_str()},
+        {"unquoted program path with blanks", "C:\\", deep_bare, true, true, Installed, deep_bare.c_str()},
+        {"unquoted, the program missing", "C:\\", "C:\\Program Files\\Orchard\\run.exe /x", true, true,
+         Incomplete, "C:\\Program Files\\Orchard\\run.exe /x"},
+        // Looked for where Windows looks when it starts a bare name.
+        {"bare program name in the system folder", "C:\\", "notepad.exe readme.txt", true, true, Installed,
+         "notepad.exe readme.txt"},
         {"program on the drive named by CD is not required", "D:\\", "C:\\PROD\\RUN.EXE", true, true, Installed,
          "C:\\PROD\\RUN.EXE"},
     };
@@ -138,9 +156,9 @@ TEST_F(Probe, QuotedProgramPathIsTestedWithoutItsQuotes) {
     EXPECT_EQ(Run(), Installed);
     EXPECT_STREQ(command_, "\"C:\\Program Files\\Orchard\\run.exe\" /x");
 
-    // Unquoted, the path stops at the first blank, as it always has.
+    // Unquoted, the longest part that names a file is the program.
     Record("C:\\", "C:\\Program Files\\Orchard\\run.exe /x");
-    EXPECT_EQ(Run(), Incomplete);
+    EXPECT_EQ(Run(), Installed);
 }
 
 TEST_F(Probe, DriveTypesTwoToFiveAreUsable) {
@@ -214,7 +232,7 @@ TEST_F(Probe, RegistryReadFailuresCloseTheKey) {
         EXPECT_EQ(Run(), Incomplete) << nth;
         EXPECT_EQ(sim::Outstanding("key"), 0);
     }
-    sim::FailCall("OpenFile");
+    sim::FailCall("GetFileAttributesA");
     EXPECT_EQ(Run(), Incomplete);
     sim::FailCall("RegOpenKeyExA", 1);
     sim::FailCall("RegOpenKeyExA", 2);

@@ -1,7 +1,8 @@
 // The simulated platform behaves as Windows does where the launcher depends
-// on it: profile reading, registry reads and the module path. The profile
-// answers were checked against Wine's GetPrivateProfileStringA with the same
-// file (a small Windows program printing each lookup).
+// on it: profile reading, registry reads, file existence and the module
+// path. The profile answers and the file existence tests were checked
+// against Wine with the same files (a small Windows program printing each
+// lookup).
 #include <cstring>
 #include <string>
 
@@ -110,6 +111,31 @@ TEST_F(Platform, ModulePathTruncationLeavesNoTerminator) {
     EXPECT_EQ(GetModuleFileNameA(nullptr, buffer, 4), 4u);
     EXPECT_EQ(std::string(buffer, 5), "C:\\AJ");
     EXPECT_EQ(GetModuleFileNameA(nullptr, buffer, 0), 0u);
+}
+
+TEST_F(Platform, FileExistenceAsWindowsReportsIt) {
+    // OpenFile copies the path it found into the record's 128 characters:
+    // 127 characters are found, 128 are refused although the file is there.
+    const std::string folder = "d/" + std::string(100, 'f') + "/";
+    const std::string p127 = "D:\\" + std::string(100, 'f') + "\\" + std::string(19, 'n') + ".exe";
+    const std::string p128 = "D:\\" + std::string(100, 'f') + "\\" + std::string(20, 'n') + ".exe";
+    ASSERT_EQ(p127.size(), 127u);
+    WriteFile(folder + std::string(19, 'n') + ".exe", "MZ");
+    WriteFile(folder + std::string(20, 'n') + ".exe", "MZ");
+    OFSTRUCT of;
+    std::memset(&of, 'J', sizeof of);
+    EXPECT_EQ(OpenFile(p127.c_str(), &of, OF_EXIST), 1);
+    EXPECT_EQ(std::string(of.szPathName), p127);
+    std::memset(&of, 'J', sizeof of);
+    EXPECT_EQ(OpenFile(p128.c_str(), &of, OF_EXIST), HFILE_ERROR);
+    EXPECT_EQ(of.nErrCode, ERROR_INVALID_DATA);
+    EXPECT_EQ(of.cBytes, sizeof of);
+    // GetFileAttributesA takes both, tells a folder from a file, and drops
+    // a last name's trailing dots and blanks.
+    EXPECT_EQ(GetFileAttributesA(p128.c_str()), (DWORD)FILE_ATTRIBUTE_ARCHIVE);
+    EXPECT_EQ(GetFileAttributesA((p127 + " .").c_str()), (DWORD)FILE_ATTRIBUTE_ARCHIVE);
+    EXPECT_EQ(GetFileAttributesA(("D:\\" + std::string(100, 'f')).c_str()), (DWORD)FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(GetFileAttributesA("D:\\none.exe"), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(Platform, LedgerCatchesWhatIsLeftOpen) {

@@ -239,6 +239,17 @@ std::string OtherRecords(const Machine &m, const std::string &key) {
     return text + ")";
 }
 
+// The program of an unquoted command line when it holds a blank: the
+// launcher found it only as the longest part of the line that names a file.
+// Empty otherwise. Run on the machine the probe saw.
+std::string UnquotedProgramWithBlanks(const char *command) {
+    char program[COMMAND_LINE_SIZE];
+    const char *p = command + std::strspn(command, " \t\n");
+    if (*p == '"' || !SplitCommandLine(command, program, COMMAND_LINE_SIZE) || !std::strpbrk(program, " \t\n"))
+        return "";
+    return program;
+}
+
 // The status of one product on the machine, with the reason read from what the
 // launcher's probe did there.
 std::string ProbeReason(const Machine &m, const std::string &section, const LauncherPaths &paths) {
@@ -264,15 +275,20 @@ std::string ProbeReason(const Machine &m, const std::string &section, const Laun
             view = (o.sam & KEY_WOW64_64KEY) ? 1 : 0;
         }
     std::string where = view ? " (in the 64-bit registry view)" : "";
-    if (status == Installed)
-        return result + where + ": runs " + Quote(command);
+    if (status == Installed) {
+        if (UnquotedProgramWithBlanks(command).empty())
+            return result + where + ": runs " + Quote(command);
+        StartProgram(command, FALSE);
+        return result + where + ": runs " + Quote(sim::Starts().back().file) + " (the recorded " + Quote(command) +
+               " is unquoted: its program is the longest part before a blank that names a file)";
+    }
 
     std::string drive, program;
     for (const std::string &e : events) {
         if (EventStarts(e, "GetDriveTypeA("))
             drive = Inside(e);
-        else if (EventStarts(e, "OpenFile("))
-            program = Inside(e);
+        else if (EventStarts(e, "GetFileAttributesA(") || EventStarts(e, "OpenFile("))
+            program = Inside(e); // the last one is the program's own test
     }
     if (drive.empty()) {
         const RegValue *cd = FindValue(m, view, key, "CD");
@@ -312,14 +328,20 @@ std::string ProbeReason(const Machine &m, const std::string &section, const Laun
     } else {
         detail = " (the command line does not start with a full path)";
     }
+    // An unquoted path that goes on past a blank ("C:\Program Files\...").
+    const char *line = command + std::strspn(command, " \t\n");
+    const char *next = line + std::strcspn(line, " \t\n");
+    next += std::strspn(next, " \t\n");
+    if (*line != '"' && std::string(next, std::strcspn(next, " \t\n")).find('\\') != std::string::npos)
+        detail += "; the line is unquoted, and no longer part of it before a blank names a file either";
     return result + ": program " + Quote(program) + " is not present" + detail;
 }
 
-// A recorded command line whose program path holds blanks must quote that
-// path: the launcher takes the command line's first word for the program.
-// Says what to write instead, with the path the machine has (the longest
-// start of the line that names a file there), or else the first start that
-// ends in ".exe".
+// A recorded command line whose program path holds blanks should quote that
+// path: this launcher finds the program as the longest start of the line
+// that names a file, but launchers before it take the first word for the
+// program. Says what to write instead, with the path the launcher finds on
+// the machine, or else the first start that ends in ".exe".
 void AdviseQuoting(Report &r, const Machine &m, const std::string &label, const std::string &section,
                    const LauncherPaths &paths) {
     SetUp(m);
@@ -349,13 +371,10 @@ void AdviseQuoting(Report &r, const Machine &m, const std::string &label, const 
         ends.push_back(line.size());
     if (ends.size() < 2)
         return; // one word: nothing to quote
-    auto names_file = [](const std::string &path) { return IsRegularFile(sim::HostPath(path.c_str())); };
-    if (names_file(line.substr(0, ends[0])))
+    size_t end = UnquotedProgramWithBlanks(line.c_str()).size();
+    bool found = end != 0;
+    if (!found && IsRegularFile(sim::HostPath(line.substr(0, ends[0]).c_str())))
         return; // the first word is the program
-    size_t end = 0;
-    for (size_t e : ends)
-        if (names_file(line.substr(0, e)))
-            end = e;
     for (size_t k = 0; end == 0 && k < ends.size(); ++k)
         if (ends[k] >= 4 && Lower(line.substr(ends[k] - 4, 4)) == ".exe")
             end = ends[k];
@@ -375,7 +394,8 @@ void AdviseQuoting(Report &r, const Machine &m, const std::string &label, const 
     std::string reg;
     for (char c : quoted)
         reg += c == '\\' || c == '"' ? std::string("\\") + c : std::string(1, c);
-    r.Warning(label + ": \"CommandLine\" " + Quote(line) + " is not quoted, and its program's path holds blanks: "
+    r.Warning(label + ": \"CommandLine\" " + Quote(line) + " is not quoted, and its program's path holds blanks: " +
+              (found ? "this launcher finds the program, older ones call the product incomplete; " : "") +
               "write the path in quotes, " + quoted + " (in a .reg file: \"CommandLine\"=\"" + reg + "\")");
 }
 
