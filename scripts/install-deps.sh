@@ -9,7 +9,10 @@ packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-d
           # run 32-bit programs they run a 64-bit build under the 64-bit Wine.
           python3 wine64 g++-mingw-w64-x86-64
           # bench/startup.sh: its window waiter is built against Xlib.
-          libx11-dev)
+          libx11-dev
+          # disccheck reads disc images with libarchive; the tests make
+          # images with xorriso and sign programs with osslsigncode.
+          libarchive-dev xorriso osslsigncode openssl)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -36,4 +36,15 @@ bool ReadWhole(const std::string &host, std::string *bytes) {
     return !in.bad();
 }
 
+bool ReadPart(const std::string &host, unsigned long long offset, size_t count, std::string *bytes) {
+    bytes->clear();
+    std::ifstream in(host, std::ios::binary);
+    if (!in || !in.seekg(static_cast<std::streamoff>(offset)))
+        return false;
+    bytes->resize(count);
+    in.read(&(*bytes)[0], static_cast<std::streamsize>(count));
+    bytes->resize(static_cast<size_t>(in.gcount()));
+    return !in.bad();
+}
+
 } // namespace disccheck

@@ -10,7 +10,6 @@
 #include "sim.h"
 
 namespace disccheck {
-namespace {
 
 std::string NormaliseDiscPath(std::string p) {
     for (char &c : p)
@@ -22,8 +21,6 @@ std::string NormaliseDiscPath(std::string p) {
         p = p.substr(1);
     return p;
 }
-
-} // namespace
 
 void CheckPrograms(Report &r, const Machine &m, const DiscView &view) {
     SetUp(m);

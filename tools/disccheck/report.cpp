@@ -3,13 +3,24 @@
 #include "disccheck_internal.h"
 
 namespace disccheck {
+namespace {
+
+bool IsSettled(const Report &r, const std::string &text) {
+    return !r.settled.empty() && r.settled.count(text.substr(0, text.find(':'))) != 0;
+}
+
+} // namespace
 
 void Report::Error(const std::string &text) {
+    if (IsSettled(*this, text))
+        return;
     out << "error: " << text << "\n";
     ++errors;
 }
 
 void Report::Warning(const std::string &text) {
+    if (IsSettled(*this, text))
+        return;
     out << "warning: " << text << "\n";
     ++warnings;
 }
