@@ -10,6 +10,7 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "disccheck.h"
@@ -454,23 +455,26 @@ struct ImageCase {
     const char *options;  // xorriso's
     const char *left_out; // a file of the good disc not in the folder the image is made of
     const char *patch;    // a Joliet name changed to ".." in the image
+    const char *linked;   // a hard link to Launcher.bmp, read first from the image
     const char *expected; // the one finding; empty: none
     int code;
 };
 
 TEST_F(DiscCheck, ImageFindings) {
     const ImageCase cases[] = {
-        {"Joliet and a label", "-joliet on -volid DISC", "", "", "", 0},
-        {"no Joliet tree", "-joliet off -volid DISC", "", "", "warning: image: no Joliet tree: Windows shows the plain "
-         "ISO 9660 names", 0},
-        {"no label", "-joliet on -volid ''", "", "", "warning: image: no volume label", 0},
-        {"a file only Rock Ridge names", "-joliet on -volid DISC -hide joliet /setup.exe --", "", "",
+        {"Joliet and a label", "-joliet on -volid DISC", "", "", "", "", 0},
+        {"no Joliet tree", "-joliet off -volid DISC", "", "", "", "warning: image: no Joliet tree: Windows shows the "
+         "plain ISO 9660 names", 0},
+        {"no label", "-joliet on -volid ''", "", "", "", "warning: image: no volume label", 0},
+        {"the picture's data shared with a file read before it", "-joliet on -volid DISC -hardlinks on", "", "",
+         "disc/AAA/copy.bmp", "", 0},
+        {"a file only Rock Ridge names", "-joliet on -volid DISC -hide joliet /setup.exe --", "", "", "",
          "error: setup.exe: \"setup.exe\" is not in the image under the Joliet names Windows reads, only under its "
          "Rock Ridge name \"setup.exe\": the launcher cannot start \"D:\\setup.exe\"", 1},
-        {"no autorun.inf", "-joliet on -volid DISC", "disc/autorun.inf", "",
+        {"no autorun.inf", "-joliet on -volid DISC", "disc/autorun.inf", "", "",
          "error: autorun.inf: \"autorun.inf\" is not in the image under the Joliet names Windows reads: AutoPlay "
          "does not start the launcher", 1},
-        {"a name no file can have", "-joliet on -volid DISC", "", "zz",
+        {"a name no file can have", "-joliet on -volid DISC", "", "zz", "",
          "error: image: holds names that no file can have (\"..\")", 1},
     };
     for (const ImageCase &c : cases) {
@@ -480,6 +484,11 @@ TEST_F(DiscCheck, ImageFindings) {
             RemoveFile(c.left_out);
         if (c.patch[0])
             WriteFile(std::string("disc/") + c.patch, "x");
+        if (c.linked[0]) {
+            std::string link = WriteFile(c.linked, "");
+            RemoveFile(c.linked);
+            ASSERT_EQ(::link((Launch() + "/Launcher.bmp").c_str(), link.c_str()), 0);
+        }
         std::string iso = MakeImage(c.options);
         if (c.patch[0]) {
             std::string bytes;
@@ -496,6 +505,7 @@ TEST_F(DiscCheck, ImageFindings) {
         if (c.expected[0])
             EXPECT_TRUE(o.Has(c.expected)) << o.out;
         EXPECT_TRUE(o.Has("disccheck: " + iso + ": the launcher's folder \"LAUNCH\" (")) << o.out;
+        EXPECT_TRUE(o.Has("Launcher.bmp: 300 x 200 pixels")) << o.out;
     }
 
     // The checks and the prediction run on what the image holds.

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -145,18 +146,64 @@ bool CopyData(archive *a, const std::string &host, std::string *problem) {
     return static_cast<bool>(out);
 }
 
+// An image opened for one pass over its Windows tree (Joliet, else ISO
+// 9660) or its Rock Ridge tree; null, with the reason, when it is no image.
+archive *OpenTree(const std::string &host, bool rock_ridge, std::string *problem) {
+    archive *a = archive_read_new();
+    archive_read_support_format_iso9660(a);
+    if ((!rock_ridge && archive_read_set_options(a, "iso9660:!rockridge") != ARCHIVE_OK) ||
+        archive_read_open_filename(a, host.c_str(), 64 * 1024) != ARCHIVE_OK) {
+        *problem = "not an ISO 9660 image (" + ArchiveProblem(a, "unreadable") + ")";
+        archive_read_free(a);
+        return nullptr;
+    }
+    return a;
+}
+
+bool EndOfTree(archive *a, int status, std::string *problem) {
+    if (status != ARCHIVE_EOF)
+        *problem = "the image is damaged or cut short: " + ArchiveProblem(a, "unreadable");
+    archive_read_free(a);
+    return status == ARCHIVE_EOF;
+}
+
+// Files the checks read whole that share their data with a file read first
+// and laid out without its bytes: a second pass copies that file's data to
+// them (to: the first file's path, and where each sharer goes).
+bool CopyShared(const std::string &host, const std::map<std::string, std::vector<fs::path>> &to,
+                std::string *problem) {
+    archive *a = OpenTree(host, false, problem);
+    if (!a)
+        return false;
+    archive_entry *e;
+    int status;
+    bool ok = true;
+    while (ok && ((status = archive_read_next_header(a, &e)) == ARCHIVE_OK || status == ARCHIVE_WARN)) {
+        auto sharers = to.find(EntryPath(e));
+        if (sharers == to.end() || archive_entry_hardlink(e))
+            continue;
+        ok = CopyData(a, sharers->second.front().string(), problem);
+        std::error_code ec;
+        for (size_t i = 1; ok && i < sharers->second.size(); ++i)
+            fs::copy_file(sharers->second.front(), sharers->second[i], fs::copy_options::overwrite_existing, ec);
+    }
+    if (!ok) {
+        archive_read_free(a);
+        return false;
+    }
+    return EndOfTree(a, status, problem);
+}
+
 // One pass over a directory tree. With a folder, lays the tree out in it.
 bool ReadTree(const std::string &host, bool rock_ridge, const std::string &folder, std::vector<std::string> *names,
               std::vector<std::string> *unsafe, std::string *problem) {
-    archive *a = archive_read_new();
-    archive_read_support_format_iso9660(a);
-    bool ok = rock_ridge || archive_read_set_options(a, "iso9660:!rockridge") == ARCHIVE_OK;
-    if (ok && archive_read_open_filename(a, host.c_str(), 64 * 1024) != ARCHIVE_OK) {
-        *problem = "not an ISO 9660 image (" + ArchiveProblem(a, "unreadable") + ")";
-        ok = false;
-    }
+    archive *a = OpenTree(host, rock_ridge, problem);
+    if (!a)
+        return false;
+    std::map<std::string, std::vector<fs::path>> shared;
     archive_entry *e;
-    int status = ARCHIVE_OK;
+    int status;
+    bool ok = true;
     while (ok && ((status = archive_read_next_header(a, &e)) == ARCHIVE_OK || status == ARCHIVE_WARN)) {
         std::string path = EntryPath(e);
         if (path == "." || path == "./")
@@ -177,13 +224,19 @@ bool ReadTree(const std::string &host, bool rock_ridge, const std::string &folde
         }
         fs::create_directories(where.parent_path(), ec);
         // Files that share their data are given as links to the first one.
-        const char *target = archive_entry_hardlink_utf8(e) ? archive_entry_hardlink_utf8(e) : archive_entry_hardlink(e);
-        if (target && SafeRelative(target)) {
+        const char *link = archive_entry_hardlink_utf8(e) ? archive_entry_hardlink_utf8(e) : archive_entry_hardlink(e);
+        std::string target = link ? link : "";
+        if (!target.empty() && SafeRelative(target)) {
             fs::path from = fs::path(folder) / fs::u8path(target);
-            if (ReadWholeByChecks(path))
+            uintmax_t size = fs::file_size(from, ec);
+            if (ec)
+                continue; // the first of them was not read either
+            if (ReadWholeByChecks(path) && ReadWholeByChecks(target))
                 fs::copy_file(from, where, fs::copy_options::overwrite_existing, ec);
+            else if (ReadWholeByChecks(path))
+                shared[target].push_back(where);
             else if (std::ofstream(where, std::ios::binary | std::ios::trunc))
-                fs::resize_file(where, fs::file_size(from, ec), ec);
+                fs::resize_file(where, size, ec);
         } else if (ReadWholeByChecks(path)) {
             ok = CopyData(a, where.string(), problem);
         } else if (std::ofstream(where, std::ios::binary | std::ios::trunc)) {
@@ -191,12 +244,11 @@ bool ReadTree(const std::string &host, bool rock_ridge, const std::string &folde
             fs::resize_file(where, static_cast<uintmax_t>(archive_entry_size(e) > 0 ? archive_entry_size(e) : 0), ec);
         }
     }
-    if (ok && status != ARCHIVE_EOF) {
-        *problem = "the image is damaged or cut short: " + ArchiveProblem(a, "unreadable");
-        ok = false;
+    if (!ok) {
+        archive_read_free(a);
+        return false;
     }
-    archive_read_free(a);
-    return ok;
+    return EndOfTree(a, status, problem) && (shared.empty() || CopyShared(host, shared, problem));
 }
 
 } // namespace
