@@ -16,6 +16,14 @@ if grep -qE '^(error|warning):' build/native/sample-disc-check.txt; then
   echo "the sample disc has findings" >&2
   exit 1
 fi
+# So does its image, made as it is pressed.
+if ! tools/make-image.sh samples/disc build/sample-disc.iso BRINDLEMARK >build/native/sample-image-check.txt 2>&1 ||
+   grep -qE '^(error|warning):' build/native/sample-image-check.txt; then
+  cat build/native/sample-image-check.txt
+  echo "the sample disc's image has findings" >&2
+  exit 1
+fi
+grep -E '^(make-image: wrote|image:)' build/native/sample-image-check.txt
 
 # Last, so that its summary closes the output, with what the end-to-end
 # cases ran the launcher on and any case that passed only when tried again.

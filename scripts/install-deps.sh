@@ -5,14 +5,18 @@ set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev
           g++-mingw-w64-i686 binutils-mingw-w64-i686
           wine wine32:i386 xvfb xdotool imagemagick x11-utils
-          # The end-to-end tests: python3 drives them; where the kernel cannot
-          # run 32-bit programs they run a 64-bit build under the 64-bit Wine.
+          # The end-to-end tests: python3 drives them; the 64-bit Wine runs
+          # 32-bit programs where qemu-i386 runs Wine's 32-bit loader, and
+          # the 64-bit probe and launcher build.
           python3 wine64 g++-mingw-w64-x86-64
           # Wine's own fonts: Marlett draws the caption's close box; without it
           # a letter "r" shows there. The Wine prefixes get it in C:\windows\Fonts.
           fonts-wine
           # bench/startup.sh: its window waiter is built against Xlib.
-          libx11-dev)
+          libx11-dev
+          # disccheck reads disc images with libarchive; the tests make
+          # images with xorriso and sign programs with osslsigncode.
+          libarchive-dev xorriso osslsigncode openssl)
 
 missing=()
 for p in "${packages[@]}"; do

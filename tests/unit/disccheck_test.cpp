@@ -4,10 +4,13 @@
 #include "sim_fixture.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "disccheck.h"
@@ -153,6 +156,17 @@ protected:
         return o;
     }
     Outcome Check() { return Run({Launch()}); }
+
+    // An image of the disc folder, made by xorriso with the options given
+    // (they follow -map, so -hide can name the image's files).
+    std::string MakeImage(const std::string &options) {
+        std::string iso = Scratch() + "/disc.iso";
+        std::remove(iso.c_str());
+        std::string command = "xorriso -outdev '" + iso + "' -map '" + Disc() + "' / " + options + " >'" + Scratch() +
+                              "/xorriso.log' 2>&1";
+        EXPECT_EQ(std::system(command.c_str()), 0) << command;
+        return iso;
+    }
 };
 
 // ---- A clean disc and the sample disc
@@ -501,6 +515,133 @@ TEST_F(DiscCheck, AutorunFindings) {
     Outcome o = Check();
     EXPECT_EQ(o.code, 0);
     EXPECT_TRUE(o.Has("warning: autorun.inf: missing from the disc root")) << o.out;
+}
+
+// ---- Images: what Windows reads of them
+
+std::string Utf16Be(const std::string &ascii) {
+    std::string s;
+    for (char c : ascii) {
+        s.push_back('\0');
+        s.push_back(c);
+    }
+    return s;
+}
+
+struct ImageCase {
+    const char *name;
+    const char *options;  // xorriso's
+    const char *left_out; // a file of the good disc not in the folder the image is made of
+    const char *patch;    // a Joliet name changed to ".." in the image
+    const char *linked;   // a hard link to Launcher.bmp, read first from the image
+    const char *expected; // the one finding; empty: none
+    int code;
+};
+
+TEST_F(DiscCheck, ImageFindings) {
+    const ImageCase cases[] = {
+        {"Joliet and a label", "-joliet on -volid DISC", "", "", "", "", 0},
+        {"no Joliet tree", "-joliet off -volid DISC", "", "", "", "warning: image: no Joliet tree: Windows shows the "
+         "plain ISO 9660 names", 0},
+        {"no label", "-joliet on -volid ''", "", "", "", "warning: image: no volume label", 0},
+        {"the picture's data shared with a file read before it", "-joliet on -volid DISC -hardlinks on", "", "",
+         "disc/AAA/copy.bmp", "", 0},
+        {"a file only Rock Ridge names", "-joliet on -volid DISC -hide joliet /setup.exe --", "", "", "",
+         "error: setup.exe: \"setup.exe\" is not in the image under the Joliet names Windows reads, only under its "
+         "Rock Ridge name \"setup.exe\": the launcher cannot start \"D:\\setup.exe\"", 1},
+        {"no autorun.inf", "-joliet on -volid DISC", "disc/autorun.inf", "", "",
+         "error: autorun.inf: \"autorun.inf\" is not in the image under the Joliet names Windows reads: AutoPlay "
+         "does not start the launcher", 1},
+        {"a name no file can have", "-joliet on -volid DISC", "", "zz", "",
+         "error: image: holds names that no file can have (\"..\")", 1},
+    };
+    for (const ImageCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteGoodDisc();
+        if (c.left_out[0])
+            RemoveFile(c.left_out);
+        if (c.patch[0])
+            WriteFile(std::string("disc/") + c.patch, "x");
+        if (c.linked[0]) {
+            std::string link = WriteFile(c.linked, "");
+            RemoveFile(c.linked);
+            ASSERT_EQ(::link((Launch() + "/Launcher.bmp").c_str(), link.c_str()), 0);
+        }
+        std::string iso = MakeImage(c.options);
+        if (c.patch[0]) {
+            std::string bytes;
+            std::ifstream in(iso, std::ios::binary);
+            bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+            size_t at = bytes.find(Utf16Be(c.patch));
+            ASSERT_NE(at, std::string::npos);
+            bytes.replace(at, 4, Utf16Be(".."));
+            WriteFile("disc.iso", bytes);
+        }
+        Outcome o = Run({iso});
+        EXPECT_EQ(o.code, c.code) << o.out << o.err;
+        EXPECT_EQ(o.Count("error:") + o.Count("warning:"), c.expected[0] ? 1 : 0) << o.out;
+        if (c.expected[0])
+            EXPECT_TRUE(o.Has(c.expected)) << o.out;
+        EXPECT_TRUE(o.Has("disccheck: " + iso + ": the launcher's folder \"LAUNCH\" (")) << o.out;
+        EXPECT_TRUE(o.Has("Launcher.bmp: 300 x 200 pixels")) << o.out;
+    }
+
+    // The checks and the prediction run on what the image holds.
+    WriteGoodDisc();
+    WriteFile("disc/LAUNCH/Launcher.bmp", Bmp(700, 300));
+    std::string iso = MakeImage("-joliet on -volid DISC");
+    Outcome o = Run({iso, "--launcher-dir", "launch", "--drive", "C:=" + Scratch()});
+    EXPECT_EQ(o.code, 0) << o.out << o.err;
+    EXPECT_TRUE(o.Has("image: " + iso + ": Windows reads its Joliet names; volume label \"DISC\"")) << o.out;
+    EXPECT_TRUE(o.Has("disccheck: " + iso + ": the launcher's folder \"LAUNCH\" (given with --launcher-dir)")) << o.out;
+    EXPECT_TRUE(o.Has("warning: Launcher.bmp: the splash window (702 x 320) does not fit")) << o.out;
+    EXPECT_TRUE(o.Has("the launcher: splash \"&Install\" -> Enter starts \"D:\\setup.exe\"")) << o.out;
+    o = Run({iso, "--launcher-dir", "NOPE"});
+    EXPECT_EQ(o.code, 2);
+    EXPECT_NE(o.err.find("the image has no folder \"NOPE\""), std::string::npos) << o.err;
+}
+
+// A program the signing tool takes: headers only, no section.
+std::string TinyProgram() {
+    std::string p = "MZ" + std::string(58, '\0');
+    Put32(p, 0x40);
+    p += std::string("PE\0\0", 4);
+    for (uint32_t v : {0x14Cu, 0u})
+        Put16(p, v);
+    Put32(p, 0);
+    Put32(p, 0);
+    Put32(p, 0);
+    Put16(p, 224);    // optional header size
+    Put16(p, 0x102);  // executable, 32-bit
+    std::string opt(224, '\0');
+    opt[0] = 0x0B, opt[1] = 0x01;                 // PE32
+    opt[32 + 1] = opt[36 + 1] = 2;                // section and file alignment 512
+    opt[56 + 1] = opt[60 + 1] = 2;                // image and headers 512 bytes
+    opt[68] = 3;                                  // console
+    opt[92] = 16;                                 // data directories
+    p += opt;
+    return p + std::string(512 - p.size(), '\0');
+}
+
+TEST_F(DiscCheck, SignaturesAreTold) {
+    WriteGoodDisc();
+    WriteFile("tiny.exe", TinyProgram());
+    WriteFile("disc/LAUNCH/launcher.exe", TinyProgram());
+    RemoveFile("disc/setup.exe"); // the signing tool writes a new file only
+    std::string s = Scratch();
+    std::string sign = "cd '" + s + "' && openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem "
+                       "-days 2 -subj /CN=Disc >sign.log 2>&1 && osslsigncode sign -certs cert.pem -key key.pem "
+                       "-in tiny.exe -out disc/setup.exe >>sign.log 2>&1";
+    ASSERT_EQ(std::system(sign.c_str()), 0) << sign;
+    Outcome o = Check();
+    EXPECT_EQ(o.code, 0) << o.out;
+    EXPECT_TRUE(o.HasLine("setup.exe: carries an Authenticode signature (not verified here)")) << o.out;
+    EXPECT_TRUE(o.HasLine("launcher.exe: carries no Authenticode signature: Windows 10 and 11 warn before they start "
+                          "it from the disc"))
+        << o.out;
+    WriteFile("disc/setup.exe", "MZ");
+    o = Check();
+    EXPECT_TRUE(o.HasLine("setup.exe: carries no Authenticode signature (it is no Windows program)")) << o.out;
 }
 
 // ---- Predictions: every cell of the launch decision
@@ -872,10 +1013,20 @@ struct UsageCase {
 TEST_F(DiscCheck, UsageAndUnreadableInput) {
     WriteGoodDisc();
     WriteFile("junk.reg", std::string("\x7f" "ELF\x01\x01\x01\0\0\0", 10) + std::string(400, '\x90'));
+    std::string junk = std::string(16 * 2048, '\0') + "\x01" "CD001\x01";
+    for (int i = 0; i < 4000; ++i)
+        junk.push_back(static_cast<char>((i * 131 + 7) & 0xFF));
+    WriteFile("junk.iso", junk);
+    std::ifstream made(MakeImage("-joliet on"), std::ios::binary);
+    std::string image((std::istreambuf_iterator<char>(made)), std::istreambuf_iterator<char>());
+    WriteFile("cut.iso", image.substr(0, 60 * 1024)); // in the middle of Launcher.bmp
     const UsageCase cases[] = {
         {"nothing", {}, "name the launcher's folder"},
         {"missing folder", {"@/nowhere"}, "cannot read the folder " + Scratch() + "/nowhere: it does not exist", false},
-        {"a file, not a folder", {"@/disc/setup.exe"}, "setup.exe: it is not a folder", false},
+        {"a file, not a folder or an image", {"@/disc/setup.exe"}, "not an ISO 9660 image", false},
+        {"junk after an image's first descriptor", {"@/junk.iso"}, "not an ISO 9660 image", false},
+        {"an image cut short", {"@/cut.iso"}, "the image is damaged or cut short", false},
+        {"launcher folder of a folder", {"@/disc/LAUNCH", "--launcher-dir", "LAUNCH"}, "--launcher-dir is for an image"},
         {"unknown option", {"@/disc/LAUNCH", "--fast"}, "unknown option \"--fast\""},
         {"two folders", {"@/disc/LAUNCH", "@/disc"}, "one folder only"},
         {"drive without folder", {"@/disc/LAUNCH", "--drive", "C:"}, "--drive needs X:=FOLDER"},

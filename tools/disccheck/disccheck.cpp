@@ -25,6 +25,7 @@ namespace fs = std::filesystem;
 
 const char kUsage[] =
     "usage: disccheck DIR [--registry FILE.reg] [--drive X:=FOLDER]... [--disc X:] [--reg-source 32|64]\n"
+    "       disccheck IMAGE.iso [--launcher-dir NAME] [the same options]\n"
     "       disccheck --bitmap FILE\n"
     "       disccheck --help\n"
     "\n"
@@ -48,6 +49,16 @@ const char kUsage[] =
     "                present in DIR and the 32-bit Windows build.\n"
     "  autorun.inf   present in the disc root, its [autorun] open= naming the launcher\n"
     "                with backslashes, and an icon=.\n"
+    "  launcher.exe and setup.exe are also said to carry an Authenticode signature or not.\n"
+    "\n"
+    "IMAGE.iso is the ISO 9660 image that is pressed, checked as Windows reads it: its\n"
+    "Joliet names when it has a Joliet tree, otherwise its plain ISO 9660 names, never\n"
+    "Rock Ridge. The launcher's folder in it is the one autorun.inf's open= names, or\n"
+    "the one folder that holds launcher.exe, or --launcher-dir NAME. Also checked:\n"
+    "  image         a Joliet tree and a volume label; autorun.inf, launcher.exe,\n"
+    "                install.ini and setup.exe present under the names Windows reads,\n"
+    "                and Launcher.bmp where the image has one.\n"
+    "Images are read with libarchive: the Windows build (disccheck.exe) checks folders only.\n"
     "\n"
     "Predicting what the launcher does on one machine:\n"
     "  --registry FILE.reg  the machine's registry as the Registry Editor exports it\n"
@@ -77,6 +88,7 @@ const char kUsage[] =
 
 struct Options {
     std::string dir;
+    std::string launcher_dir;
     std::string registry;
     std::vector<std::pair<char, std::string>> drives;
     char disc = 0;
@@ -142,6 +154,10 @@ std::string ParseOptions(int argc, const char *const *argv, Options *o) {
             if (!take("32|64") || (value != "32" && value != "64"))
                 return "--reg-source needs 32 or 64";
             o->source = value == "64" ? RegSource::Windows64 : RegSource::Windows32;
+        } else if (arg == "--launcher-dir") {
+            if (!take("NAME") || value.empty())
+                return "--launcher-dir needs the name of a folder in the image";
+            o->launcher_dir = value;
         } else if (arg == "--bitmap") {
             if (!take("FILE"))
                 return "--bitmap needs a file";
@@ -157,12 +173,12 @@ std::string ParseOptions(int argc, const char *const *argv, Options *o) {
     if (o->help)
         return "";
     if (!o->bitmap.empty()) {
-        if (!o->dir.empty() || !o->registry.empty() || !o->drives.empty())
+        if (!o->dir.empty() || !o->registry.empty() || !o->drives.empty() || !o->launcher_dir.empty())
             return "--bitmap takes no folder and no other option";
         return "";
     }
     if (o->dir.empty())
-        return "name the launcher's folder on the disc image";
+        return "name the launcher's folder on the disc, or the disc's image";
     if (o->disc)
         for (const auto &d : o->drives)
             if (d.first == o->disc)
@@ -176,6 +192,19 @@ std::string Absolute(const std::string &path) {
     if (ec)
         p = fs::absolute(path, ec);
     return p.string();
+}
+
+// The folder an image is read into goes when the check ends, however it ends.
+struct ImageFolder {
+    const Image &image;
+    ~ImageFolder() { RemoveImageFolder(image); }
+};
+
+// Wrong usage: what is wrong, the usage line and a pointer to the help.
+int UsageError(std::ostream &err, const std::string &problem) {
+    err << "disccheck: " << problem << "\n"
+        << std::string(kUsage).substr(0, std::string(kUsage).find('\n') + 1) << "see disccheck --help\n";
+    return 2;
 }
 
 int BitmapMain(const Options &o, std::ostream &out, std::ostream &err) {
@@ -203,28 +232,37 @@ int Main(int argc, const char *const *argv, std::ostream &out, std::ostream &err
         out << kUsage;
         return 0;
     }
-    if (!problem.empty()) {
-        err << "disccheck: " << problem << "\n"
-            << std::string(kUsage, std::strchr(kUsage, '\n') + 1) << "see disccheck --help\n";
-        return 2;
-    }
+    if (!problem.empty())
+        return UsageError(err, problem);
     if (!o.bitmap.empty())
         return BitmapMain(o, out, err);
 
     std::string dir = Absolute(o.dir);
-    problem = FolderProblem(dir);
-    if (!problem.empty()) {
+    Machine m;
+    Image image;
+    ImageFolder image_folder{image};
+    std::string found_by;
+    if (IsRegularFile(dir)) {
+        if (!ReadImage(dir, &image, &problem) ||
+            !FindLauncherFolder(image, o.launcher_dir, &m.folder, &found_by, &problem)) {
+            err << "disccheck: " << o.dir << ": " << problem << "\n";
+            return 2;
+        }
+        m.root = image.root;
+    } else if (!o.launcher_dir.empty()) {
+        return UsageError(err, "--launcher-dir is for an image; " + o.dir + " is no file");
+    } else if (!(problem = FolderProblem(dir)).empty()) {
         err << "disccheck: cannot read the folder " << o.dir << ": " << problem << "\n";
         return 2;
-    }
-    Machine m;
-    fs::path launcher_dir(dir);
-    fs::path parent = launcher_dir.parent_path();
-    if (parent.empty() || parent == launcher_dir) {
-        m.root = dir;
     } else {
-        m.root = parent.string();
-        m.folder = launcher_dir.filename().string();
+        fs::path launcher_dir(dir);
+        fs::path parent = launcher_dir.parent_path();
+        if (parent.empty() || parent == launcher_dir) {
+            m.root = dir;
+        } else {
+            m.root = parent.string();
+            m.folder = launcher_dir.filename().string();
+        }
     }
     for (const auto &d : o.drives) {
         std::string folder = Absolute(d.second);
@@ -268,13 +306,20 @@ int Main(int argc, const char *const *argv, std::ostream &out, std::ostream &err
             r.Warning(Host(o.registry) + ": " + w);
     }
 
-    r.Info("disccheck: " + Host(dir) + " is " + ModulePath(m).substr(0, ModulePath(m).rfind('\\') + 1) +
-           " (disc root " + Host(m.root) + ")");
+    std::string module_dir = ModulePath(m).substr(0, ModulePath(m).rfind('\\') + 1);
+    if (image.root.empty())
+        r.Info("disccheck: " + Host(dir) + " is " + module_dir + " (disc root " + Host(m.root) + ")");
+    else
+        r.Info("disccheck: " + Host(dir) + ": the launcher's folder " + Quote(m.folder.empty() ? "\\" : m.folder) + " (" +
+               found_by + ") is " + module_dir);
     DiscView view;
     ReadLauncherView(m, &view);
+    if (!image.root.empty())
+        CheckImage(r, m, view, image);
     CheckInstallIni(r, m, &view);
     CheckLauncherBmp(r, m, view);
     CheckPrograms(r, m, view);
+    ReportSignatures(r, m, view);
     CheckAutorun(r, m);
 
     if (!o.registry.empty() || !o.drives.empty()) {

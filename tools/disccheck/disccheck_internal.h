@@ -25,6 +25,9 @@ struct Report {
     std::ostream &out;
     int errors = 0;
     int warnings = 0;
+    // Files whose finding is already given (the image check's, for a file
+    // Windows does not see on the disc): later findings about them are left out.
+    std::set<std::string> settled = {};
     void Error(const std::string &text);
     void Warning(const std::string &text);
     void Info(const std::string &text);
@@ -94,12 +97,46 @@ void CheckLauncherBmp(Report &r, const Machine &m, const DiscView &view);
 
 // ---- setup.exe, launcher.exe, autorun.inf (layout_check.cpp)
 
+// A path autorun.inf names, relative to the disc root with "\\" between folders.
+std::string NormaliseDiscPath(std::string p);
 void CheckPrograms(Report &r, const Machine &m, const DiscView &view);
 void CheckAutorun(Report &r, const Machine &m);
 
 // ---- What the launcher does on the machine (prediction.cpp)
 
 void Predict(Report &r, const Machine &m, const DiscView &view);
+
+// ---- Signatures of launcher.exe and setup.exe (signature_check.cpp)
+
+void ReportSignatures(Report &r, const Machine &m, const DiscView &view);
+
+// ---- Disc images (image_read.cpp with libarchive; no_image_read.cpp where
+// there is none)
+
+struct Image {
+    std::string path;                  // the image file, as given
+    std::string root;                  // host folder holding its files under the names Windows reads
+    bool joliet = false;               // Windows reads the Joliet names; otherwise the ISO 9660 ones
+    std::string label;                 // the volume label Windows shows
+    std::vector<std::string> names;    // every path as Windows reads it, "/" between folders
+    std::vector<std::string> rr_names; // every path as Rock Ridge names it (as names without Rock Ridge)
+    std::vector<std::string> unsafe;   // names no file can have ("..", "/x"), left out of root
+};
+
+// Reads the image into a new folder under the temporary folder: every file
+// the checks read whole, every other one with its size but not its bytes.
+// False, with the reason, when it is no ISO 9660 image or cannot be read.
+bool ReadImage(const std::string &host, Image *image, std::string *problem);
+void RemoveImageFolder(const Image &image);
+
+// ---- What the image holds (image_check.cpp)
+
+// The launcher's folder inside the image ("" for the root, "\\" between
+// folders): given, named by autorun.inf's open=, or the one folder that
+// holds launcher.exe. False, with the reason, when none can be told.
+bool FindLauncherFolder(const Image &image, const std::string &given, std::string *folder, std::string *how,
+                        std::string *problem);
+void CheckImage(Report &r, const Machine &m, const DiscView &view, const Image &image);
 
 } // namespace disccheck
 

@@ -12,7 +12,6 @@
 #include "sim.h"
 
 namespace disccheck {
-namespace {
 
 std::string NormaliseDiscPath(std::string p) {
     for (char &c : p)
@@ -24,6 +23,8 @@ std::string NormaliseDiscPath(std::string p) {
         p = p.substr(1);
     return p;
 }
+
+namespace {
 
 const uint32_t kMachineI386 = 0x14C;
 

@@ -37,14 +37,22 @@ void Emit(std::ostream &out, const char *prefix, const std::string &text) {
     out << "\n";
 }
 
+bool IsSettled(const Report &r, const std::string &text) {
+    return !r.settled.empty() && r.settled.count(text.substr(0, text.find(':'))) != 0;
+}
+
 } // namespace
 
 void Report::Error(const std::string &text) {
+    if (IsSettled(*this, text))
+        return;
     Emit(out, "error: ", text);
     ++errors;
 }
 
 void Report::Warning(const std::string &text) {
+    if (IsSettled(*this, text))
+        return;
     Emit(out, "warning: ", text);
     ++warnings;
 }

@@ -1,0 +1,18 @@
+// Where the checker is built without libarchive (disccheck.exe for Windows):
+// it checks disc folders, and says so when it is given a file.
+#include "disccheck_internal.h"
+
+#include <string>
+
+namespace disccheck {
+
+bool ReadImage(const std::string &host, Image *image, std::string *problem) {
+    image->path = host;
+    *problem = "this build of disccheck reads disc folders, not images: check the folder the image is made from, "
+               "or check the image with the Linux build";
+    return false;
+}
+
+void RemoveImageFolder(const Image &) {}
+
+} // namespace disccheck
