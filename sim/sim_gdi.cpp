@@ -19,7 +19,10 @@ struct DcState {
     int mode = 1; // BLACKONWHITE
 };
 
-const HPALETTE kStockPalette = reinterpret_cast<HPALETTE>(static_cast<uintptr_t>(0x8000F0));
+// Stock objects end in 8: handles the simulation makes are multiples of 0x10
+// and count up without end, so in a long fuzzing run one would otherwise
+// come out equal to a stock object and never be freed.
+const HPALETTE kStockPalette = reinterpret_cast<HPALETTE>(static_cast<uintptr_t>(0x8000F8));
 
 std::map<HPALETTE, std::vector<PALETTEENTRY>> g_palettes;
 std::set<HPALETTE> g_deleted;
@@ -96,7 +99,7 @@ HGDIOBJ WINAPI GetStockObject(int object) {
     if (object < 0 || object > 19)
         return nullptr;
     // Other stock objects: distinct fixed values, never freed.
-    return reinterpret_cast<HGDIOBJ>(static_cast<uintptr_t>(0x800000 + object * 0x10));
+    return reinterpret_cast<HGDIOBJ>(static_cast<uintptr_t>(0x800008 + object * 0x10));
 }
 
 HPALETTE WINAPI CreatePalette(const LOGPALETTE *pal) {

@@ -3,7 +3,9 @@
 // path. The profile answers and the file existence tests were checked
 // against Wine with the same files (a small Windows program printing each
 // lookup).
+#include <cstdint>
 #include <cstring>
+#include <set>
 #include <string>
 
 #include "sim_fixture.h"
@@ -148,6 +150,27 @@ TEST_F(Platform, LedgerCatchesWhatIsLeftOpen) {
     RegCloseKey(key);
     EXPECT_EQ(sim::Outstanding("key"), 0);
     EXPECT_EQ(sim::LedgerErrors().size(), 1u); // the second close
+}
+
+// Handles count up through a long fuzzing run; none may come out equal to a
+// stock object, which DeleteObject leaves alone.
+TEST_F(Platform, NoNewHandleIsAStockObject) {
+    struct {
+        LOGPALETTE head;
+        PALETTEENTRY more[1];
+    } lp = {{0x300, 2, {{0, 0, 0, 0}}}, {{255, 255, 255, 0}}};
+    std::set<uintptr_t> stock;
+    for (int i = 0; i <= 19; ++i)
+        stock.insert(reinterpret_cast<uintptr_t>(GetStockObject(i)));
+    uintptr_t beyond = *stock.rbegin();
+    for (uintptr_t h = 0; h <= beyond;) {
+        HPALETTE pal = CreatePalette(&lp.head);
+        ASSERT_NE(pal, nullptr);
+        h = reinterpret_cast<uintptr_t>(pal);
+        ASSERT_EQ(stock.count(h), 0u) << std::hex << h;
+        ASSERT_TRUE(DeleteObject(pal));
+    }
+    EXPECT_EQ(sim::Outstanding(), 0) << sim::LedgerReport();
 }
 
 } // namespace
