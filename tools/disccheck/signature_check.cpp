@@ -16,37 +16,27 @@ namespace {
 const uint16_t kPkcsSignedData = 2; // WIN_CERT_TYPE_PKCS_SIGNED_DATA
 const int kSecurityDirectory = 4;
 
-uint32_t U32(const std::string &b, size_t at) {
-    return static_cast<uint32_t>(static_cast<unsigned char>(b[at])) |
-           static_cast<uint32_t>(static_cast<unsigned char>(b[at + 1])) << 8 |
-           static_cast<uint32_t>(static_cast<unsigned char>(b[at + 2])) << 16 |
-           static_cast<uint32_t>(static_cast<unsigned char>(b[at + 3])) << 24;
-}
-uint16_t U16(const std::string &b, size_t at) {
-    return static_cast<uint16_t>(static_cast<unsigned char>(b[at]) | static_cast<unsigned char>(b[at + 1]) << 8);
-}
-
 // What the file carries: "signed", "unsigned", or why it is no program.
 std::string Signature(const std::string &host) {
     std::string dos, nt, cert;
     if (!ReadAt(host, 0, 64, &dos) || dos.size() < 64 || dos.compare(0, 2, "MZ") != 0)
         return "it is no Windows program";
-    uint32_t pe = U32(dos, 0x3C);
+    uint32_t pe = Le32(dos, 0x3C);
     // Signature, file header (20 bytes), optional header up to the security entry.
     if (!ReadAt(host, pe, 4 + 20 + 112 + 16 * 8, &nt) || nt.size() < 24 || nt.compare(0, 4, std::string("PE\0\0", 4)))
         return "it is no Windows program";
     size_t opt = 24;
-    uint16_t magic = nt.size() >= opt + 2 ? U16(nt, opt) : 0;
+    uint16_t magic = nt.size() >= opt + 2 ? Le16(nt, opt) : 0;
     size_t count_at = magic == 0x20B ? opt + 108 : opt + 92;
     size_t dirs_at = magic == 0x20B ? opt + 112 : opt + 96;
     size_t entry = dirs_at + kSecurityDirectory * 8;
-    if ((magic != 0x10B && magic != 0x20B) || nt.size() < entry + 8 || U32(nt, count_at) <= kSecurityDirectory)
+    if ((magic != 0x10B && magic != 0x20B) || nt.size() < entry + 8 || Le32(nt, count_at) <= kSecurityDirectory)
         return "unsigned";
-    uint32_t offset = U32(nt, entry), size = U32(nt, entry + 4);
+    uint32_t offset = Le32(nt, entry), size = Le32(nt, entry + 4);
     if (!offset || size < 8 || !ReadAt(host, offset, 8, &cert) || cert.size() < 8)
         return "unsigned";
-    uint32_t length = U32(cert, 0);
-    if (length < 8 || length > size || U16(cert, 6) != kPkcsSignedData)
+    uint32_t length = Le32(cert, 0);
+    if (length < 8 || length > size || Le16(cert, 6) != kPkcsSignedData)
         return "unsigned";
     return "signed";
 }
