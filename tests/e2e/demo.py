@@ -5,10 +5,10 @@ Usage: demo.py SOURCE_DIR DEMO_DIR [DISC] [--registry FILE.reg] [--drive X:=FOLD
 
 DISC is a disc's root folder or an ISO 9660 image of it; without it, the
 sample disc, laid out with a stand-in setup.exe. The launcher that runs is
-always the build's (E2E_LAUNCHER, build/win32/launcher.exe), put where the
-disc's autorun.inf says the launcher is; everything else is the disc's. The
-disc is drive D:, a CD-ROM drive; nothing of it is changed: the launcher's
-folder is a folder of links under DEMO_DIR.
+always the build's (build/win32/launcher.exe), put where the disc's
+autorun.inf says the launcher is; everything else is the disc's. The disc
+is drive D:, a CD-ROM drive; nothing of it is changed: the launcher's
+folder is a folder of links under build/demo.
 
 --registry imports a .reg file (as the Registry Editor exports it) into
 the machine first, in place of any installation records; --drive X:=FOLDER
@@ -17,7 +17,7 @@ the programs the records name can be there.
 
 With a display (DISPLAY set) the launcher simply runs there. Without one,
 an Xvfb screen is started, the first window the launcher opens (its splash,
-a choice or the repair message box) is saved to DEMO_DIR/splash.png, that
+a choice or the repair message box) is saved to build/demo/splash.png, that
 path printed, and the window answered with Cancel, Escape or No, so that
 nothing is started and the command ends."""
 
@@ -44,7 +44,7 @@ def parse(argv):
     while i < len(argv):
         a = argv[i]
         if a in ('-h', '--help'):
-            print(USAGE)
+            print(USAGE + '\n')
             print(__doc__.split('\n\n', 2)[2])
             sys.exit(0)
         if a in ('--registry', '--drive'):
