@@ -172,8 +172,7 @@ def lay_out_disc(cfg, source_dir, demo_dir, disc):
             if a.read() != b.read():
                 print('note: the disc\'s %s is not this build\'s launcher; the build\'s is shown' % name)
     shutil.copy(cfg.launcher, target)
-    shown = [p for p in os.path.relpath(target, view).split(os.sep)]
-    return view, '\\'.join(shown)
+    return view, os.path.relpath(target, view).replace(os.sep, '\\')
 
 
 def lay_out_drives(cfg, drives):
