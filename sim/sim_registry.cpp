@@ -81,6 +81,7 @@ LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD
         return ERROR_INVALID_HANDLE;
     if (reserved)
         return 87; // ERROR_INVALID_PARAMETER
+    Log(std::string("RegQueryValueExA(") + (name ? name : "") + ")");
     if (ShouldFail("RegQueryValueExA"))
         return ERROR_ACCESS_DENIED;
     auto v = it->second->values.find(internal::Lower(name ? name : ""));

@@ -20,7 +20,8 @@ namespace disccheck {
 
 // Three kinds of line: "error: ...", "warning: ..." and facts without a
 // prefix. Their text is in the launcher's code page, Windows-1252, as the
-// values it quotes are; the report writes it out as UTF-8.
+// values it quotes are, but for what Host() and Utf8() mark; the report
+// writes it all out as UTF-8.
 struct Report {
     std::ostream &out;
     int errors = 0;
@@ -37,9 +38,11 @@ std::string Quote(const std::string &s);
 std::string Num(long long n);
 // "1 key", "2 keys".
 std::string Counted(long long n, const char *one, const char *many);
-// Text of this machine (its paths), already UTF-8: marked so that the
-// report writes it as it is.
+// Text of this machine (its paths and names, UTF-8 on Linux, ANSI on
+// Windows), and text that is UTF-8 whatever the machine (an image's label, a
+// certificate's name): marked so that the report converts it right.
 std::string Host(const std::string &text);
+std::string Utf8(const std::string &text);
 
 // ---- Files of the disc (disc_files.cpp): the one place the checker itself
 // reads them

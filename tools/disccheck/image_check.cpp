@@ -114,7 +114,7 @@ bool FindLauncherFolder(const Image &image, const std::string &given, std::strin
 void CheckImage(Report &r, const Machine &m, const DiscView &view, const Image &image) {
     const std::string tree = image.joliet ? "Joliet" : "ISO 9660";
     r.Info("image: " + image.path + ": Windows reads its " + tree + " names; " +
-           (image.label.empty() ? std::string("no volume label") : "volume label " + Quote(image.label)));
+           (image.label.empty() ? std::string("no volume label") : "volume label " + Quote(Utf8(image.label))));
     if (!image.joliet)
         r.Warning("image: no Joliet tree: Windows shows the plain ISO 9660 names, in capitals and cut short where "
                   "they are long; make the image with Joliet (tools/make-image.sh does)");
