@@ -133,12 +133,12 @@ protected:
     std::string Disc() const { return Scratch() + "/disc"; }
     std::string Launch() const { return Scratch() + "/disc/LAUNCH"; }
 
-    void WriteGoodDisc() {
+    void WriteGoodDisc(const std::string &folder = "LAUNCH") {
         WriteFile("disc/autorun.inf", "[autorun]\r\nopen=LAUNCH\\launcher.exe\r\nicon=LAUNCH\\launcher.exe,0\r\n");
         WriteFile("disc/setup.exe", Exe());
-        WriteFile("disc/LAUNCH/launcher.exe", Exe());
-        WriteFile("disc/LAUNCH/install.ini", kGoodIni);
-        WriteFile("disc/LAUNCH/Launcher.bmp", Bmp(300, 200));
+        WriteFile("disc/" + folder + "/launcher.exe", Exe());
+        WriteFile("disc/" + folder + "/install.ini", kGoodIni);
+        WriteFile("disc/" + folder + "/Launcher.bmp", Bmp(300, 200));
     }
 
     Outcome Run(const std::vector<std::string> &args) {
@@ -215,6 +215,56 @@ TEST_F(DiscCheck, SampleDiscPassesWithoutWarnings) {
                       "is not present"))
         << o.out;
     EXPECT_TRUE(o.Has("the launcher: choice \"InstallRun\"", {"\"&Run\" starts"})) << o.out;
+}
+
+// ---- Where the launcher is: the disc given by its root, the launcher's
+// folder or an image, found the one way disccheck, ./demo.sh and
+// tools/make-image.sh find it
+
+struct PlaceCase {
+    const char *name;
+    std::vector<std::string> args;     // "@" stands for the scratch folder
+    std::vector<const char *> removed; // files of the good disc taken away
+    const char *how;
+    int code;
+};
+
+TEST_F(DiscCheck, TheLauncherIsFoundFromTheRootItsFolderOrAnImage) {
+    const PlaceCase cases[] = {
+        {"the root", {"@/disc"}, {}, "named by autorun.inf's open=", 0},
+        {"the launcher's folder", {"@/disc/LAUNCH"}, {}, "the folder given holds launcher.exe", 0},
+        {"the root and --launcher-dir", {"@/disc", "--launcher-dir", "launch"}, {}, "given with --launcher-dir", 0},
+        {"the root without autorun.inf", {"@/disc"}, {"disc/autorun.inf"},
+         "the one folder that holds launcher.exe or install.ini", 0},
+        {"the root before the launcher is laid in", {"@/disc"}, {"disc/LAUNCH/launcher.exe", "disc/autorun.inf"},
+         "the one folder that holds launcher.exe or install.ini", 1},
+        {"the launcher's folder before the launcher is laid in", {"@/disc/LAUNCH"}, {"disc/LAUNCH/launcher.exe"},
+         "the folder given holds install.ini", 1},
+    };
+    for (const PlaceCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteGoodDisc();
+        for (const char *f : c.removed)
+            RemoveFile(f);
+        std::vector<std::string> args;
+        for (std::string a : c.args)
+            args.push_back(a[0] == '@' ? Scratch() + a.substr(1) : a);
+        Outcome o = Run(args);
+        EXPECT_EQ(o.code, c.code) << o.out << o.err;
+        EXPECT_TRUE(o.HasLine("disccheck: " + args[0] + ": the launcher's folder \"LAUNCH\" (" + c.how +
+                              ") is D:\\LAUNCH\\ (disc root " + Disc() + ")"))
+            << o.out;
+        // The disc's own autorun.inf is found (and no other).
+        EXPECT_EQ(o.Has("warning: autorun.inf: missing"), c.removed.size() && std::string(c.removed.back()) == "disc/autorun.inf")
+            << o.out;
+        EXPECT_FALSE(o.Has("error: autorun.inf")) << o.out;
+        EXPECT_TRUE(o.Has("install.ini: product 1 [P1] \"One\" is looked up")) << o.out;
+    }
+    // What the scripts read.
+    WriteGoodDisc();
+    Outcome o = Run({Launch(), "--where"});
+    EXPECT_EQ(o.code, 0);
+    EXPECT_EQ(o.out, "root=" + Disc() + "\nfolder=LAUNCH\nhow=the folder given holds launcher.exe\n");
 }
 
 // ---- install.ini findings
@@ -474,6 +524,8 @@ struct AutorunCase {
     std::string text;
     const char *expected; // empty: no finding about autorun.inf
     int code;
+    const char *folder = "LAUNCH"; // the launcher's folder; the disc is given by its root
+    const char *extra = "";        // another program in the disc root
 };
 
 TEST_F(DiscCheck, AutorunFindings) {
@@ -498,12 +550,35 @@ TEST_F(DiscCheck, AutorunFindings) {
         {"icon missing", "[autorun]\r\nopen=LAUNCH\\launcher.exe\r\nicon=disc.ico\r\n",
          "warning: autorun.inf: [autorun] icon=disc.ico names a file that is not on the disc", 0},
         {"junk", std::string("\x01\x00\xff[autorun]\x00open", 16), "error: autorun.inf: holds binary data", 1},
+        // A blank in the launcher's folder: Windows starts the line quoted or
+        // not (seen under Wine with CreateProcess, WinExec and ShellExecute),
+        // trying the part before the blank first when it is not quoted.
+        {"a blank, quoted", "[autorun]\r\nopen=\"Lumora Startprogramm\\launcher.exe\" /auto\r\n"
+         "icon=Lumora Startprogramm\\launcher.exe\r\n", "", 0, "Lumora Startprogramm"},
+        {"a blank, not quoted", "[autorun]\r\nopen=Lumora Startprogramm\\launcher.exe\r\n"
+         "icon=\"Lumora Startprogramm\\launcher.exe\",0\r\n",
+         "warning: autorun.inf: [autorun] open=Lumora Startprogramm\\launcher.exe is not quoted and its path holds a "
+         "blank: Windows tries the part before each blank first, so a file of that name in the disc root would start "
+         "instead of the launcher: write open=\"Lumora Startprogramm\\launcher.exe\"", 0, "Lumora Startprogramm"},
+        {"a blank, not quoted, and a program named as the part before it",
+         "[autorun]\r\nopen=Lumora Startprogramm\\launcher.exe\r\nicon=Lumora Startprogramm\\launcher.exe\r\n",
+         "error: autorun.inf: [autorun] open=Lumora Startprogramm\\launcher.exe is not quoted, so Windows starts "
+         "\"Lumora.exe\", the part before a blank that names a file on the disc, instead of the launcher: write "
+         "open=\"Lumora Startprogramm\\launcher.exe\"", 1, "Lumora Startprogramm", "Lumora.exe"},
+        {"another program, a blank in the launcher's folder", "[autorun]\r\nopen=setup.exe\r\n"
+         "icon=Lumora Startprogramm\\launcher.exe\r\n",
+         "error: autorun.inf: [autorun] open=setup.exe does not name the launcher: write "
+         "open=\"Lumora Startprogramm\\launcher.exe\"", 1, "Lumora Startprogramm"},
     };
     for (const AutorunCase &c : cases) {
         SCOPED_TRACE(c.name);
-        WriteGoodDisc();
+        std::string cmd = "rm -rf '" + Disc() + "'";
+        ASSERT_EQ(std::system(cmd.c_str()), 0);
+        WriteGoodDisc(c.folder);
         WriteFile("disc/autorun.inf", c.text);
-        Outcome o = Check();
+        if (c.extra[0])
+            WriteFile(std::string("disc/") + c.extra, Exe());
+        Outcome o = std::string(c.folder) == "LAUNCH" ? Check() : Run({Disc()});
         EXPECT_EQ(o.code, c.code) << o.out;
         if (c.expected[0])
             EXPECT_TRUE(o.Has(c.expected)) << o.out;
@@ -1020,13 +1095,23 @@ TEST_F(DiscCheck, UsageAndUnreadableInput) {
     std::ifstream made(MakeImage("-joliet on"), std::ios::binary);
     std::string image((std::istreambuf_iterator<char>(made)), std::istreambuf_iterator<char>());
     WriteFile("cut.iso", image.substr(0, 60 * 1024)); // in the middle of Launcher.bmp
+    WriteFile("nodisc/readme.txt", "not a disc");
+    WriteFile("two/A/install.ini", kGoodIni);
+    WriteFile("two/B/launcher.exe", Exe());
     const UsageCase cases[] = {
-        {"nothing", {}, "name the launcher's folder"},
+        {"nothing", {}, "name the disc: its root folder, the launcher's folder or its image"},
         {"missing folder", {"@/nowhere"}, "cannot read the folder " + Scratch() + "/nowhere: it does not exist", false},
         {"a file, not a folder or an image", {"@/disc/setup.exe"}, "not an ISO 9660 image", false},
         {"junk after an image's first descriptor", {"@/junk.iso"}, "not an ISO 9660 image", false},
         {"an image cut short", {"@/cut.iso"}, "the image is damaged or cut short", false},
-        {"launcher folder of a folder", {"@/disc/LAUNCH", "--launcher-dir", "LAUNCH"}, "--launcher-dir is for an image"},
+        {"launcher folder given, and again with --launcher-dir", {"@/disc/LAUNCH", "--launcher-dir", "LAUNCH"},
+         "the disc root " + Scratch() + "/disc/LAUNCH has no folder \"LAUNCH\" (given with --launcher-dir)", false},
+        {"a folder that is no disc", {"@/nodisc"},
+         "nodisc: cannot tell which folder is the launcher's: expected a disc root whose autorun.inf names "
+         "launcher.exe with open=, or where one folder holds launcher.exe or install.ini, or the launcher's own "
+         "folder; no folder holds one: name it with --launcher-dir NAME",
+         false},
+        {"a root with two launcher folders", {"@/two"}, "2 folders hold one (\"A\", \"B\")", false},
         {"unknown option", {"@/disc/LAUNCH", "--fast"}, "unknown option \"--fast\""},
         {"two folders", {"@/disc/LAUNCH", "@/disc"}, "one folder only"},
         {"drive without folder", {"@/disc/LAUNCH", "--drive", "C:"}, "--drive needs X:=FOLDER"},
@@ -1054,7 +1139,7 @@ TEST_F(DiscCheck, UsageAndUnreadableInput) {
         EXPECT_NE(o.err.find(c.message), std::string::npos) << o.err;
         EXPECT_EQ(o.Count("error:"), 0) << o.out;
         // Wrong usage gets the usage line and a pointer to the help, not the help.
-        EXPECT_EQ(o.err.find("usage: disccheck DIR") != std::string::npos, c.usage) << o.err;
+        EXPECT_EQ(o.err.find("usage: disccheck DISC") != std::string::npos, c.usage) << o.err;
         EXPECT_EQ(o.err.find("see disccheck --help\n") != std::string::npos, c.usage) << o.err;
         EXPECT_EQ(o.err.find("Exit status"), std::string::npos) << o.err;
     }

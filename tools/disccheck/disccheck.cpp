@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,15 +25,20 @@ namespace {
 namespace fs = std::filesystem;
 
 const char kUsage[] =
-    "usage: disccheck DIR [--registry FILE.reg] [--drive X:=FOLDER]... [--disc X:] [--reg-source 32|64]\n"
-    "       disccheck IMAGE.iso [--launcher-dir NAME] [the same options]\n"
+    "usage: disccheck DISC [--launcher-dir NAME] [--registry FILE.reg] [--drive X:=FOLDER]... [--disc X:]\n"
+    "                      [--reg-source 32|64] [--write-machines FOLDER] [--where]\n"
     "       disccheck --bitmap FILE\n"
     "       disccheck --help\n"
     "\n"
-    "Checks a disc image before it is pressed, with the launcher's own code.\n"
-    "DIR is the launcher's folder on the disc image, where launcher.exe, install.ini\n"
-    "and Launcher.bmp sit; the disc root is its parent, where setup.exe and\n"
-    "autorun.inf sit. The output has three kinds of line: findings, which start\n"
+    "Checks a disc before it is pressed, with the launcher's own code.\n"
+    "DISC is the disc's root folder (where autorun.inf and setup.exe sit), the\n"
+    "launcher's folder on it (where launcher.exe, install.ini and Launcher.bmp sit;\n"
+    "its parent is then the root), or an ISO 9660 image of the disc. The launcher's\n"
+    "folder is the one autorun.inf's open= names, else the folder given when it\n"
+    "holds launcher.exe or install.ini, else the one folder that holds either;\n"
+    "--launcher-dir NAME names it (a folder of the root) where that does not tell.\n"
+    "./demo.sh and tools/make-image.sh find it the same way (they ask --where).\n"
+    "The output has three kinds of line: findings, which start\n"
     "with \"error:\" (the disc does not work as meant) or \"warning:\" (it works,\n"
     "but likely not as meant) and name the file, section or key concerned; and\n"
     "facts without a prefix (key paths, the picture's size, the prediction, the\n"
@@ -46,16 +52,15 @@ const char kUsage[] =
     "                bit depth, pixel data missing from the file, and whether the\n"
     "                splash window and its buttons fit.\n"
     "  setup.exe     present in the disc root and a Windows program; launcher.exe\n"
-    "                present in DIR and the 32-bit Windows build.\n"
+    "                present in the launcher's folder and the 32-bit Windows build.\n"
     "  autorun.inf   present in the disc root, its [autorun] open= naming the launcher\n"
     "                with backslashes, and an icon=.\n"
     "  launcher.exe and setup.exe are also said to carry an Authenticode signature or not.\n"
     "\n"
-    "IMAGE.iso is the ISO 9660 image that is pressed, checked as Windows reads it: its\n"
-    "Joliet names when it has a Joliet tree, otherwise its plain ISO 9660 names, never\n"
-    "Rock Ridge. The launcher's folder in it is the one autorun.inf's open= names, or\n"
-    "the one folder that holds launcher.exe, or --launcher-dir NAME. Also checked:\n"
-    "  image         a Joliet tree and a volume label; autorun.inf, launcher.exe,\n"
+    "An image is checked as Windows reads it: its Joliet names when it has a Joliet\n"
+    "tree, otherwise its plain ISO 9660 names, never Rock Ridge. Also checked:\n"
+    "  image         a Joliet tree and a volume label (and a plain ISO 9660 label\n"
+    "                that systems without Joliet can show); autorun.inf, launcher.exe,\n"
     "                install.ini and setup.exe present under the names Windows reads,\n"
     "                and Launcher.bmp where the image has one.\n"
     "Images are read with libarchive: the Windows build (disccheck.exe) checks folders only.\n"
@@ -79,6 +84,20 @@ const char kUsage[] =
     "  Installed), how to write a recorded CommandLine whose program path needs\n"
     "  quotes, then every way through the launcher's dialogs and what each starts.\n"
     "\n"
+    "For ./demo.sh:\n"
+    "  --write-machines FOLDER  writes FOLDER/machines.json and beside it the machines\n"
+    "                       the demo runs the launcher on: without --registry and\n"
+    "                       --drive, one for each state that makes the launcher show a\n"
+    "                       different screen (nothing installed, product 1 installed,\n"
+    "                       both, one incomplete, all incomplete), each product's record\n"
+    "                       made with the launcher's own code (the key and the values its\n"
+    "                       probe reads, a program file where the record points, the\n"
+    "                       disc's drive); with them, the machine given. For each: its\n"
+    "                       records as .reg files, its drives, the windows the launcher\n"
+    "                       shows, and this prediction for it.\n"
+    "  --where              prints where the disc root (root=) and the launcher's folder\n"
+    "                       (folder=) are, and how that was told (how=), and stops.\n"
+    "\n"
     "  --bitmap FILE        checks one bitmap file alone, as the launcher's reader sees it.\n"
     "\n"
     "Exit status: 0 when there is no error; 1 when there is one (for --bitmap: the\n"
@@ -95,6 +114,8 @@ struct Options {
     RegSource source = RegSource::Auto;
     std::string bitmap;
     bool help = false;
+    bool where = false;
+    std::string machines;
 };
 
 bool DriveLetter(const std::string &text, char *letter) {
@@ -156,8 +177,14 @@ std::string ParseOptions(int argc, const char *const *argv, Options *o) {
             o->source = value == "64" ? RegSource::Windows64 : RegSource::Windows32;
         } else if (arg == "--launcher-dir") {
             if (!take("NAME") || value.empty())
-                return "--launcher-dir needs the name of a folder in the image";
+                return "--launcher-dir needs the name of the launcher's folder on the disc";
             o->launcher_dir = value;
+        } else if (arg == "--write-machines") {
+            if (!take("FOLDER") || value.empty())
+                return "--write-machines needs a folder";
+            o->machines = value;
+        } else if (arg == "--where") {
+            o->where = true;
         } else if (arg == "--bitmap") {
             if (!take("FILE"))
                 return "--bitmap needs a file";
@@ -178,7 +205,7 @@ std::string ParseOptions(int argc, const char *const *argv, Options *o) {
         return "";
     }
     if (o->dir.empty())
-        return "name the launcher's folder on the disc, or the disc's image";
+        return "name the disc: its root folder, the launcher's folder or its image";
     if (o->disc)
         for (const auto &d : o->drives)
             if (d.first == o->disc)
@@ -243,26 +270,23 @@ int Main(int argc, const char *const *argv, std::ostream &out, std::ostream &err
     ImageFolder image_folder{image};
     std::string found_by;
     if (IsRegularFile(dir)) {
-        if (!ReadImage(dir, &image, &problem) ||
-            !FindLauncherFolder(image, o.launcher_dir, &m.folder, &found_by, &problem)) {
+        if (!ReadImage(dir, &image, &problem) || !PlaceLauncher(dir, &image, o.launcher_dir, &m, &found_by, &problem)) {
             err << "disccheck: " << o.dir << ": " << problem << "\n";
             return 2;
         }
-        m.root = image.root;
-    } else if (!o.launcher_dir.empty()) {
-        return UsageError(err, "--launcher-dir is for an image; " + o.dir + " is no file");
     } else if (!(problem = FolderProblem(dir)).empty()) {
-        err << "disccheck: cannot read the folder " << o.dir << ": " << problem << "\n";
+        err << "disccheck: cannot read the folder " << o.dir << ": " << problem
+            << " (expected a disc's root folder, the launcher's folder or an ISO 9660 image)\n";
         return 2;
-    } else {
-        fs::path launcher_dir(dir);
-        fs::path parent = launcher_dir.parent_path();
-        if (parent.empty() || parent == launcher_dir) {
-            m.root = dir;
-        } else {
-            m.root = parent.string();
-            m.folder = launcher_dir.filename().string();
-        }
+    } else if (!PlaceLauncher(dir, nullptr, o.launcher_dir, &m, &found_by, &problem)) {
+        err << "disccheck: " << o.dir << ": " << problem << "\n";
+        return 2;
+    }
+    if (o.where) {
+        // For the scripts: where the disc and the launcher are, one per line.
+        out << "root=" << (image.root.empty() ? sim::HostToUtf8(m.root) : "") << "\nfolder=" << sim::AnsiToUtf8(m.folder)
+            << "\nhow=" << found_by << "\n";
+        return 0;
     }
     for (const auto &d : o.drives) {
         std::string folder = Absolute(d.second);
@@ -286,7 +310,10 @@ int Main(int argc, const char *const *argv, std::ostream &out, std::ostream &err
         err << "disccheck: no drive letter is left for the disc: give one with --disc\n";
         return 2;
     }
-    Report r{out};
+    // The report is kept until the end: the machines written for the demo
+    // carry its findings.
+    std::ostringstream report;
+    Report r{report};
     if (!o.registry.empty()) {
         std::string bytes;
         problem = FileProblem(Absolute(o.registry));
@@ -307,11 +334,8 @@ int Main(int argc, const char *const *argv, std::ostream &out, std::ostream &err
     }
 
     std::string module_dir = ModulePath(m).substr(0, ModulePath(m).rfind('\\') + 1);
-    if (image.root.empty())
-        r.Info("disccheck: " + Host(dir) + " is " + module_dir + " (disc root " + Host(m.root) + ")");
-    else
-        r.Info("disccheck: " + Host(dir) + ": the launcher's folder " + Quote(m.folder.empty() ? "\\" : m.folder) + " (" +
-               found_by + ") is " + module_dir);
+    r.Info("disccheck: " + Host(dir) + ": the launcher's folder " + Quote(m.folder.empty() ? "\\" : m.folder) + " (" +
+           found_by + ") is " + module_dir + (image.root.empty() ? " (disc root " + Host(m.root) + ")" : ""));
     DiscView view;
     ReadLauncherView(m, &view);
     if (!image.root.empty())
@@ -331,8 +355,25 @@ int Main(int argc, const char *const *argv, std::ostream &out, std::ostream &err
         }
         Predict(r, m, view);
     }
+    if (!o.machines.empty()) {
+        std::vector<std::string> findings;
+        std::istringstream lines(report.str());
+        for (std::string line; std::getline(lines, line);)
+            if (line.compare(0, 7, "error: ") == 0 || line.compare(0, 9, "warning: ") == 0)
+                findings.push_back(line);
+        std::string folder = Absolute(o.machines);
+        std::string name = o.registry.empty() ? "machine" : fs::path(o.registry).stem().string();
+        if (!WriteMachines(folder, m, view, !o.registry.empty() || !o.drives.empty(), sim::AnsiName(name), findings,
+                           &problem)) {
+            out << report.str();
+            err << "disccheck: --write-machines: " << problem << "\n";
+            return 2;
+        }
+        r.Info("machines: " + Host(folder) + "/machines.json, for ./demo.sh");
+    }
     r.Info("disccheck: " + Num(r.errors) + (r.errors == 1 ? " error, " : " errors, ") + Num(r.warnings) +
            (r.warnings == 1 ? " warning" : " warnings"));
+    out << report.str();
     return r.errors ? 1 : 0;
 }
 

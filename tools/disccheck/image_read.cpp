@@ -70,6 +70,8 @@ void ReadDescriptors(const std::string &host, Image *image) {
             break;
         if (type == 1 && primary.empty())
             primary = Trimmed(d.substr(40, 32));
+        if (type == 1 && image->iso_label.empty())
+            image->iso_label = primary;
         // A supplementary descriptor with a UCS-2 escape sequence (levels 1 to 3).
         if (type == 2 && !image->joliet && d[88] == '%' && d[89] == '/' &&
             (d[90] == '@' || d[90] == 'C' || d[90] == 'E')) {
@@ -195,7 +197,7 @@ bool CopyShared(const std::string &host, const std::map<std::string, std::vector
 }
 
 // One pass over a directory tree. With a folder, lays the tree out in it.
-bool ReadTree(const std::string &host, bool rock_ridge, const std::string &folder, std::vector<std::string> *names,
+bool ReadTree(const std::string &host, bool rock_ridge, const std::string &folder, std::vector<DiscName> *names,
               std::vector<std::string> *unsafe, std::string *problem) {
     archive *a = OpenTree(host, rock_ridge, problem);
     if (!a)
@@ -213,7 +215,7 @@ bool ReadTree(const std::string &host, bool rock_ridge, const std::string &folde
                 unsafe->push_back(path);
             continue;
         }
-        names->push_back(path);
+        names->push_back(DiscName{path, archive_entry_filetype(e) == AE_IFDIR});
         if (folder.empty())
             continue;
         std::error_code ec;
