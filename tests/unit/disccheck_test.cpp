@@ -117,6 +117,15 @@ std::string Utf16(const std::string &ascii) {
     return s;
 }
 
+std::string Utf16Be(const std::string &ascii) {
+    std::string s;
+    for (char c : ascii) {
+        s.push_back('\0');
+        s.push_back(c);
+    }
+    return s;
+}
+
 const char kGoodIni[] = "[INSTALL]\r\n"
                         "ConfigFile=yes\r\n"
                         "ProductName=Family\r\n"
@@ -352,9 +361,24 @@ TEST_F(DiscCheck, InstallIniFindings) {
         // Windows-1252 text is what the launcher expects; shown in UTF-8.
         {"windows-1252 text", "[INSTALL]\r\nConfigFile=1\r\nProductName=Caf\xE9 & Co\r\nProduct=P1\r\n[P1]\r\nProgramName=A\r\nVersion=1\r\n",
          "warning: install.ini: [INSTALL] ProductName \"Caf\xC3\xA9 & Co\" holds \"&\"", "", 0},
-        {"utf-16", Utf16(kGoodIni), "error: install.ini: saved as UTF-16", "not checked further", 1},
+        // What each family of Windows makes of Unicode, said per family; the
+        // checks go on as Windows 2000 and later read UTF-16.
+        {"utf-16", Utf16(kGoodIni), "error: install.ini: saved as UTF-16 (little-endian, with a byte-order mark). "
+         "Windows 95/98/Me: read it as empty, so the launcher looks up no product and always offers to install; "
+         "Windows NT to 11: Windows 2000 and later read it as text (checked below as they read it), NT 4.0 as empty",
+         "", 1},
+        {"utf-16 read as Windows 2000 and later read it", Utf16(kGoodIni),
+         "install.ini: product 2 [P2] \"Two\" is looked up under HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorel\\Two\\2.0\\P2",
+         "", 1},
+        {"utf-16 big-endian", "\xFE\xFF" + Utf16Be(kGoodIni), "error: install.ini: saved as UTF-16 big-endian. Windows "
+         "95/98/Me: read it as empty; Windows NT to 11: read it as empty too", "not checked further", 1},
         {"utf-8 mark", "\xEF\xBB\xBF; comment first\r\n" + std::string(kGoodIni),
-         "warning: install.ini: starts with a UTF-8 byte-order mark", "", 0},
+         "warning: install.ini: starts with a UTF-8 byte-order mark. Windows 95/98/Me and Windows NT to 11 alike read "
+         "the mark as three characters (\"\xC3\xAF\xC2\xBB\xC2\xBF\") of the first line (harmless on this one", "", 0},
+        {"utf-8 mark on a section's line", "\xEF\xBB\xBF" + std::string(kGoodIni),
+         "error: install.ini: starts with a UTF-8 byte-order mark on the line of section [INSTALL]. Windows 95/98/Me "
+         "and Windows NT to 11 alike read the mark as three characters",
+         "so that line is no section header and the keys under it are not found; Wine skips the mark", 1},
         {"binary junk", std::string("\x00\x01[INSTALL]\xff\xfe\x00=\x00\n\n[\x00", 14) + std::string(3000, '\x9c'),
          "error: install.ini: holds binary data", "", 1},
     };
@@ -593,15 +617,6 @@ TEST_F(DiscCheck, AutorunFindings) {
 }
 
 // ---- Images: what Windows reads of them
-
-std::string Utf16Be(const std::string &ascii) {
-    std::string s;
-    for (char c : ascii) {
-        s.push_back('\0');
-        s.push_back(c);
-    }
-    return s;
-}
 
 struct ImageCase {
     const char *name;
@@ -849,6 +864,15 @@ TEST_F(DiscCheck, StatusReasons) {
          key + "\"CD\"=\"C\"\r\n\"CommandLine\"=\"C:\\\\Program Files\\\\gone.exe /x\"\r\n",
          "product 1 [P1]: Incomplete: program \"C:\\Program\" is not present (looked for " + Scratch() +
              "/c/Program); the line is unquoted, and no longer part of it before a blank names a file either"},
+        // The record's text is ANSI, the host's names UTF-8: the program is
+        // found, and its path is written out as UTF-8.
+        {"installed, a folder named beyond ASCII", key + "\"CD\"=\"C\"\r\n\"CommandLine\"=\"\\\"C:\\\\Sprachtrainer "
+         "f\xFCr Sch\xFCler\\\\p1.exe\\\"\"\r\n",
+         "product 1 [P1]: Installed: runs \"\"C:\\Sprachtrainer f\xC3\xBCr Sch\xC3\xBCler\\p1.exe\"\""},
+        {"program gone from a folder named beyond ASCII", key + "\"CD\"=\"C\"\r\n\"CommandLine\"=\"\\\"C:\\\\"
+         "SPRACHTRAINER F\xDCR SCH\xDCLER\\\\gone.exe\\\"\"\r\n",
+         "product 1 [P1]: Incomplete: program \"C:\\SPRACHTRAINER F\xC3\x9CR SCH\xC3\x9CLER\\gone.exe\" is not present (looked "
+         "for " + Scratch() + "/c/Sprachtrainer f\xC3\xBCr Sch\xC3\xBCler/gone.exe)"},
         {"installed, 64-bit view only",
          "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Other]\r\n" + key +
              "\"CD\"=\"C\"\r\n\"CommandLine\"=\"C:\\\\p1.exe\"\r\n",
@@ -859,6 +883,7 @@ TEST_F(DiscCheck, StatusReasons) {
         WriteGoodDisc();
         WriteFile("c/p1.exe", "MZ");
         WriteFile("c/Program Files/p1.exe", "MZ");
+        WriteFile("c/Sprachtrainer f\xC3\xBCr Sch\xC3\xBCler/p1.exe", "MZ");
         WriteFile("c/Program Files (x86)/Orchard Learning Systems/Orchard Practice Suite/Professional Edition 2024/"
                   "bin/Orchard Paper Test Launcher.exe",
                   "MZ");
