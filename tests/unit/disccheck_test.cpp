@@ -644,6 +644,11 @@ TEST_F(DiscCheck, ImageFindings) {
          "does not start the launcher", 1},
         {"a name no file can have", "-joliet on -volid DISC", "", "zz", "",
          "error: image: holds names that no file can have (\"..\")", 1},
+        // The Joliet label read as UCS-2; the plain one as its bytes stand.
+        {"a label beyond ASCII", "-joliet on -volid 'Lumora \xC3\x9C""bung'", "", "", "",
+         "warning: image: the plain ISO 9660 volume label holds lower-case letters and characters beyond ASCII, which "
+         "ISO 9660 does not allow in a label (only A-Z, 0-9 and \"_\"): a system that reads no Joliet tree shows the "
+         "disc as \"Lumora \xC3\x83\xC5\x93""bung\" (Windows shows the Joliet label \"Lumora \xC3\x9C""bung\")", 0},
     };
     for (const ImageCase &c : cases) {
         SCOPED_TRACE(c.name);
@@ -674,6 +679,10 @@ TEST_F(DiscCheck, ImageFindings) {
             EXPECT_TRUE(o.Has(c.expected)) << o.out;
         EXPECT_TRUE(o.Has("disccheck: " + iso + ": the launcher's folder \"LAUNCH\" (")) << o.out;
         EXPECT_TRUE(o.Has("Launcher.bmp: 300 x 200 pixels")) << o.out;
+        EXPECT_TRUE(o.Has("image: " + iso + ": Windows reads its ", {std::string(c.options).find("Lumora") != std::string::npos
+                                                                          ? "volume label \"Lumora \xC3\x9C""bung\""
+                                                                          : "label"}))
+            << o.out;
     }
 
     // The checks and the prediction run on what the image holds.
@@ -725,9 +734,33 @@ TEST_F(DiscCheck, SignaturesAreTold) {
     ASSERT_EQ(std::system(sign.c_str()), 0) << sign;
     Outcome o = Check();
     EXPECT_EQ(o.code, 0) << o.out;
-    EXPECT_TRUE(o.HasLine("setup.exe: carries an Authenticode signature (not verified here)")) << o.out;
+    // Read from the signature: who the certificate is issued to, that a
+    // self-signed one is not trusted, and that there is no time stamp.
+    EXPECT_TRUE(o.HasLine("setup.exe: carries an Authenticode signature (not verified here), issued to \"Disc\" by "
+                          "itself: a self-signed certificate, which Windows does not trust: it warns of an unknown "
+                          "publisher as for an unsigned program; no time stamp: the signature counts only while the "
+                          "certificate is valid (sign with osslsigncode -ts URL)"))
+        << o.out;
     EXPECT_TRUE(o.HasLine("launcher.exe: carries no Authenticode signature: Windows 10 and 11 warn before they start "
                           "it from the disc"))
+        << o.out;
+    // A publisher's certificate from an authority, and an RFC 3161 time stamp
+    // (from osslsigncode's own time-stamping authority, for the test).
+    RemoveFile("disc/setup.exe");
+    std::string stamped =
+        "cd '" + s + "' && openssl req -x509 -newkey rsa:2048 -nodes -keyout ca-key.pem -out ca.pem -days 2 "
+        "-subj '/CN=Orchard Root CA' >>sign.log 2>&1 && openssl req -new -newkey rsa:2048 -nodes -keyout pub-key.pem "
+        "-out pub.csr -utf8 -subj '/CN=Verlag f\xC3\xBCr Lernsoftware' >>sign.log 2>&1 && openssl x509 -req -in pub.csr "
+        "-CA ca.pem -CAkey ca-key.pem -CAcreateserial -out pub.pem -days 2 >>sign.log 2>&1 && openssl req -x509 "
+        "-newkey rsa:2048 -nodes -keyout tsa-key.pem -out tsa.pem -days 2 -subj /CN=Stamp "
+        "-addext extendedKeyUsage=critical,timeStamping >>sign.log 2>&1 && osslsigncode sign -certs pub.pem "
+        "-ac ca.pem -key pub-key.pem -TSA-certs tsa.pem -TSA-key tsa-key.pem -in tiny.exe -out disc/setup.exe "
+        ">>sign.log 2>&1";
+    ASSERT_EQ(std::system(stamped.c_str()), 0) << stamped;
+    o = Check();
+    EXPECT_TRUE(o.HasLine("setup.exe: carries an Authenticode signature (not verified here), issued to \"Verlag "
+                          "f\xC3\xBCr Lernsoftware\" by \"Orchard Root CA\"; time-stamped (RFC 3161): it stays valid "
+                          "after the certificate expires"))
         << o.out;
     WriteFile("disc/setup.exe", "MZ");
     o = Check();

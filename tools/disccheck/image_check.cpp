@@ -41,24 +41,31 @@ std::string Named(const std::vector<DiscName> &names, const std::string &path) {
     return "";
 }
 
-// What a system that reads no Joliet tree shows of the plain ISO 9660
-// label, and the characters in it that ISO 9660 does not allow in a label
-// (A-Z, 0-9 and "_" only; a blank is taken by Windows and most tools).
-std::string LabelProblem(const std::string &label, std::string *shown) {
-    *shown = label;
-    std::string lower, other;
+// What ISO 9660 does not allow in its plain label (A-Z, 0-9 and "_" only; a
+// blank is taken by Windows and most tools), in words; empty when nothing.
+std::string LabelProblem(const std::string &label) {
+    std::vector<std::string> kinds;
+    std::string signs;
+    bool lower = false, beyond = false;
     for (unsigned char c : label) {
-        if (c >= 'a' && c <= 'z') {
-            lower = "lower-case letters";
-        } else if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == ' ')) {
-            std::string one(1, static_cast<char>(c));
-            if (other.find(Quote(one)) == std::string::npos && other.size() < 40)
-                other += (other.empty() ? "" : ", ") + Quote(one);
-        }
+        if (c >= 'a' && c <= 'z')
+            lower = true;
+        else if (c >= 0x80)
+            beyond = true;
+        else if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == ' ') &&
+                 signs.find(Quote(std::string(1, static_cast<char>(c)))) == std::string::npos)
+            signs += (signs.empty() ? "" : ", ") + Quote(std::string(1, static_cast<char>(c)));
     }
-    if (lower.empty() && other.empty())
-        return "";
-    return lower + (lower.empty() || other.empty() ? "" : " and ") + other;
+    if (lower)
+        kinds.push_back("lower-case letters");
+    if (beyond)
+        kinds.push_back("characters beyond ASCII");
+    if (!signs.empty())
+        kinds.push_back(signs);
+    std::string text;
+    for (size_t i = 0; i < kinds.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == kinds.size() ? " and " : ", ") + kinds[i];
+    return text;
 }
 
 } // namespace
@@ -73,15 +80,14 @@ void CheckImage(Report &r, const Machine &m, const DiscView &view, const Image &
     if (image.label.empty())
         r.Warning("image: no volume label: Explorer and AutoPlay show the disc with no name of its own; give the "
                   "image a label (tools/make-image.sh DISC-ROOT OUT.iso LABEL)");
-    std::string shown;
-    std::string bad = LabelProblem(image.iso_label, &shown);
+    std::string bad = LabelProblem(image.iso_label);
     if (!bad.empty())
         // Its bytes as a Western system takes them, whatever made the image.
-        r.Warning("image: the plain ISO 9660 volume label " + Quote(shown) + " holds " + bad +
+        r.Warning("image: the plain ISO 9660 volume label holds " + bad +
                   ", which ISO 9660 does not allow in a label (only A-Z, 0-9 and \"_\"): a system that reads no "
-                  "Joliet tree shows the disc as " + Quote(shown) +
+                  "Joliet tree shows the disc as " + Quote(image.iso_label) +
                   (image.joliet ? " (Windows shows the Joliet label " + Quote(Utf8(image.label)) + ")" : "") +
-                  "; tools/make-image.sh writes it in capitals");
+                  "; tools/make-image.sh writes that label in capitals");
     if (!image.unsafe.empty()) {
         std::string list;
         for (size_t i = 0; i < image.unsafe.size() && i < 3; ++i)
