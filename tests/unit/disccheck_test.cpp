@@ -576,19 +576,18 @@ TEST_F(DiscCheck, AutorunFindings) {
         {"junk", std::string("\x01\x00\xff[autorun]\x00open", 16), "error: autorun.inf: holds binary data", 1},
         // A blank in the launcher's folder: Windows starts the line quoted or
         // not (seen under Wine with CreateProcess, WinExec and ShellExecute),
-        // trying the part before the blank first when it is not quoted.
+        // trying the part before the blank first, a program of that name
+        // on the disc included (quotes around the whole value are dropped by
+        // the profile reader, and do not help).
         {"a blank, quoted", "[autorun]\r\nopen=\"Lumora Startprogramm\\launcher.exe\" /auto\r\n"
          "icon=Lumora Startprogramm\\launcher.exe\r\n", "", 0, "Lumora Startprogramm"},
         {"a blank, not quoted", "[autorun]\r\nopen=Lumora Startprogramm\\launcher.exe\r\n"
-         "icon=\"Lumora Startprogramm\\launcher.exe\",0\r\n",
-         "warning: autorun.inf: [autorun] open=Lumora Startprogramm\\launcher.exe is not quoted and its path holds a "
-         "blank: Windows tries the part before each blank first, so a file of that name in the disc root would start "
-         "instead of the launcher: write open=\"Lumora Startprogramm\\launcher.exe\"", 0, "Lumora Startprogramm"},
-        {"a blank, not quoted, and a program named as the part before it",
-         "[autorun]\r\nopen=Lumora Startprogramm\\launcher.exe\r\nicon=Lumora Startprogramm\\launcher.exe\r\n",
-         "error: autorun.inf: [autorun] open=Lumora Startprogramm\\launcher.exe is not quoted, so Windows starts "
-         "\"Lumora.exe\", the part before a blank that names a file on the disc, instead of the launcher: write "
-         "open=\"Lumora Startprogramm\\launcher.exe\"", 1, "Lumora Startprogramm", "Lumora.exe"},
+         "icon=\"Lumora Startprogramm\\launcher.exe\",0\r\n", "", 0, "Lumora Startprogramm"},
+        {"a blank, and a program named as the part before it",
+         "[autorun]\r\nopen=\"Lumora Startprogramm\\launcher.exe\"\r\nicon=Lumora Startprogramm\\launcher.exe\r\n",
+         "error: autorun.inf: [autorun] open=Lumora Startprogramm\\launcher.exe starts \"Lumora.exe\", not the launcher: "
+         "Windows tries the part of the line before each blank first, and that one names a file on the disc; rename "
+         "that file or take it off the disc", 1, "Lumora Startprogramm", "Lumora.exe"},
         {"another program, a blank in the launcher's folder", "[autorun]\r\nopen=setup.exe\r\n"
          "icon=Lumora Startprogramm\\launcher.exe\r\n",
          "error: autorun.inf: [autorun] open=setup.exe does not name the launcher: write "

@@ -126,10 +126,8 @@ OpenLine ReadOpenLine(const std::string &open, const std::function<bool(const st
         return line;
     std::string text = open.substr(start);
     if (text[0] == '"') {
-        line.quoted = true;
         line.program = NormaliseDiscPath(text.substr(1, text.find('"', 1) == std::string::npos ? std::string::npos
                                                                                                 : text.find('"', 1) - 1));
-        line.blank = line.program.find_first_of(" \t") != std::string::npos;
         return line;
     }
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
@@ -162,7 +160,6 @@ OpenLine ReadOpenLine(const std::string &open, const std::function<bool(const st
         line.program = meant.empty() ? parts.front() : meant;
     else if (!meant.empty() && Lower(Slashed(meant)) != Lower(Slashed(line.program)))
         line.instead_of = meant;
-    line.blank = line.program.find_first_of(" \t") != std::string::npos;
     return line;
 }
 

@@ -171,16 +171,16 @@ void RemoveImageFolder(const Image &image);
 // a disc goes.
 std::vector<DiscName> ListFolder(const std::string &root);
 
-// What autorun.inf's open= starts, taken as Windows takes a command line:
-// a quoted path whole; unquoted, the shortest part before a blank that
-// names a file (".exe" added to a name without an extension), else the
-// part that names the launcher, else the first word. exists says whether a
-// path relative to the disc root names a file.
+// What autorun.inf's open= (as the profile reader gives it, without quotes
+// around the whole value) starts, taken as Windows takes a command line
+// (seen under Wine with CreateProcess, WinExec and ShellExecute): a quoted
+// path whole; unquoted, the shortest part before a blank that names a file
+// (".exe" added to a name without an extension), else the part that names
+// the launcher, else the first word. exists says whether a path relative to
+// the disc root names a file.
 struct OpenLine {
     std::string program;    // relative to the disc root, "\\" between folders
-    bool quoted = false;
-    bool blank = false;     // the program's path holds a blank
-    std::string instead_of; // unquoted: the longer part naming the launcher that a file before it shadows
+    std::string instead_of; // the longer part naming the launcher, when a file before it shadows it
 };
 OpenLine ReadOpenLine(const std::string &open, const std::function<bool(const std::string &)> &exists,
                       const std::string &launcher);

@@ -124,16 +124,14 @@ void CheckAutorun(Report &r, const Machine &m) {
         r.Error("autorun.inf: [autorun] open=" + open +
                 " names a drive letter: write the path relative to the disc root, open=" + write);
     } else if (!line.instead_of.empty()) {
-        // Seen under Wine, as Windows documents it for a command line:
-        // the part before the first blank is tried first.
-        r.Error("autorun.inf: [autorun] open=" + open + " is not quoted, so Windows starts " + Quote(named) +
-                ", the part before a blank that names a file on the disc, instead of the launcher: write open=" + write);
+        // Seen under Wine, as Windows documents it for a command line: the
+        // part before the first blank is tried first. Quotes around the
+        // whole value do not help: the profile reader drops them.
+        r.Error("autorun.inf: [autorun] open=" + open + " starts " + Quote(named) +
+                ", not the launcher: Windows tries the part of the line before each blank first, and that one names "
+                "a file on the disc; rename that file or take it off the disc");
     } else if (Lower(named) != Lower(launcher)) {
         r.Error("autorun.inf: [autorun] open=" + open + " does not name the launcher: write open=" + write);
-    } else if (!line.quoted && line.blank) {
-        r.Warning("autorun.inf: [autorun] open=" + open + " is not quoted and its path holds a blank: Windows tries "
-                  "the part before each blank first, so a file of that name in the disc root would start instead "
-                  "of the launcher: write open=" + write);
     } else if (Lower(open).substr(0, Lower(open).find(Lower(named.substr(named.rfind('\\') + 1)))).find('/') !=
                std::string::npos) {
         r.Warning("autorun.inf: [autorun] open=" + open + " has forward slashes: Windows starts a program so "
