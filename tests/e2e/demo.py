@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """Shows the launcher on a disc under Wine (used by demo.sh).
 
-Usage: demo.py SOURCE_DIR DEMO_DIR [DISC] [--all] [--registry FILE.reg]
-               [--drive X:=FOLDER ...] [--disc X:] [--launcher FILE]
-               [--launcher-dir NAME]
+Usage: demo.py SOURCE_DIR DEMO_DIR [DISC] [--all [--gallery FILE.png]]
+               [--registry FILE.reg] [--drive X:=FOLDER ...] [--disc X:]
+               [--launcher FILE] [--launcher-dir NAME]
 
 DISC is the disc's root folder, the launcher's folder on it, or an ISO 9660
 image of it (read by the names Windows shows); without it, the sample disc,
@@ -36,17 +36,17 @@ same machine disccheck predicts for, so the two cannot disagree unseen:
                  own), so that the programs the records name can be there.
 
 Without a display (DISPLAY unset), or with --all, an Xvfb screen is used:
-every window the launcher shows is saved to build/demo/STATE.png (STATE-2.png
-for a second one), answered with its default (Enter) when disccheck predicts
+every window the launcher shows is saved to build/demo/screens/STATE.png
+(STATE-2.png for a second one), answered with its default (Enter) when disccheck predicts
 that it leads to another window and otherwise cancelled (Escape, or No), so
 nothing is started, and one line is printed for each:
 
   screen STATE: KIND "TITLE" PNG
 
 --all also writes build/demo/gallery.png (the screens side by side, each
-labelled with its state and what Enter and Cancel start) and gallery.html
-(one under the other, with disccheck's findings and its prediction for each
-machine). Where the launcher shows other than disccheck predicts, that is
+labelled with its state and what Enter and Cancel start; --gallery FILE.png
+copies it there too) and gallery.html (one under the other, with
+disccheck's findings and its prediction for each machine). Where the launcher shows other than disccheck predicts, that is
 said and the exit status is 1. With a display, the launcher simply runs there
 on the one machine."""
 
@@ -62,8 +62,8 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import driver  # noqa: E402
 
-USAGE = ('usage: demo.sh [DISC] [--all] [--registry FILE.reg] [--drive X:=FOLDER ...] [--disc X:]\n'
-         '               [--launcher FILE] [--launcher-dir NAME]')
+USAGE = ('usage: demo.sh [DISC] [--all [--gallery FILE.png]] [--registry FILE.reg] [--drive X:=FOLDER ...]\n'
+         '               [--disc X:] [--launcher FILE] [--launcher-dir NAME]')
 
 
 def fail(message):
@@ -78,6 +78,7 @@ class Options:
     letter = None
     launcher = None
     launcher_dir = None
+    gallery = None
 
 
 def parse(argv):
@@ -94,7 +95,7 @@ def parse(argv):
             o.all = True
             i += 1
             continue
-        if a in ('--registry', '--drive', '--disc', '--launcher', '--launcher-dir'):
+        if a in ('--registry', '--drive', '--disc', '--launcher', '--launcher-dir', '--gallery'):
             if i + 1 == len(argv):
                 fail('%s needs a value\n%s' % (a, USAGE))
             value = argv[i + 1]
@@ -105,6 +106,8 @@ def parse(argv):
                 o.launcher = os.path.abspath(value)
             elif a == '--launcher-dir':
                 o.launcher_dir = value
+            elif a == '--gallery':
+                o.gallery = os.path.abspath(value)
             elif a == '--disc':
                 if not re.match(r'^[A-Za-z]:?$', value) or value[0].upper() in 'AB':
                     fail('--disc takes the disc\'s drive letter, such as E: (C: to Z:), not %r\n%s' % (value, USAGE))
@@ -118,6 +121,10 @@ def parse(argv):
             fail('unexpected %r\n%s' % (a, USAGE))
         o.disc = os.path.abspath(a)
         i += 1
+    if o.gallery and not o.all:
+        fail('--gallery goes with --all\n' + USAGE)
+    if o.gallery and not os.path.isdir(os.path.dirname(o.gallery)):
+        fail('no folder %s for --gallery %s' % (os.path.dirname(o.gallery), o.gallery))
     if o.all and (o.registry or o.drives):
         fail('--all makes its own machines: it takes no --registry or --drive\n' + USAGE)
     if o.registry and not os.path.isfile(o.registry):
@@ -393,7 +400,7 @@ def run_machine(s, cfg, machine, launcher, demo_dir, view, shots):
                                 % (state, screen['description'], kind, text))
             if kind == 'splash' and n == 0 and state in ('nothing-installed',) and view['checks_pixels']:
                 check_splash_pixels(case, window, view['folder'], launcher)
-            png = os.path.join(demo_dir, '%s%s.png' % (state, '-%d' % (n + 1) if n else ''))
+            png = os.path.join(demo_dir, 'screens', '%s%s.png' % (state, '-%d' % (n + 1) if n else ''))
             save_window(s, window, png, s.log_dir)
             shots.append({'state': state, 'label': machine['label'], 'n': n + 1, 'kind': kind,
                           'title': window['title'], 'texts': [c['text'] for c in window['children']],
@@ -415,8 +422,9 @@ def run_machine(s, cfg, machine, launcher, demo_dir, view, shots):
 
 
 def label_of(shot):
-    head = shot['label'] + (' (then)' if shot['n'] > 1 else '')
-    return '%s\n%s %s\n%s %s' % (head, shot['enter_label'], shot['enter'], shot['cancel_label'], shot['cancel'])
+    """The state, and what Enter and Cancel start."""
+    head = shot['label'] + (', after Enter' if shot['n'] > 1 else '')
+    return head, '%s: %s\n%s: %s' % (shot['enter_label'], shot['enter'], shot['cancel_label'], shot['cancel'])
 
 
 def im_text(text):
@@ -430,10 +438,15 @@ def write_gallery(demo_dir, shots):
         width = int(subprocess.run(['identify', '-format', '%w', shot['png']], stdout=subprocess.PIPE,
                                    check=True).stdout)
         tile = os.path.join(demo_dir, 'logs', 'tile-%d.png' % i)
-        subprocess.run(['convert', shot['png'], '(', '-size', '%dx' % max(width, 320), '-background', 'white',
-                        '-fill', 'black', '-font', 'DejaVu-Sans', '-pointsize', '13',
-                        'caption:' + im_text(label_of(shot)), ')', '-background', 'white', '-gravity', 'north',
-                        '-append', '-bordercolor', 'white', '-border', '12', tile], check=True)
+        head, lines = label_of(shot)
+        caption = ['-size', '%dx' % max(width, 320), '-background', 'white', '-fill', 'black']
+        subprocess.run(['convert', shot['png'],
+                        '('] + caption + ['-font', 'DejaVu-Sans-Bold', '-pointsize', '14', 'caption:' + im_text(head),
+                                          ')',
+                        '('] + caption + ['-font', 'DejaVu-Sans', '-pointsize', '13', 'caption:' + im_text(lines),
+                                          ')',
+                        '-background', 'white', '-gravity', 'northwest', '-append', '-bordercolor', 'white',
+                        '-border', '12', tile], check=True)
         tiles.append(tile)
     gallery = os.path.join(demo_dir, 'gallery.png')
     subprocess.run(['convert', '-background', 'white', '-gravity', 'north'] + tiles + ['+append', gallery],
@@ -445,11 +458,13 @@ def html(text):
     return text.replace('&', '&amp;').replace('<', '&lt;').replace('>', '&gt;').replace('"', '&quot;')
 
 
-def write_html(demo_dir, data, shots, disagree):
+def write_html(demo_dir, name, data, shots, disagree):
     parts = ['<!DOCTYPE html>', '<html><head><meta charset="utf-8"><title>Every screen of the disc</title>',
              '<style>body{font-family:sans-serif;margin:2em}pre{background:#f4f4f4;padding:1em;white-space:pre-wrap}'
              '.bad{color:#a00}</style></head><body>',
-             '<h1>Every screen of %s</h1>' % html(data['disc']['launcher']),
+             '<h1>Every screen of %s</h1>' % html(name),
+             '<p>The launcher %s, run under Wine on each machine below, the machines and the predictions made by '
+             'disccheck.</p>' % html(data['disc']['launcher']),
              '<p>disccheck on the disc: %s</p>' % ('no finding' if not data['findings'] else '')]
     if data['findings']:
         parts.append('<pre>%s</pre>' % html('\n'.join(data['findings'])))
@@ -459,7 +474,7 @@ def write_html(demo_dir, data, shots, disagree):
         parts.append('<h2>%s</h2>' % html(m['label']))
         for shot in [x for x in shots if x['state'] == m['state']]:
             parts.append('<p><img src="%s" alt="%s"><br>%s: %s<br>%s: %s</p>' % (
-                html(os.path.basename(shot['png'])), html('%s "%s"' % (shot['kind'], shot['title'])),
+                html(os.path.relpath(shot['png'], demo_dir)), html('%s "%s"' % (shot['kind'], shot['title'])),
                 html(shot['enter_label']), html(shot['enter']), html(shot['cancel_label']), html(shot['cancel'])))
         parts.append('<p>disccheck predicts on this machine:</p><pre>%s</pre>' % html(m['prediction']))
     for m in data['skipped']:
@@ -529,8 +544,9 @@ def main(argv):
                     shutil.copy(cfg.standin, os.path.join(d['folder'], *p[3:].split('\\')))
 
     log_dir = os.path.join(demo_dir, 'logs')
-    shutil.rmtree(log_dir, ignore_errors=True)
-    os.makedirs(log_dir)
+    for folder in (log_dir, os.path.join(demo_dir, 'screens')):
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder)
     display = os.environ.get('DISPLAY') if not o.all else None
     shots, disagree = [], []
     with driver.Session(cfg, log_dir, display) as s:
@@ -550,8 +566,12 @@ def main(argv):
     with open(os.path.join(demo_dir, 'screens.json'), 'w', encoding='utf-8') as f:
         json.dump({'screens': shots, 'disagreements': disagree}, f, indent=1, ensure_ascii=False)
     if o.all:
-        print('gallery: %s' % write_gallery(demo_dir, shots))
-        print('gallery: %s' % write_html(demo_dir, data, shots, disagree))
+        gallery = write_gallery(demo_dir, shots)
+        print('gallery: %s' % gallery)
+        print('gallery: %s' % write_html(demo_dir, o.disc or 'the sample disc', data, shots, disagree))
+        if o.gallery:
+            shutil.copy(gallery, o.gallery)
+            print('gallery: %s' % o.gallery)
     print('demo: %d screens of %d machines in %.1f s' % (len(shots), len(machines), time.monotonic() - started))
     for line in disagree:
         print('demo: disagreement: ' + line, file=sys.stderr)

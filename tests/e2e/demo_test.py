@@ -18,6 +18,10 @@ import sys
 import time
 
 TITLE = 'Brindlemark Practice'
+SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+# The programs the discs here are made of: the build's, as demo.sh builds them.
+LAUNCHER = os.environ.get('E2E_LAUNCHER', os.path.join(SOURCE_DIR, 'build/win32/launcher.exe'))
+STANDIN = os.environ.get('E2E_STANDIN32', os.path.join(SOURCE_DIR, 'build/native/tests/e2e/standin32.exe'))
 
 
 def utf16(text):
@@ -51,8 +55,8 @@ def sample_copy(src, scratch, folder='LAUNCH', ini=None):
     shutil.copy(os.path.join(src, 'samples/disc/autorun.inf'), disc)
     for name in ('install.ini', 'Launcher.bmp'):
         shutil.copy(os.path.join(src, 'samples/disc/LAUNCH', name), os.path.join(disc, folder))
-    shutil.copy(os.path.join(src, 'build/win32/launcher.exe'), os.path.join(disc, folder))
-    shutil.copy(os.path.join(src, 'build/native/tests/e2e/standin32.exe'), os.path.join(disc, 'setup.exe'))
+    shutil.copy(LAUNCHER, os.path.join(disc, folder))
+    shutil.copy(STANDIN, os.path.join(disc, 'setup.exe'))
     if ini is not None:
         write(os.path.join(disc, folder, 'install.ini'), ini)
     return disc
@@ -79,7 +83,7 @@ def own_launcher(src, scratch):
     template is titled otherwise than the build's."""
     ini = open(os.path.join(src, 'samples/disc/LAUNCH/install.ini'), 'rb').read()
     sample_copy(src, scratch, ini=re.sub(rb'ProductName=[^\r\n]*', b'ProductName=', ini))
-    data = open(os.path.join(src, 'build/win32/launcher.exe'), 'rb').read()
+    data = open(LAUNCHER, 'rb').read()
     old, new = 'CD AutoPlay Launcher'.encode('utf-16-le'), 'CD AutoPlay Preview!'.encode('utf-16-le')
     assert data.count(old) == 1
     write(os.path.join(scratch, 'own', 'launcher.exe'), data.replace(old, new))
@@ -96,7 +100,7 @@ def umlauts_in_folders(src, scratch):
     exports it."""
     program = os.path.join(scratch, 'Laufwerk C für Schüler', 'Programme', 'Sprachtrainer für Schüler', 'Paper.exe')
     os.makedirs(os.path.dirname(program))
-    shutil.copy(os.path.join(src, 'build/native/tests/e2e/standin32.exe'), program)
+    shutil.copy(STANDIN, program)
     write(os.path.join(scratch, 'umlauts.reg'), cp1252(
         'REGEDIT4\n\n'
         '[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorel\\Brindlemark Paper Test\\3.1\\PaperTest]\n'
