@@ -105,11 +105,14 @@ bool FolderFromAutorun(const std::string &root, const std::vector<DiscName> &nam
 std::vector<DiscName> ListFolder(const std::string &root) {
     std::vector<DiscName> names;
     std::error_code ec;
-    fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, ec), end;
+    fs::recursive_directory_iterator it(FsPath(root), fs::directory_options::skip_permission_denied, ec), end;
     for (; !ec && it != end && names.size() < kMostNames; it.increment(ec)) {
         if (it.depth() >= kDeepest)
             it.disable_recursion_pending();
-        std::string relative = it->path().lexically_relative(root).generic_string();
+        std::string relative = HostOf(it->path().lexically_relative(FsPath(root)));
+        for (char &c : relative)
+            if (c == '\\')
+                c = '/';
         std::error_code type_ec;
         bool folder = it->is_directory(type_ec);
         if (folder || it->is_regular_file(type_ec))
@@ -165,7 +168,7 @@ OpenLine ReadOpenLine(const std::string &open, const std::function<bool(const st
 
 bool PlaceLauncher(const std::string &given, const Image *image, const std::string &launcher_dir, Machine *m,
                    std::string *how, std::string *problem) {
-    const std::string what = image ? "the image" : "the disc root " + given;
+    const std::string what = image ? "the image" : "the disc root " + Host(given);
     std::string root = image ? image->root : given;
     std::vector<DiscName> names = image ? image->names : ListFolder(root);
     std::string folder;
@@ -190,11 +193,11 @@ bool PlaceLauncher(const std::string &given, const Image *image, const std::stri
         // The launcher's own folder, given as it is.
         for (const char *own : {"launcher.exe", "install.ini"})
             if (!Lookup(names, own, false).empty() && !found) {
-                fs::path p = fs::path(given);
+                fs::path p = FsPath(given);
                 fs::path parent = p.parent_path();
                 if (!parent.empty() && parent != p) {
-                    m->root = parent.string();
-                    m->folder = sim::AnsiName(p.filename().string());
+                    m->root = HostOf(parent);
+                    m->folder = sim::AnsiName(HostOf(p.filename()));
                     *how = "the folder given holds " + std::string(own);
                     return true;
                 }

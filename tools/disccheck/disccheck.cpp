@@ -168,7 +168,7 @@ std::string ParseOptions(int argc, const char *const *argv, Options *o) {
             size_t sep = value.find('=');
             char letter = 0;
             if (sep == std::string::npos || !DriveLetter(value.substr(0, sep), &letter) || sep + 1 >= value.size())
-                return "--drive needs X:=FOLDER, not " + Quote(value);
+                return "--drive needs X:=FOLDER, not " + Quote(Host(value));
             for (const auto &d : o->drives)
                 if (d.first == letter)
                     return "--drive " + std::string(1, letter) + ": is given twice";
@@ -195,11 +195,11 @@ std::string ParseOptions(int argc, const char *const *argv, Options *o) {
                 return "--bitmap needs a file";
             o->bitmap = value;
         } else if (arg.compare(0, 1, "-") == 0 && arg.size() > 1) {
-            return "unknown option " + Quote(arg);
+            return "unknown option " + Quote(Host(arg));
         } else if (o->dir.empty()) {
             o->dir = arg;
         } else {
-            return "one folder only, not also " + Quote(arg);
+            return "one folder only, not also " + Quote(Host(arg));
         }
     }
     if (o->help)
@@ -220,10 +220,10 @@ std::string ParseOptions(int argc, const char *const *argv, Options *o) {
 
 std::string Absolute(const std::string &path) {
     std::error_code ec;
-    fs::path p = fs::canonical(path, ec);
+    fs::path p = fs::canonical(FsPath(path), ec);
     if (ec)
-        p = fs::absolute(path, ec);
-    return p.string();
+        p = fs::absolute(FsPath(path), ec);
+    return HostOf(p);
 }
 
 // The folder an image is read into goes when the check ends, however it ends.
@@ -234,7 +234,7 @@ struct ImageFolder {
 
 // Wrong usage: what is wrong, the usage line and a pointer to the help.
 int UsageError(std::ostream &err, const std::string &problem) {
-    err << "disccheck: " << problem << "\n"
+    err << "disccheck: " << ToUtf8(problem) << "\n"
         << std::string(kUsage).substr(0, std::string(kUsage).find('\n') + 1) << "see disccheck --help\n";
     return 2;
 }
@@ -243,13 +243,13 @@ int BitmapMain(const Options &o, std::ostream &out, std::ostream &err) {
     std::string host = Absolute(o.bitmap);
     std::string problem = FileProblem(host);
     if (!problem.empty()) {
-        err << "disccheck: cannot read " << o.bitmap << ": " << problem << "\n";
+        err << ToUtf8("disccheck: cannot read " + Host(o.bitmap) + ": " + problem) << "\n";
         return 2;
     }
-    fs::path p(host);
+    fs::path p = FsPath(host);
     sim::Reset();
-    sim::MapDrive('C', DRIVE_FIXED, p.parent_path().string());
-    std::string win = "C:\\" + p.filename().string();
+    sim::MapDrive('C', DRIVE_FIXED, HostOf(p.parent_path()));
+    std::string win = "C:\\" + sim::AnsiName(HostOf(p.filename()));
     Report r{out};
     bool accepted = CheckBitmap(r, Host(o.bitmap), win, host);
     return accepted ? 0 : 1;
@@ -276,20 +276,20 @@ int Main(int argc, const char *const *argv, std::ostream &out, std::ostream &err
     std::string found_by;
     if (IsRegularFile(dir)) {
         if (!ReadImage(dir, &image, &problem) || !PlaceLauncher(dir, &image, o.launcher_dir, &m, &found_by, &problem)) {
-            err << "disccheck: " << o.dir << ": " << problem << "\n";
+            err << ToUtf8("disccheck: " + Host(o.dir) + ": " + problem) << "\n";
             return 2;
         }
     } else if (!(problem = FolderProblem(dir)).empty()) {
-        err << "disccheck: cannot read the folder " << o.dir << ": " << problem
+        err << ToUtf8("disccheck: cannot read the folder " + Host(o.dir) + ": " + problem)
             << " (expected a disc's root folder, the launcher's folder or an ISO 9660 image)\n";
         return 2;
     } else if (!PlaceLauncher(dir, nullptr, o.launcher_dir, &m, &found_by, &problem)) {
-        err << "disccheck: " << o.dir << ": " << problem << "\n";
+        err << ToUtf8("disccheck: " + Host(o.dir) + ": " + problem) << "\n";
         return 2;
     }
     if (o.where) {
         // For the scripts: where the disc and the launcher are, one per line.
-        out << "root=" << (image.root.empty() ? sim::HostToUtf8(m.root) : "") << "\nfolder=" << sim::AnsiToUtf8(m.folder)
+        out << "root=" << (image.root.empty() ? ToUtf8(Host(m.root)) : "") << "\nfolder=" << ToUtf8(m.folder)
             << "\nhow=" << found_by << "\n";
         return 0;
     }
@@ -297,7 +297,8 @@ int Main(int argc, const char *const *argv, std::ostream &out, std::ostream &err
         std::string folder = Absolute(d.second);
         problem = FolderProblem(folder);
         if (!problem.empty()) {
-            err << "disccheck: cannot read the folder " << d.second << " (for drive " << d.first << ":): " << problem
+            err << ToUtf8("disccheck: cannot read the folder " + Host(d.second) + " (for drive " + d.first + ":): " +
+                          problem)
                 << "\n";
             return 2;
         }
@@ -325,12 +326,12 @@ int Main(int argc, const char *const *argv, std::ostream &out, std::ostream &err
         if (problem.empty() && !ReadWhole(Absolute(o.registry), &bytes))
             problem = "reading it failed";
         if (!problem.empty()) {
-            err << "disccheck: cannot read the registry file " << o.registry << ": " << problem << "\n";
+            err << ToUtf8("disccheck: cannot read the registry file " + Host(o.registry) + ": " + problem) << "\n";
             return 2;
         }
         RegReadResult read = ReadRegFile(bytes, o.source, &m.registry);
         if (!read.ok) {
-            err << "disccheck: " << o.registry << ": " << read.error << "\n";
+            err << ToUtf8("disccheck: " + Host(o.registry) + ": " + read.error) << "\n";
             return 2;
         }
         m.has_registry = true;
@@ -367,11 +368,11 @@ int Main(int argc, const char *const *argv, std::ostream &out, std::ostream &err
             if (line.compare(0, 7, "error: ") == 0 || line.compare(0, 9, "warning: ") == 0)
                 findings.push_back(line);
         std::string folder = Absolute(o.machines);
-        std::string name = o.registry.empty() ? "machine" : fs::path(o.registry).stem().string();
+        std::string name = o.registry.empty() ? "machine" : HostOf(FsPath(o.registry).stem());
         if (!WriteMachines(folder, m, view, !o.registry.empty() || !o.drives.empty(), sim::AnsiName(name), findings,
                            &problem)) {
             out << report.str();
-            err << "disccheck: --write-machines: " << problem << "\n";
+            err << "disccheck: --write-machines: " << ToUtf8(problem) << "\n";
             return 2;
         }
         r.Info("machines: " + Host(folder) + "/machines.json, for ./demo.sh");

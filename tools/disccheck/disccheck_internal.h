@@ -5,6 +5,7 @@
 #define DISCCHECK_DISCCHECK_INTERNAL_H
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <ostream>
 #include <set>
@@ -44,6 +45,8 @@ std::string Counted(long long n, const char *one, const char *many);
 // certificate's name): marked so that the report converts it right.
 std::string Host(const std::string &text);
 std::string Utf8(const std::string &text);
+// Text so marked, as the report writes it (for messages that are no report line).
+std::string ToUtf8(const std::string &text);
 
 // ---- Files of the disc (disc_files.cpp): the one place the checker itself
 // reads them
@@ -51,6 +54,11 @@ std::string Utf8(const std::string &text);
 // Little-endian numbers in a file's bytes; 0 beyond their end.
 uint32_t Le32(const std::string &b, size_t at);
 uint32_t Le16(const std::string &b, size_t at);
+
+// std::filesystem's paths for the host's names, and back: on Windows it
+// would take narrow names for UTF-8, where the host's are ANSI.
+std::filesystem::path FsPath(const std::string &host);
+std::string HostOf(const std::filesystem::path &path);
 
 bool IsRegularFile(const std::string &host);
 bool IsFolder(const std::string &host);

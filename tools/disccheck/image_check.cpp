@@ -72,7 +72,7 @@ std::string LabelProblem(const std::string &label) {
 
 void CheckImage(Report &r, const Machine &m, const DiscView &view, const Image &image) {
     const std::string tree = image.joliet ? "Joliet" : "ISO 9660";
-    r.Info("image: " + image.path + ": Windows reads its " + tree + " names; " +
+    r.Info("image: " + Host(image.path) + ": Windows reads its " + tree + " names; " +
            (image.label.empty() ? std::string("no volume label") : "volume label " + Quote(Utf8(image.label))));
     if (!image.joliet)
         r.Warning("image: no Joliet tree: Windows shows the plain ISO 9660 names, in capitals and cut short where "

@@ -125,7 +125,7 @@ bool ReadWholeByChecks(const std::string &path) {
 bool CopyData(archive *a, const std::string &host, std::string *problem) {
     std::ofstream out(host, std::ios::binary | std::ios::trunc);
     if (!out) {
-        *problem = "cannot write " + host;
+        *problem = "cannot write " + Host(host);
         return false;
     }
     const void *block;
@@ -142,7 +142,7 @@ bool CopyData(archive *a, const std::string &host, std::string *problem) {
         written += static_cast<la_int64_t>(size);
     }
     if (status != ARCHIVE_EOF) {
-        *problem = "the image is damaged or cut short: " + ArchiveProblem(a, "a file's data cannot be read");
+        *problem = "the image is damaged or cut short: " + Utf8(ArchiveProblem(a, "a file's data cannot be read"));
         return false;
     }
     return static_cast<bool>(out);
@@ -155,7 +155,7 @@ archive *OpenTree(const std::string &host, bool rock_ridge, std::string *problem
     archive_read_support_format_iso9660(a);
     if ((!rock_ridge && archive_read_set_options(a, "iso9660:!rockridge") != ARCHIVE_OK) ||
         archive_read_open_filename(a, host.c_str(), 64 * 1024) != ARCHIVE_OK) {
-        *problem = "not an ISO 9660 image (" + ArchiveProblem(a, "unreadable") + ")";
+        *problem = "not an ISO 9660 image (" + Utf8(ArchiveProblem(a, "unreadable")) + ")";
         archive_read_free(a);
         return nullptr;
     }
@@ -164,7 +164,7 @@ archive *OpenTree(const std::string &host, bool rock_ridge, std::string *problem
 
 bool EndOfTree(archive *a, int status, std::string *problem) {
     if (status != ARCHIVE_EOF)
-        *problem = "the image is damaged or cut short: " + ArchiveProblem(a, "unreadable");
+        *problem = "the image is damaged or cut short: " + Utf8(ArchiveProblem(a, "unreadable"));
     archive_read_free(a);
     return status == ARCHIVE_EOF;
 }

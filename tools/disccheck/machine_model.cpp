@@ -97,7 +97,7 @@ InstallStatus Probe(const Machine &m, const std::string &section, const Launcher
 
 bool MakeFile(const std::string &host) {
     std::error_code ec;
-    fs::create_directories(fs::path(host).parent_path(), ec);
+    fs::create_directories(FsPath(host).parent_path(), ec);
     return static_cast<bool>(std::ofstream(host, std::ios::binary | std::ios::trunc));
 }
 
@@ -243,7 +243,7 @@ std::string RegExport(const std::vector<const RegKey *> &keys) {
 
 bool WriteBytes(const std::string &host, const std::string &bytes) {
     std::error_code ec;
-    fs::create_directories(fs::path(host).parent_path(), ec);
+    fs::create_directories(FsPath(host).parent_path(), ec);
     std::ofstream out(host, std::ios::binary | std::ios::trunc);
     out << bytes;
     return static_cast<bool>(out);
@@ -290,7 +290,7 @@ bool WriteMachine(const std::string &dir, const Written &w, const DiscView &view
             continue;
         files[v] = dir + "/" + w.name + (v ? "/view64.reg" : "/view32.reg");
         if (!WriteBytes(files[v], RegExport(views[v]))) {
-            *problem = "cannot write " + files[v];
+            *problem = "cannot write " + Host(files[v]);
             return false;
         }
     }
@@ -331,9 +331,9 @@ bool WriteMachine(const std::string &dir, const Written &w, const DiscView &view
 bool WriteMachines(const std::string &dir, const Machine &base, const DiscView &view, bool given,
                    const std::string &given_name, const std::vector<std::string> &findings, std::string *problem) {
     std::error_code ec;
-    fs::create_directories(dir, ec);
+    fs::create_directories(FsPath(dir), ec);
     if (ec) {
-        *problem = "cannot make the folder " + dir + ": " + ec.message();
+        *problem = "cannot make the folder " + Host(dir) + ": " + ec.message();
         return false;
     }
     std::vector<Written> machines;
@@ -344,7 +344,7 @@ bool WriteMachines(const std::string &dir, const Machine &base, const DiscView &
         char program_drive = base.disc == 'C' ? 'E' : 'C';
         Machine model = base;
         model.drives = {{program_drive, dir + "/model-drive-" + std::string(1, static_cast<char>(program_drive + 32))}};
-        fs::remove_all(model.drives[0].second, ec);
+        fs::remove_all(FsPath(model.drives[0].second), ec);
         ProductRecord records[2];
         int products = 0;
         for (int i = 0; i < 2; ++i)
@@ -371,8 +371,8 @@ bool WriteMachines(const std::string &dir, const Machine &base, const DiscView &
         for (const State &s : states) {
             Written w{s.name, s.label, base, {}};
             std::string folder = dir + "/" + s.name + "/drive-" + std::string(1, static_cast<char>(program_drive + 32));
-            fs::remove_all(dir + "/" + s.name, ec);
-            fs::create_directories(folder, ec);
+            fs::remove_all(FsPath(dir + "/" + s.name), ec);
+            fs::create_directories(FsPath(folder), ec);
             w.machine.drives = {{program_drive, folder}};
             w.machine.registry = RegImage();
             w.machine.registry.from64 = true; // a 32-bit installer's record, in the 32-bit view
@@ -388,7 +388,7 @@ bool WriteMachines(const std::string &dir, const Machine &base, const DiscView &
                 if (s.status[i] == 1) {
                     SetUp(w.machine);
                     if (!MakeFile(sim::HostPath(records[i].program.c_str()))) {
-                        *problem = "cannot write a program file under " + folder;
+                        *problem = "cannot write a program file under " + Host(folder);
                         return false;
                     }
                     w.programs.push_back(records[i].program);
@@ -396,7 +396,7 @@ bool WriteMachines(const std::string &dir, const Machine &base, const DiscView &
             }
             if (!missing.empty()) {
                 skipped.push_back({w, "no record can be made for " + missing});
-                fs::remove_all(dir + "/" + s.name, ec);
+                fs::remove_all(FsPath(dir + "/" + s.name), ec);
                 continue;
             }
             std::string signature;
@@ -408,13 +408,13 @@ bool WriteMachines(const std::string &dir, const Machine &base, const DiscView &
                     same = seen.second;
             if (!same.empty()) {
                 skipped.push_back({w, "the launcher shows the same as for " + same});
-                fs::remove_all(dir + "/" + s.name, ec);
+                fs::remove_all(FsPath(dir + "/" + s.name), ec);
                 continue;
             }
             shown.push_back({signature, s.name});
             machines.push_back(w);
         }
-        fs::remove_all(model.drives[0].second, ec);
+        fs::remove_all(FsPath(model.drives[0].second), ec);
     }
 
     std::string json = "{\n  \"disc\": {\"root\": " + Json(sim::HostToUtf8(base.root)) +
@@ -435,7 +435,7 @@ bool WriteMachines(const std::string &dir, const Machine &base, const DiscView &
                 ", \"label\": " + JsonAnsi(skipped[i].first.label) + ", \"why\": " + JsonAnsi(skipped[i].second) + "}";
     json += "]\n}\n";
     if (!WriteBytes(dir + "/machines.json", json)) {
-        *problem = "cannot write " + dir + "/machines.json";
+        *problem = "cannot write " + Host(dir + "/machines.json");
         return false;
     }
     return true;

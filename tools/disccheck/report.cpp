@@ -15,10 +15,12 @@ const char kMark = '\0';
 const char kHostText = 'H';
 const char kUtf8Text = 'U';
 
-// One line, the launcher's ANSI text turned into UTF-8, and so the host's
-// names; text already in UTF-8 as it is.
-void Emit(std::ostream &out, const char *prefix, const std::string &text) {
-    std::string line = prefix, run;
+} // namespace
+
+// The launcher's ANSI text turned into UTF-8, and so the host's names; text
+// already in UTF-8 as it is.
+std::string ToUtf8(const std::string &text) {
+    std::string line, run;
     char kind = 0;
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] != kMark) {
@@ -30,8 +32,12 @@ void Emit(std::ostream &out, const char *prefix, const std::string &text) {
         kind = kind ? 0 : (i + 1 < text.size() ? text[++i] : 0);
     }
     line += kind == kHostText ? sim::HostToUtf8(run) : kind == kUtf8Text ? run : sim::AnsiToUtf8(run);
-    out << line << "\n";
+    return line;
 }
+
+namespace {
+
+void Emit(std::ostream &out, const char *prefix, const std::string &text) { out << prefix << ToUtf8(text) << "\n"; }
 
 bool IsSettled(const Report &r, const std::string &text) {
     return !r.settled.empty() && r.settled.count(text.substr(0, text.find(':'))) != 0;
