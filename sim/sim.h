@@ -75,6 +75,8 @@ std::string HostName(const std::string &ansi);
 std::string AnsiName(const std::string &host);
 // A host path or name as UTF-8, for output.
 std::string HostToUtf8(const std::string &host);
+// UTF-16, big-endian (an ISO 9660 Joliet label, an X.509 BMPString), as UTF-8.
+std::string Utf16BeToUtf8(const std::string &bytes);
 // Windows' case-insensitive form of an ANSI name: letters of the code page
 // (A-Z, the accented ones) in lower case.
 std::string FoldAnsi(const std::string &ansi);

@@ -113,6 +113,22 @@ std::string AnsiName(const std::string &host) {
 std::string HostToUtf8(const std::string &host) { return host; }
 #endif
 
+std::string Utf16BeToUtf8(const std::string &bytes) {
+    std::string out;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        uint32_t u = static_cast<unsigned char>(bytes[i]) << 8 | static_cast<unsigned char>(bytes[i + 1]);
+        if (u >= 0xD800 && u < 0xDC00 && i + 3 < bytes.size()) {
+            uint32_t v = static_cast<unsigned char>(bytes[i + 2]) << 8 | static_cast<unsigned char>(bytes[i + 3]);
+            if (v >= 0xDC00 && v < 0xE000) {
+                u = 0x10000 + ((u - 0xD800) << 10) + (v - 0xDC00);
+                i += 2;
+            }
+        }
+        PutUtf8(out, u >= 0xD800 && u < 0xE000 ? 0xFFFD : u);
+    }
+    return out;
+}
+
 std::string FoldAnsi(const std::string &ansi) {
     std::string out(ansi);
     for (char &ch : out) {

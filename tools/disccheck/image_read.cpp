@@ -20,6 +20,8 @@
 #include <system_error>
 #include <vector>
 
+#include "sim.h"
+
 namespace disccheck {
 namespace {
 
@@ -33,27 +35,6 @@ std::string Trimmed(std::string s) {
     while (!s.empty() && (s.back() == ' ' || s.back() == '\0'))
         s.pop_back();
     return s;
-}
-
-// A Joliet label: UCS-2, big-endian, as UTF-8.
-std::string FromUcs2(const std::string &bytes) {
-    std::string out;
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        unsigned c = static_cast<unsigned char>(bytes[i]) << 8 | static_cast<unsigned char>(bytes[i + 1]);
-        if (c >= 0xD800 && c < 0xE000)
-            c = '?';
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | c >> 6);
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | c >> 12);
-            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
 }
 
 // Whether the image has a Joliet tree, and the label Windows shows: the
@@ -76,7 +57,7 @@ void ReadDescriptors(const std::string &host, Image *image) {
         if (type == 2 && !image->joliet && d[88] == '%' && d[89] == '/' &&
             (d[90] == '@' || d[90] == 'C' || d[90] == 'E')) {
             image->joliet = true;
-            joliet = Trimmed(FromUcs2(d.substr(40, 32)));
+            joliet = Trimmed(sim::Utf16BeToUtf8(d.substr(40, 32)));
         }
     }
     image->label = image->joliet ? joliet : primary;

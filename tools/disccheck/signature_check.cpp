@@ -70,22 +70,8 @@ const std::string kRfc3161Stamp("\x2B\x06\x01\x04\x01\x82\x37\x03\x03\x01", 10);
 // A directory string as UTF-8.
 std::string Text(unsigned char tag, const Der &d) {
     std::string out;
-    if (tag == 0x1E) { // BMPString: UCS-2, big-endian
-        for (size_t i = 0; i + 1 < d.n; i += 2) {
-            uint32_t c = d.p[i] << 8 | d.p[i + 1];
-            if (c < 0x80) {
-                out += static_cast<char>(c);
-            } else if (c < 0x800) {
-                out += static_cast<char>(0xC0 | c >> 6);
-                out += static_cast<char>(0x80 | (c & 0x3F));
-            } else {
-                out += static_cast<char>(0xE0 | c >> 12);
-                out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-                out += static_cast<char>(0x80 | (c & 0x3F));
-            }
-        }
-        return out;
-    }
+    if (tag == 0x1E) // BMPString: UCS-2, big-endian
+        return sim::Utf16BeToUtf8(Bytes(d));
     if (tag == 0x0C) // UTF8String
         return Bytes(d);
     for (size_t i = 0; i < d.n; ++i) // PrintableString, IA5String, T61String: Latin-1 at most
