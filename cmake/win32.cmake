@@ -82,14 +82,9 @@ launcher_windows_program(startup_floor)
 # as an ordinary console program with the C and C++ runtimes linked in. It
 # checks disc folders: images need libarchive, which this build lacks.
 include(${CMAKE_SOURCE_DIR}/tools/disccheck/sources.cmake)
-file(GLOB DISCCHECK_SIM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/sim/*.cpp)
-add_executable(disccheck ${DISCCHECK_SOURCES} ${DISCCHECK_SIM_SOURCES} ${LAUNCHER_LOGIC_SOURCES}
-  tools/disccheck/no_image_read.cpp tools/disccheck/main.cpp)
-target_include_directories(disccheck PRIVATE ${CMAKE_SOURCE_DIR}/sim/include ${CMAKE_SOURCE_DIR}/sim
-  ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/res ${CMAKE_SOURCE_DIR}/tools/disccheck)
+add_disccheck_program(no_image_read.cpp)
 target_compile_options(disccheck PRIVATE
   "$<$<COMPILE_LANGUAGE:CXX>:-include;${CMAKE_SOURCE_DIR}/tools/disccheck/mingw_compat.h;-Wall;-Wextra>")
-target_compile_definitions(disccheck PRIVATE "$<$<COMPILE_LANGUAGE:CXX>:DISCCHECK_VERSION=\"${PROJECT_VERSION}\">")
 target_link_options(disccheck PRIVATE -static -s
   -Wl,--major-subsystem-version,5 -Wl,--minor-subsystem-version,1
   -Wl,--major-os-version,5 -Wl,--minor-os-version,1
