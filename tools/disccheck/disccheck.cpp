@@ -29,6 +29,7 @@ const char kUsage[] =
     "                      [--reg-source 32|64] [--write-machines FOLDER] [--where]\n"
     "       disccheck --bitmap FILE\n"
     "       disccheck --help\n"
+    "       disccheck --version\n"
     "\n"
     "Checks a disc before it is pressed, with the launcher's own code.\n"
     "DISC is the disc's root folder (where autorun.inf and setup.exe sit), the\n"
