@@ -510,9 +510,13 @@ def main(argv):
         root = data['disc']['root']
     letter = data['disc']['letter']
     view, launcher_path = lay_out_view(cfg, demo_dir, root, data['disc']['folder'], launcher)
-    for entry in os.listdir(os.path.join(cfg.prefix, 'dosdevices')):
-        if entry == 'd:' and letter != 'D':
-            os.remove(os.path.join(cfg.prefix, 'dosdevices', entry))  # D: is no drive of this machine
+    # The machine has no drive but Windows' own C:, the disc and the drives
+    # it is given (and Z:, Wine's view of this computer, which the demo
+    # reaches its files by): none that an earlier run or Wine's set-up made.
+    dosdevices = os.path.join(cfg.prefix, 'dosdevices')
+    for entry in os.listdir(dosdevices):
+        if re.match(r'^[a-y]:$', entry) and entry != 'c:':
+            os.remove(os.path.join(dosdevices, entry))
     link = os.path.join(cfg.prefix, 'dosdevices', letter.lower() + ':')
     if os.path.lexists(link):
         os.remove(link)

@@ -84,7 +84,10 @@ def own_launcher(src, scratch):
     ini = open(os.path.join(src, 'samples/disc/LAUNCH/install.ini'), 'rb').read()
     sample_copy(src, scratch, ini=re.sub(rb'ProductName=[^\r\n]*', b'ProductName=', ini))
     data = open(LAUNCHER, 'rb').read()
-    old, new = 'CD AutoPlay Launcher'.encode('utf-16-le'), 'CD AutoPlay Preview!'.encode('utf-16-le')
+    # The splash template's title, then its font: 8 point "Helv".
+    font = b'\0\0\x08\0' + 'Helv'.encode('utf-16-le')
+    old = 'CD AutoPlay Launcher'.encode('utf-16-le') + font
+    new = 'CD AutoPlay Preview!'.encode('utf-16-le') + font
     assert data.count(old) == 1
     write(os.path.join(scratch, 'own', 'launcher.exe'), data.replace(old, new))
 
