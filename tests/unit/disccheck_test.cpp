@@ -838,6 +838,76 @@ TEST_F(DiscCheck, PredictsEveryCellOfTheDecision) {
     }
 }
 
+// ---- Machines for the demo: every state that shows a different screen,
+// each product's record made with the launcher's own code
+
+struct MachinesCase {
+    const char *name;
+    std::string ini;
+    std::vector<std::string> states; // "state: kind kind ..." of the windows one after the other
+    const char *skipped;             // a part of why a state is not shown; empty: none is left out
+};
+
+TEST_F(DiscCheck, WritesAMachineForEachScreen) {
+    const std::string one = "[INSTALL]\r\nConfigFile=1\r\nProductName=F\r\nProduct=P1\r\n[P1]\r\nProgramName=One\r\n"
+                            "Version=1.0\r\n";
+    const MachinesCase cases[] = {
+        {"two products", kGoodIni,
+         {"nothing-installed: splash", "product-1-installed: splash", "both-installed: splash choice",
+          "one-incomplete: choice", "all-incomplete: message box"},
+         ""},
+        {"one product", one, {"nothing-installed: splash", "product-1-installed: splash", "all-incomplete: message box"},
+         ""},
+        {"no product looked up", "[INSTALL]\r\nProductName=F\r\nProduct=P1\r\n[P1]\r\nProgramName=One\r\n",
+         {"nothing-installed: splash"}, "the launcher looks up no product"},
+        {"a key path the launcher cannot open", "[INSTALL]\r\nConfigFile=1\r\nProduct=P1\r\n[P1]\r\nProgramName=A\r\n"
+         "Version=" + std::string(505, 'v') + "\r\n",
+         {"nothing-installed: splash"}, "product 1 [P1]: its registry key path is longer than the launcher reads"},
+    };
+    for (const MachinesCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteGoodDisc();
+        WriteFile("disc/LAUNCH/install.ini", c.ini);
+        Outcome o = Run({Disc(), "--write-machines", Scratch() + "/machines"});
+        EXPECT_TRUE(o.HasLine("machines: " + Scratch() + "/machines/machines.json, for ./demo.sh")) << o.out << o.err;
+        std::ifstream in(Scratch() + "/machines/machines.json");
+        std::string json((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        // The states and their windows, in order, as the file lists them.
+        std::vector<std::string> states;
+        for (size_t at = 0; (at = json.find("{\"state\": \"", at)) != std::string::npos;) {
+            at += 11;
+            std::string state = json.substr(at, json.find('"', at) - at);
+            size_t end = json.find("\"prediction\"", at);
+            if (end == std::string::npos)
+                break; // a state left out: it has no windows
+            std::string line = state + ":";
+            for (size_t k = at; (k = json.find("{\"kind\": \"", k)) != std::string::npos && k < end;) {
+                k += 10;
+                line += " " + json.substr(k, json.find('"', k) - k);
+            }
+            states.push_back(line);
+        }
+        EXPECT_EQ(states, c.states) << json;
+        EXPECT_EQ(json.find(c.skipped) != std::string::npos && c.skipped[0], c.skipped[0] != 0) << json;
+    }
+    // The records are what a 32-bit installer writes, with a stand-in
+    // program where they point and the disc as their drive; disccheck
+    // predicts the same from them given back as a machine.
+    WriteGoodDisc();
+    Outcome o = Run({Disc(), "--write-machines", Scratch() + "/machines"});
+    std::ifstream in(Scratch() + "/machines/both-installed/view32.reg", std::ios::binary);
+    std::string reg((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    disccheck::RegImage image;
+    ASSERT_TRUE(disccheck::ReadRegFile(reg, disccheck::RegSource::Auto, &image).ok);
+    const auto &values = image.keys[0]["software\\vantorel\\one\\1.0\\p1"].values;
+    EXPECT_EQ(values.at("cd").data, std::string("D:\\\0", 4));
+    EXPECT_EQ(values.at("commandline").data, "\"C:\\Program Files\\One\\P1.exe\"" + std::string(1, '\0'));
+    o = Run({Disc(), "--registry", Scratch() + "/machines/both-installed/view32.reg", "--drive",
+             "C:=" + Scratch() + "/machines/both-installed/drive-c"});
+    EXPECT_TRUE(o.Has("product 1 [P1]: Installed: runs \"\"C:\\Program Files\\One\\P1.exe\"\"")) << o.out;
+    EXPECT_TRUE(o.Has("product 2 [P2]: Installed: runs \"\"C:\\Program Files\\Two\\P2.exe\"\"")) << o.out;
+}
+
 // ---- Status reasons
 
 struct ReasonCase {

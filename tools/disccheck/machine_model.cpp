@@ -367,6 +367,10 @@ bool WriteMachines(const std::string &dir, const Machine &base, const DiscView &
             states.assign(one, one + 3);
         else
             states.push_back(one[0]);
+        if (!products)
+            skipped.push_back({Written{"installed", "any product installed", base, {}},
+                               "the launcher looks up no product (see the findings on install.ini), so every machine "
+                               "shows what nothing installed shows"});
         std::vector<std::pair<std::string, std::string>> shown; // screens, and the state that showed them
         for (const State &s : states) {
             Written w{s.name, s.label, base, {}};
