@@ -74,7 +74,7 @@ static void InitSplash(HWND dialog, const char *actionCaption) {
     row = (int)((double)height - kButtonRowOffset);
     gap = (width - kButtonRowWidth) / 3;
     CreateButton(dialog, actionCaption, kActionButtonStyle, gap, row, IDOK);
-    CreateButton(dialog, CaptionText(TextCancel), kCancelButtonStyle, 2 * gap + kButtonWidth, row, IDCANCEL);
+    CreateButton(dialog, DiscText(TextCancel), kCancelButtonStyle, 2 * gap + kButtonWidth, row, IDCANCEL);
 }
 
 void PaintSplash(HWND dialog) {
@@ -109,8 +109,8 @@ INT_PTR CALLBACK SplashDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
 
 // A choice dialog's button as the disc words it, if it does.
 static void WordButton(HWND dialog, int id, int which) {
-    if (g_texts.captions[which][0])
-        SetDlgItemTextA(dialog, id, g_texts.captions[which]);
+    if (g_texts.texts[which][0])
+        SetDlgItemTextA(dialog, id, g_texts.texts[which]);
 }
 
 INT_PTR CALLBACK ChoiceDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -14,10 +14,16 @@ static const char kProductDelimiters[] = " ,\t\n";
 static const char kCommandDelimiters[] = " \t\n";
 static const char kKeyRoot[] = "SOFTWARE\\Vantorel";
 
-const char *const kCaptionKeys[CaptionCount] = {"Install", "Run", "Cancel", "RunFirst", "RunSecond", "RepairCaption"};
-const char *const kDefaultCaptions[CaptionCount] = {"&Install", "&Run", "&Cancel", "Run &Paper", "Run CAT", "CD Launcher"};
-const char *const kMessageKeys[MessageCount] = {"BothInstalledText", "OneIncompleteText", "RepairText"};
-const char *const kDefaultMessages[MessageCount] = {
+const char *const kTextKeys[TextCount] = {"Install",  "Run",           "Cancel",
+                                          "RunFirst", "RunSecond",     "RepairCaption",
+                                          "BothInstalledText", "OneIncompleteText", "RepairText"};
+const char *const kDefaultTexts[TextCount] = {
+    "&Install",
+    "&Run",
+    "&Cancel",
+    "Run &Paper",
+    "Run CAT",
+    "CD Launcher",
     "You have 2 {ProductName} tests installed. Would you like to run the Paper or Computer Adaptive Test?",
     ("{Incomplete} Setup is incomplete. You can reinstall it by pressing <Install> button. "
      "Or you can run {Runnable} by pressing <Run> button."),
@@ -451,12 +457,8 @@ static INT_PTR ShowDialog(const char *name, DLGPROC proc, const char *param) {
     return DialogBoxParamA(g_launcher.instance, name, 0, proc, (LPARAM)param);
 }
 
-static const char *MessageText(int which) {
-    return g_texts.messages[which][0] ? g_texts.messages[which] : kDefaultMessages[which];
-}
-
-const char *CaptionText(int which) {
-    return g_texts.captions[which][0] ? g_texts.captions[which] : kDefaultCaptions[which];
+const char *DiscText(int which) {
+    return g_texts.texts[which][0] ? g_texts.texts[which] : kDefaultTexts[which];
 }
 
 void FillInText(char *buffer, int size, const char *text, const char *const *values) {
@@ -506,14 +508,14 @@ void DecideAndLaunch(InstallStatus s1, InstallStatus s2, const ProductEntry *p1,
             broken = p1;
             runnable = p2;
         } else {
-            FillInText(message, MESSAGE_SIZE, MessageText(TextRepair), values);
-            if (MessageBoxA(0, message, CaptionText(TextRepairCaption), MB_YESNO) == IDYES)
+            FillInText(message, MESSAGE_SIZE, DiscText(TextRepair), values);
+            if (MessageBoxA(0, message, DiscText(TextRepairCaption), MB_YESNO) == IDYES)
                 StartProgram(paths->installer, TRUE);
             return;
         }
         values[PlaceIncomplete] = broken->programName;
         values[PlaceRunnable] = runnable->programName;
-        FillInText(message, MESSAGE_SIZE, MessageText(TextOneIncomplete), values);
+        FillInText(message, MESSAGE_SIZE, DiscText(TextOneIncomplete), values);
         result = ShowChoice("InstallRun", TextInstall, message);
         if (result == IDC_FIRST_CHOICE)
             StartProgram(paths->installer, TRUE);
@@ -523,10 +525,10 @@ void DecideAndLaunch(InstallStatus s1, InstallStatus s2, const ProductEntry *p1,
     }
 
     if (s1 != NotInstalled || s2 != NotInstalled) {
-        if (ShowDialog("LAUNCHER", SplashDlgProc, CaptionText(TextRun)) == 0)
+        if (ShowDialog("LAUNCHER", SplashDlgProc, DiscText(TextRun)) == 0)
             return;
         if (s1 == Installed && s2 == Installed) {
-            FillInText(message, MESSAGE_SIZE, MessageText(TextBothInstalled), values);
+            FillInText(message, MESSAGE_SIZE, DiscText(TextBothInstalled), values);
             result = ShowChoice("RunRun", TextRunFirst, message);
             if (result == IDC_FIRST_CHOICE)
                 StartProgram(p1->commandLine, FALSE);
@@ -538,19 +540,21 @@ void DecideAndLaunch(InstallStatus s1, InstallStatus s2, const ProductEntry *p1,
         return;
     }
 
-    if (ShowDialog("LAUNCHER", SplashDlgProc, CaptionText(TextInstall)) != 0)
+    if (ShowDialog("LAUNCHER", SplashDlgProc, DiscText(TextInstall)) != 0)
         StartProgram(paths->installer, TRUE);
 }
 
-// A path below the disc root: no drive, no leading separator, and no ".."
-// that might climb out of it.
+// A path below the disc root: not empty, no drive, no leading separator,
+// no ".." that might climb out of it, and not so long that the profile call
+// may have cut it.
 static BOOL IsBelowRoot(const char *path) {
+    int n = 0;
     if (*path == '\\' || *path == '/')
         return FALSE;
-    for (; *path; ++path)
-        if (*path == ':' || (path[0] == '.' && path[1] == '.'))
+    for (; path[n]; ++n)
+        if (path[n] == ':' || (path[n] == '.' && path[n + 1] == '.'))
             return FALSE;
-    return TRUE;
+    return (unsigned)n - 1 < MAX_PATH - 2; // 1 to MAX_PATH - 2 characters
 }
 
 // The disc's own installer, named relative to the disc root, in place of
@@ -568,16 +572,11 @@ static void ReadDiscOptions(LauncherPaths *paths) {
     const char *config = paths->config;
 
     ListKeys("INSTALL", config);
-    if (ReadOption("INSTALL", "Installer", installer, MAX_PATH, config) && installer[0] && IsBelowRoot(installer))
+    if (ReadOption("INSTALL", "Installer", installer, MAX_PATH, config) && IsBelowRoot(installer))
         PlaceInstaller(paths->installer, installer);
     ListKeys("Texts", config);
-    for (int i = 0; i < CaptionCount + MessageCount; ++i) {
-        if (i < CaptionCount)
-            ReadOption("Texts", kCaptionKeys[i], g_texts.captions[i], CAPTION_SIZE, config);
-        else
-            ReadOption("Texts", kMessageKeys[i - CaptionCount], g_texts.messages[i - CaptionCount], TEXT_SIZE,
-                       config);
-    }
+    for (int i = 0; i < TextCount; ++i)
+        ReadOption("Texts", kTextKeys[i], g_texts.texts[i], i < CaptionCount ? CAPTION_SIZE : TEXT_SIZE, config);
 }
 
 int RunLauncher(HINSTANCE instance) {
@@ -596,10 +595,8 @@ int RunLauncher(HINSTANCE instance) {
         s->products[i].commandLine[0] = 0;
         s->products[i].status = NotInstalled;
     }
-    for (int i = 0; i < CaptionCount; ++i)
-        g_texts.captions[i][0] = 0;
-    for (int i = 0; i < MessageCount; ++i)
-        g_texts.messages[i][0] = 0;
+    for (int i = 0; i < TextCount; ++i)
+        g_texts.texts[i][0] = 0;
 
     if (s->paths.config[0]) {
         ReadProfile("INSTALL", "ConfigFile", s->configMarker, CONFIG_VALUE_SIZE, s->paths.config);

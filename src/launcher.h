@@ -56,26 +56,36 @@ struct RecordPlace {
     char commandValue[VALUE_NAME_SIZE];
 };
 
-/* The launcher's texts that [Texts] of install.ini may reword: the keys are
-   kCaptionKeys and kMessageKeys, in this order. */
-enum { TextInstall, TextRun, TextCancel, TextRunFirst, TextRunSecond, TextRepairCaption, CaptionCount };
-/* (TextRun follows TextInstall, and TextRunSecond TextRunFirst: a choice
-   dialog's two buttons.) */
-enum { TextBothInstalled, TextOneIncomplete, TextRepair, MessageCount };
+/* The launcher's texts that [Texts] of install.ini may reword, keyed by
+   kTextKeys: the captions first, then the three messages. TextRun follows
+   TextInstall, and TextRunSecond TextRunFirst: a choice dialog's two
+   buttons. */
+enum {
+    TextInstall,
+    TextRun,
+    TextCancel,
+    TextRunFirst,
+    TextRunSecond,
+    TextRepairCaption,
+    TextBothInstalled,
+    TextOneIncomplete,
+    TextRepair,
+    TextCount,
+    CaptionCount = TextBothInstalled
+};
 /* What {ProductName}, {First}, {Second}, {Incomplete} and {Runnable} of a
    message stand for, in this order. */
 enum { PlaceProductName, PlaceFirst, PlaceSecond, PlaceIncomplete, PlaceRunnable, PlaceholderCount };
 
-extern const char *const kCaptionKeys[CaptionCount];
-extern const char *const kDefaultCaptions[CaptionCount];
-extern const char *const kMessageKeys[MessageCount];
-extern const char *const kDefaultMessages[MessageCount];
+extern const char *const kTextKeys[TextCount];
+extern const char *const kDefaultTexts[TextCount]; /* the messages with placeholders */
 extern const char *const kPlaceholderNames[PlaceholderCount];
 
 struct LauncherTexts {
-    char captions[CaptionCount][CAPTION_SIZE]; /* empty: the launcher's own */
-    char messages[MessageCount][TEXT_SIZE];    /* empty: the launcher's own */
-    /* While a choice dialog is shown: 1 + the caption of its button 101
+    /* Empty: the launcher's own. A caption holds up to CAPTION_SIZE - 1
+       characters, a message up to TEXT_SIZE - 1. */
+    char texts[TextCount][TEXT_SIZE];
+    /* While a choice dialog is shown: 1 + the text of its button 101
        (TextInstall or TextRunFirst); button 102 has the next one, and
        Cancel TextCancel. 0 otherwise. */
     int choiceFirst;
@@ -100,8 +110,8 @@ InstallStatus ProbeProduct(const char *section, const char *configPath, char *pr
    path, when the key path does not fit. */
 BOOL LocateRecord(const char *section, const char *configPath, char *programName, RecordPlace *place);
 
-/* A caption as the dialogs show it: the disc's, or the launcher's own. */
-const char *CaptionText(int which);
+/* A text as the launcher shows it: the disc's, or the launcher's own. */
+const char *DiscText(int which);
 
 /* Copies text into buffer (capacity size, cut where it ends) with each
    placeholder whose value is not null replaced by that value; any other
