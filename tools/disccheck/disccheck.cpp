@@ -314,6 +314,16 @@ int Main(int argc, const char *const *argv, std::ostream &out, std::ostream &err
                found_by + ") is " + module_dir);
     DiscView view;
     ReadLauncherView(m, &view);
+    if (!image.root.empty() && view.installer_label != "setup.exe") {
+        std::string installer = view.paths.installer;
+        installer = installer.substr(installer.find('\\') == std::string::npos ? 0 : installer.find('\\') + 1);
+        for (char &c : installer)
+            c = c == '\\' ? '/' : c;
+        if (!ReadImageFile(image, installer, &problem)) {
+            err << "disccheck: " << o.dir << ": " << problem << "\n";
+            return 2;
+        }
+    }
     if (!image.root.empty())
         CheckImage(r, m, view, image);
     CheckInstallIni(r, m, &view);
