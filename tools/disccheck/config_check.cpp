@@ -97,7 +97,7 @@ void CheckKeys(Report &r, const std::string &config, const std::string &section,
     for (const ProfileKey &key : KeysOf(section.c_str(), config)) {
         if (!key.has_value) {
             r.Warning("install.ini: " + where + " line " + Quote(key.name) +
-                      " has no "=": the launcher reads nothing from it");
+                      " has no \"=\": the launcher reads nothing from it");
             continue;
         }
         const KnownKey *nearest = nullptr;
@@ -352,10 +352,10 @@ void CheckInstallIni(Report &r, const Machine &m, DiscView *view) {
         if (!program.empty())
             line += " " + Quote(program.substr(0, PROGRAM_NAME_SIZE - 1));
         line += " is looked up under HKEY_LOCAL_MACHINE\\" + key;
-        if (!given_key.empty())
-            line += " (its RegistryKey)";
         std::string wow = WowPath(key);
-        if (!wow.empty())
+        if (!given_key.empty())
+            line += " (its RegistryKey" + (wow.empty() ? ")" : "; on 64-bit Windows: " + wow + " first)");
+        else if (!wow.empty())
             line += " (on 64-bit Windows: " + wow + " first)";
         if (lookup.drive_value.empty())
             line += "; it reads the value " + Quote(lookup.command_value) + " and checks no drive (DriveValue is empty)";

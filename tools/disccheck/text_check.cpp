@@ -151,19 +151,22 @@ void CheckCaptionFits(Report &r, const DiscView &view, bool two) {
 
 // A message in a choice dialog's fixed box: word-wrapped and cut off at
 // the box's bottom edge.
-void CheckMessageFits(Report &r, const std::string &dialog, int which, const std::string &message, const int box[2],
-                      const std::string &names) {
+void CheckMessageFits(Report &r, const DiscView &view, const std::string &dialog, int which, const std::string &message,
+                      const int box[2], const std::string &names) {
     int width = DialogX(box[0]);
     int fits = DialogY(box[1]) / LineHeight(Font::SansSerif8);
     std::vector<std::string> lines = WrapText(Shown(message), width, Font::SansSerif8);
     if (static_cast<int>(lines.size()) <= fits)
         return;
     std::string last = lines[static_cast<size_t>(fits) - 1];
-    std::string shorten = "[Texts] " + std::string(kTextKeys[which]);
+    std::string shorten = view.texts[which].empty()
+                              ? std::string(which == TextBothInstalled ? "[INSTALL] ProductName" : "the ProgramName") +
+                                    ", or word the message with [Texts] " + kTextKeys[which]
+                              : "[Texts] " + std::string(kTextKeys[which]) + " or the names it holds";
     r.Warning("install.ini: " + dialog + "'s message needs " + Num(static_cast<long long>(lines.size())) +
               " lines, and its box (" + Num(box[0]) + " x " + Num(box[1]) + " dialog units, MS Sans Serif 8 point) "
-              "shows " + Num(fits) + ": Windows cuts it off after " + Quote(last) + names + "; shorten " + shorten +
-              " or the names it holds: " + Quote(message));
+              "shows " + Num(fits) + ": Windows cuts it off after " + Quote(last) + names + "; shorten " + shorten + ": " +
+              Quote(message));
 }
 
 } // namespace
@@ -206,7 +209,7 @@ void CheckTexts(Report &r, const DiscView &view) {
     values[PlaceIncomplete] = values[PlaceRunnable] = nullptr;
     std::string repair = Filled(Text(view, TextRepair), values);
     if (two) {
-        CheckMessageFits(r, "the two-products dialog", TextBothInstalled, both, kTwoProductsBox,
+        CheckMessageFits(r, view, "the two-products dialog", TextBothInstalled, both, kTwoProductsBox,
                          view.texts[TextBothInstalled].empty()
                              ? " (with ProductName " + Quote(view.product_name) + ")"
                              : "");
@@ -215,7 +218,7 @@ void CheckTexts(Report &r, const DiscView &view) {
                              WrapText(Shown(one[0]), DialogX(kRepairOrRunBox[0]), Font::SansSerif8).size()
                          ? 1
                          : 0;
-        CheckMessageFits(r, "the repair-or-run dialog", TextOneIncomplete, one[longer], kRepairOrRunBox,
+        CheckMessageFits(r, view, "the repair-or-run dialog", TextOneIncomplete, one[longer], kRepairOrRunBox,
                          " (product " + Num(longer + 1) + " incomplete)");
     }
     if (!any)
