@@ -48,19 +48,8 @@ root="$(dirname "$dir")"
 
 cp "$launcher" "$dir/launcher.exe"
 echo "prepare-disc: $dir/launcher.exe"
-# The installer install.ini names, as the launcher takes it: a path below the
-# disc root, without a drive, a leading separator or "..".
-ini="$(find "$dir" -maxdepth 1 -iname install.ini -print -quit)"
-installer=setup.exe
-if [[ -n "$ini" ]]; then
-  named=$(tr -d '\r' <"$ini" | awk '
-    /^[ \t]*\[/ { section = tolower($0); gsub(/[ \t\[\]]/, "", section); next }
-    section == "install" && tolower($0) ~ /^[ \t]*installer[ \t]*=/ {
-      sub(/^[^=]*=[ \t]*/, ""); sub(/[ \t]+$/, ""); print; exit }')
-  if [[ -n "$named" && "$named" != [\\/]* && "$named" != *:* && "$named" != *..* ]]; then
-    installer=${named//\\//}
-  fi
-fi
+# The installer where install.ini names it, as the launcher takes it.
+installer=$("$here/installer-path.sh" "$dir")
 # Windows finds the installer in any letter case.
 existing="$(find "$root" -ipath "$root/$installer" -type f -print -quit)"
 if [[ -n "$existing" && "$root" != "$here/disc" && "$root" != "$here/disc-de" ]]; then
