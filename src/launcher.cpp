@@ -14,8 +14,10 @@ static const char kProductDelimiters[] = " ,\t\n";
 static const char kCommandDelimiters[] = " \t\n";
 static const char kKeyRoot[] = "SOFTWARE\\Vantorel";
 
-const char *const kTextKeys[TextCount] = {"Install",  "Run",           "Cancel",
-                                          "RunFirst", "RunSecond",     "RepairCaption",
+// The keys of [Texts], and the launcher's own texts for them: the messages
+// with the placeholders it fills in.
+const char *const kTextKeys[TextCount] = {"Install",           "Run",       "Cancel",
+                                          "RunFirst",          "RunSecond", "RepairCaption",
                                           "BothInstalledText", "OneIncompleteText", "RepairText"};
 const char *const kDefaultTexts[TextCount] = {
     "&Install",
@@ -33,7 +35,6 @@ const char *const kPlaceholderNames[PlaceholderCount] = {"ProductName", "First",
 // The keys of the section of install.ini listed last, as
 // GetPrivateProfileSectionA gives them ("key=value", each terminated).
 static char s_keyList[KEY_LIST_SIZE];
-
 
 static BOOL IsDelimiter(char c, const char *delimiters) {
     for (; *delimiters; ++delimiters)
