@@ -110,12 +110,31 @@ def umlauts_in_folders(src, scratch):
         '"CD"="D:\\\\"\n"CommandLine"="\\"C:\\\\Programme\\\\Sprachtrainer für Schüler\\\\Paper.exe\\""\n'))
 
 
+def german_disc(src, scratch):
+    """The German sample as it is, its launcher and a stand-in installer
+    where its install.ini names it."""
+    disc = os.path.join(scratch, 'disc')
+    shutil.copytree(os.path.join(src, 'samples/disc-de'), disc, ignore=shutil.ignore_patterns('*.exe'))
+    shutil.copy(LAUNCHER, os.path.join(disc, 'START', 'launcher.exe'))
+    os.makedirs(os.path.join(disc, 'Installation'), exist_ok=True)
+    shutil.copy(STANDIN, os.path.join(disc, 'Installation', 'Setup.exe'))
+
+
+GERMAN = 'Auenthal \xdcbungspaket'
+
 ROWS = [
     Row('every screen of the sample disc', ['^/samples/disc', '--all'],
         [('nothing-installed', 'splash', TITLE, '&Install'), ('product-1-installed', 'splash', TITLE, '&Run'),
          ('both-installed', 'splash', TITLE, '&Run'), ('both-installed', 'choice', TITLE, 'You have 2 '),
          ('one-incomplete', 'choice', TITLE, 'Brindlemark Paper Test Setup is incomplete.'),
          ('all-incomplete', 'message box', 'CD Launcher', 'Setup is incomplete.')]),
+    # Another publisher's disc: its own keys, values, installer and texts
+    # make its machines and show on every screen.
+    Row('every screen of the German sample disc', ['@/disc', '--all'],
+        [('nothing-installed', 'splash', GERMAN, '&Installieren'), ('product-1-installed', 'splash', GERMAN, '&Starten'),
+         ('both-installed', 'splash', GERMAN, '&Starten'), ('both-installed', 'choice', GERMAN, 'Auf diesem Computer'),
+         ('one-incomplete', 'choice', GERMAN, 'Die Installation von Grammatiktrainer'),
+         ('all-incomplete', 'message box', GERMAN, 'Die Installation ist unvollst\xe4ndig.')], german_disc),
     # A 64-bit Registry Editor export: its Wow6432Node keys are the 32-bit
     # view the launcher reads first, whatever Wine's prefix has.
     Row('a 64-bit export', ['^/samples/disc', '--registry', '^/samples/machines/paper-incomplete.reg',

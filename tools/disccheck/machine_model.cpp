@@ -63,10 +63,8 @@ std::string SafeName(const std::string &ansi, const std::string &otherwise) {
 
 std::vector<std::string> QueriedValues() {
     std::vector<std::string> names;
-    const std::string call = "RegQueryValueExA(";
-    for (const std::string &e : sim::Events())
-        if (e.compare(0, call.size(), call) == 0)
-            names.push_back(e.substr(call.size(), e.size() - call.size() - 1));
+    for (const sim::RegQuery &q : sim::RegQueries())
+        names.push_back(q.name);
     return names;
 }
 
