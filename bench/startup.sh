@@ -72,7 +72,7 @@ codegen=(-Oz -flto -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fn
          -fno-stack-protector -fno-threadsafe-statics -fno-ident -ffunction-sections)
 link=(-nostdlib -nostartfiles -s -Wl,--entry,LauncherEntry -Wl,--subsystem,windows -Wl,--gc-sections
       -Wl,-T,"$root/cmake/win32.ld")
-libs=(-lkernel32 -luser32 -lgdi32 -ladvapi32 -lshell32 -lgcc)
+libs=(-lkernel32 -luser32 -lgdi32 -ladvapi32 -lgcc)
 (cd "$root/res" &&
  x86_64-w64-mingw32-windres -I "$root/res" launcher.rc -O coff -o "$out/launcher-res.o" &&
  x86_64-w64-mingw32-windres -I "$root/res" "$root/bench/startup_floor.rc" -O coff -o "$out/floor-res.o")
