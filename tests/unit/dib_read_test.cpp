@@ -276,6 +276,7 @@ struct RefusalCase {
     const char *name;
     std::string file;
     DibRefusal why;
+    int failingRead = 0; // the ReadFile call that fails, 0 for none
 };
 
 Bitmap With(void (*edit)(Bitmap &)) {
@@ -343,11 +344,15 @@ TEST_F(DibReadTest, RefusedFiles) {
         {"top-down RLE4",
          bmp::File(With([](Bitmap &s) { s.compression = BI_RLE4; s.bitCount = 4; s.height = -2; s.sizeImage = 4; })),
          DibTopDownCompressed},
+        {"first read fails", good, DibReadFailed, 1},
+        {"header read fails", good, DibReadFailed, 2},
     };
     for (const RefusalCase &c : cases) {
         SCOPED_TRACE(c.name);
         sim::Reset();
         sim::MapDrive('D', DRIVE_CDROM, Scratch());
+        if (c.failingRead)
+            sim::FailCall("ReadFile", c.failingRead);
         DibRefusal why = DibAccepted;
         EXPECT_EQ(Read(c.file, &why), nullptr);
         EXPECT_EQ(why, c.why);
