@@ -15,7 +15,7 @@ Usage: driver.py --setup                 make the Wine prefix
                                          Wine playing Windows version V
        driver.py --list                  name the cases
 Paths come from the environment the build sets up (see CMakeLists.txt):
-E2E_WORK, E2E_LAUNCHER, E2E_LAUNCHER64, E2E_STANDIN32/64, E2E_PROBE32/64,
+E2E_WORK, E2E_LAUNCHER, E2E_LAUNCHER64, E2E_STANDIN32/64, E2E_PROBE32/64, E2E_MARKER32/64,
 E2E_DEFAULT_BMP. The shipped 32-bit launcher runs the way
 scripts/wine32.sh finds (WINE32_VIA there picks one); the driver re-runs
 itself under that script. Only where no way works does it run the 64-bit
@@ -135,6 +135,9 @@ class Config:
             if not os.path.isfile(path):
                 sys.exit('driver: missing ' + path)
         self.machine = pe_machine(self.launcher)
+        # DLLs planted where the launcher must not load them from: built for
+        # the launcher's own machine.
+        self.marker = env('E2E_MARKER32' if self.machine.endswith('i386') else 'E2E_MARKER64')
         # The registry view the launcher looks in first, as reg.exe names it;
         # a 32-bit prefix has only the one.
         if self.arch == 'win32':
@@ -284,10 +287,10 @@ class Session:
             self.xvfb.wait()
             self.xvfb_log.close()
 
-    def wine(self, args, log_name, wait=True, timeout=60):
+    def wine(self, args, log_name, wait=True, timeout=60, cwd=None):
         out = open(os.path.join(self.log_dir, log_name), 'ab')
         proc = subprocess.Popen([self.cfg.loader] + args, env=self.env, stdout=out, stderr=out,
-                                stdin=subprocess.DEVNULL)
+                                stdin=subprocess.DEVNULL, cwd=cwd)
         out.close()
         if not wait:
             return proc
@@ -499,11 +502,13 @@ class Case:
 
     # -- running
 
-    def start(self, path='%s:\\LAUNCH\\launcher.exe' % DRIVE):
+    def start(self, path='%s:\\LAUNCH\\launcher.exe' % DRIVE, cwd=None):
+        """Starts the launcher; cwd: the Unix folder it starts in (Wine
+        shows it as that folder's Windows path)."""
         if os.path.exists(self.starts_log):
             os.remove(self.starts_log)
         self.s.env['E2E_LOG'] = windows_path(self.starts_log)
-        self.launcher = self.s.wine([path], 'launcher-%s.log' % self.name, wait=False)
+        self.launcher = self.s.wine([path], 'launcher-%s.log' % self.name, wait=False, cwd=cwd)
 
     def dialog(self, title, timeout=WAIT):
         """Waits for the one visible dialog with that title; returns it and
@@ -1177,6 +1182,90 @@ def copied_disc_and_unquoted_deep_product(c):
         for decoy in decoys:
             if os.path.exists(decoy):
                 os.remove(decoy)
+
+
+# Names of DLLs the launcher must never take from its own folder or the
+# current one; Wine is told to prefer a DLL found there for each (on
+# Windows every name outside the known DLLs is looked for there first).
+# Left out: the names that a program importing only from KERNEL32, USER32,
+# GDI32 and ADVAPI32, which keeps DLL searches to the system folder first
+# thing, still loads from its folder under Wine: the system DLLs it imports
+# and theirs (kernel32, kernelbase, user32, gdi32, advapi32, win32u, sechost,
+# msvcrt, ucrtbase, imm32, version, zlib1) and what Wine's display driver
+# brings with the first window (ole32, combase, rpcrt4): nothing a program
+# can change.
+PLANTED_DLLS = ('shell32', 'shcore', 'shlwapi', 'uxtheme')
+
+
+@case('splash')
+def copied_disc_loads_no_dll_from_its_folder(c):
+    """The disc copied to the user's Downloads folder, with DLLs of system
+    names beside the launcher and in the disc root (its current folder):
+    the splash shows and "&Install" starts setup.exe; then, with a product
+    recorded as a document, which WinExec cannot start, the shell opens it;
+    and no planted DLL is loaded in either run."""
+    c.lay_out([NOT_INSTALLED, NOT_INSTALLED])
+    drive_c = os.path.join(c.cfg.prefix, 'drive_c')
+    users = [u for u in os.listdir(os.path.join(drive_c, 'users')) if u.lower() != 'public']
+    check(len(users) == 1, 'one user folder in the Wine prefix: %r' % users)
+    downloads = os.path.join(drive_c, 'users', users[0], 'Downloads')
+    copy = os.path.join(downloads, 'Brindlemark Practice CD')
+    copy_win = 'C:\\users\\%s\\Downloads\\Brindlemark Practice CD' % users[0]
+    markers = os.path.join(c.dir, 'markers.log')
+    products = os.path.join(drive_c, PRODUCT_DIR)
+    document = 'C:\\%s\\guide.e2edoc' % PRODUCT_DIR
+    viewer = 'C:\\%s\\viewer.exe' % PRODUCT_DIR
+    saved = {k: c.s.env.get(k) for k in ('WINEDLLOVERRIDES', 'E2E_MARKERS')}
+
+    def loaded():
+        if not os.path.exists(markers):
+            return []
+        return open(markers, 'rb').read().decode('cp1252').split('\r\n')[:-1]
+
+    try:
+        shutil.rmtree(copy, ignore_errors=True)
+        shutil.copytree(c.disc, copy)
+        for folder in (copy, os.path.join(copy, 'LAUNCH')):
+            for name in PLANTED_DLLS:
+                shutil.copy(c.cfg.marker, os.path.join(folder, name + '.dll'))
+        c.s.env['E2E_MARKERS'] = windows_path(markers)
+        c.s.env['WINEDLLOVERRIDES'] = ','.join(PLANTED_DLLS) + '=n,b;' + saved['WINEDLLOVERRIDES']
+
+        c.start(copy_win + '\\LAUNCH\\launcher.exe', cwd=copy)
+        size, rows = default_bitmap(c.cfg)
+        w = splash_checks(c, '&Install', size, rows)
+        c.key(w, 'Return')
+        installer = copy_win + '\\setup.exe'
+        c.finish([(installer, '"%s"' % installer)])
+
+        # A product whose recorded command is a document: WinExec refuses
+        # it, and the shell opens it with the program its type names.
+        shutil.copy(c.cfg.standin, os.path.join(products, 'viewer.exe'))
+        open(os.path.join(products, 'guide.e2edoc'), 'w').close()
+        section, name, version, _, _ = PRODUCTS[0]
+        c.s.records(['[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorel\\%s\\%s\\%s]' % (name, version, section),
+                     '"CD"="C"', '"CommandLine"="%s"' % document.replace('\\', '\\\\'), ''], [], c.name)
+        association = ['[HKEY_CLASSES_ROOT\\.e2edoc]', '@="e2edocfile"', '',
+                       '[HKEY_CLASSES_ROOT\\e2edocfile\\shell\\open\\command]',
+                       '@="\\"%s\\" \\"%%1\\""' % viewer.replace('\\', '\\\\'), '']
+        for view in {c.cfg.view, c.cfg.other_view}:
+            c.s.registry(association, 'association.reg', view)
+        c.start(copy_win + '\\LAUNCH\\launcher.exe', cwd=copy)
+        w = splash_checks(c, '&Run', size, rows)
+        c.key(w, 'Return')
+        c.finish([(viewer, '"%s" "%s"' % (viewer, document))])
+
+        equal(loaded(), [], 'planted DLLs loaded (DLL, program)')
+    except Failure as e:
+        # A planted DLL refuses to load, and a program that needs it fails.
+        raise Failure('%s; planted DLLs loaded (DLL, program): %r' % (e, loaded()))
+    finally:
+        for k, v in saved.items():
+            if v is None:
+                c.s.env.pop(k, None)
+            else:
+                c.s.env[k] = v
+        shutil.rmtree(copy, ignore_errors=True)
 
 
 # What matters most, for a round under each Windows version Wine can play:
