@@ -181,12 +181,18 @@ def windows_path(unix_path):
 
 def read_bmp(path):
     """Width, height and top-down rows of (r, g, b) of an uncompressed
-    1/4/8/24-bit bitmap file."""
+    1/4/8/24-bit bitmap file, or a 16-bit one with bit fields (each colour
+    widened to 8 bits as Windows draws it)."""
     data = open(path, 'rb').read()
     offset = struct.unpack_from('<I', data, 10)[0]
     size, width, height, planes, bits, compression = struct.unpack_from('<IiiHHI', data, 14)
     used = struct.unpack_from('<I', data, 46)[0]
-    assert compression == 0 and bits in (1, 4, 8, 24)
+    assert (compression, bits) == (3, 16) or (compression == 0 and bits in (1, 4, 8, 24))
+    if bits == 16:
+        # The masks follow a 40-byte header, or are its bytes 40 to 51.
+        masks = struct.unpack_from('<III', data, 54)
+        fields = [((m & -m).bit_length() - 1, bin(m).count('1')) for m in masks]
+        used = 0
     colours = used or (1 << bits if bits <= 8 else 0)
     table = []
     for i in range(colours):
@@ -202,6 +208,9 @@ def read_bmp(path):
             if bits == 24:
                 b, g, r = line[3 * x: 3 * x + 3]
                 row.append((r, g, b))
+            elif bits == 16:
+                v = struct.unpack_from('<H', line, 2 * x)[0]
+                row.append(tuple(widen((v >> shift) & ((1 << n) - 1), n) for shift, n in fields))
             else:
                 per = 8 // bits
                 byte = line[x // per]
@@ -225,6 +234,46 @@ def write_bmp(path, width, height, pixel):
     filehead = struct.pack('<HIHHI', 0x4D42, offset + len(pixels), 0, 0, offset)
     with open(path, 'wb') as f:
         f.write(filehead + header + table + pixels)
+
+
+def write_bmp24(path, width, height, colour):
+    """A 24-bit bottom-up bitmap file; colour(x, y) gives (r, g, b)."""
+    stride = (width * 3 + 3) // 4 * 4
+    pixels = bytearray()
+    for y in range(height - 1, -1, -1):
+        row = b''.join(struct.pack('<BBB', *reversed(colour(x, y))) for x in range(width))
+        pixels += row + b'\0' * (stride - len(row))
+    header = struct.pack('<IiiHHIIiiII', 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    filehead = struct.pack('<HIHHI', 0x4D42, 54 + len(pixels), 0, 0, 54)
+    with open(path, 'wb') as f:
+        f.write(filehead + header + pixels)
+
+
+# The two 16-bit layouts Windows draws: (red, green, blue) masks.
+MASKS_565 = (0xF800, 0x07E0, 0x001F)
+MASKS_555 = (0x7C00, 0x03E0, 0x001F)
+
+
+def write_bmp16(path, width, height, colour, masks):
+    """A 16-bit bit-field bitmap file with a 40-byte header, the three masks
+    right after it; colour(x, y) gives (r, g, b) in the masks' own bits."""
+    shifts = [(m & -m).bit_length() - 1 for m in masks]
+    stride = (width * 2 + 3) // 4 * 4
+    pixels = bytearray()
+    for y in range(height - 1, -1, -1):
+        row = b''.join(struct.pack('<H', sum(v << s for v, s in zip(colour(x, y), shifts))) for x in range(width))
+        pixels += row + b'\0' * (stride - len(row))
+    header = struct.pack('<IiiHHIIiiII', 40, width, height, 1, 16, 3, len(pixels), 2835, 2835, 0, 0)
+    offset = 14 + len(header) + 12
+    filehead = struct.pack('<HIHHI', 0x4D42, offset + len(pixels), 0, 0, offset)
+    with open(path, 'wb') as f:
+        f.write(filehead + header + struct.pack('<III', *masks) + pixels)
+
+
+def widen(value, bits):
+    """A colour of so many bits as 8 bits, its high bits repeated below."""
+    value <<= 8 - bits
+    return value | value >> bits
 
 
 # ---------------------------------------------------------------- session
@@ -1139,6 +1188,50 @@ def small_bitmap_puts_buttons_above_and_left(c):
     win = splash_checks(c, '&Install', (100, 40))
     c.key(win, 'Escape')
     c.finish([])
+
+
+def bit_fields_draw_like_24_bits(c, masks):
+    """A 16-bit picture, as this project writes it (a 40-byte header, the
+    masks after it) and as ImageMagick saves it (a 124-byte header with the
+    masks inside), draws pixel for pixel like the same picture saved with
+    24 bits: each colour widened to 8 bits, its high bits repeated below."""
+    bits = [bin(m).count('1') for m in masks]
+    width, height = 320, 200
+
+    def colour(x, y):
+        return ((x * 7 + y) % (1 << bits[0]), (x + y * 3) % (1 << bits[1]), (x * y // 40) % (1 << bits[2]))
+
+    ours = os.path.join(c.dir, 'ours16.bmp')
+    write_bmp16(ours, width, height, colour, masks)
+    source = os.path.join(c.dir, 'source.bmp')
+    write_bmp24(source, width, height, lambda x, y: tuple(widen(v, b) for v, b in zip(colour(x, y), bits)))
+    editors = os.path.join(c.dir, 'editors16.bmp')
+    subtype = 'RGB565' if bits[1] == 6 else 'RGB555'
+    subprocess.run(['convert', source, '-define', 'bmp:subtype=' + subtype, editors], check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    data = open(editors, 'rb').read()
+    equal(struct.unpack_from('<I', data, 14) + struct.unpack_from('<I', data, 30) + struct.unpack_from('<III', data, 54),
+          (124, 3) + tuple(masks), "ImageMagick's file: header size, compression and masks")
+    for picture in (ours, editors):
+        _, _, rows = read_bmp(picture)
+        same = picture.replace('16.bmp', '24.bmp')
+        write_bmp24(same, width, height, lambda x, y: rows[y][x])
+        for shown in (same, picture):
+            c.lay_out([NOT_INSTALLED, NOT_INSTALLED], bitmap=shown)
+            c.start()
+            w = splash_checks(c, '&Install', (width, height), rows)
+            c.key(w, 'Escape')
+            c.finish([])
+
+
+@case('bitmap')
+def bit_fields_565_draw_like_24_bits(c):
+    bit_fields_draw_like_24_bits(c, MASKS_565)
+
+
+@case('bitmap')
+def bit_fields_555_draw_like_24_bits(c):
+    bit_fields_draw_like_24_bits(c, MASKS_555)
 
 
 # Paths with blanks, the way Windows reads them.
