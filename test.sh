@@ -24,6 +24,10 @@ if ! tools/make-image.sh samples/disc build/sample-disc.iso BRINDLEMARK >build/n
   exit 1
 fi
 grep -E '^(make-image: wrote|image:)' build/native/sample-image-check.txt
+# The release zip, made here and in a clone at another path, is the same to
+# the byte; the tests run whatever it finds.
+release=0
+tests/release/reproducible.sh || release=$?
 
 # Last, so that its summary closes the output, with what the end-to-end
 # cases ran the launcher on and any case that passed only when tried again.
@@ -35,5 +39,9 @@ ctest --preset native -j2 || status=$?
 if [[ -s $e2e/flaky.txt ]]; then
   echo "e2e: flaky, passed only on the second try:"
   sed 's/^/  /' "$e2e/flaky.txt"
+fi
+if [[ $release -ne 0 ]]; then
+  echo "release-check: FAIL: the release is not reproducible or not made (see above)"
+  status=1
 fi
 exit $status

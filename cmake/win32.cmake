@@ -7,6 +7,20 @@
 # library (block copies and fills) lives in src/win32.
 enable_language(RC)
 
+# Nothing in a program depends on where the sources lie: the same commit
+# built in two folders gives the same bytes (the release is checked for it).
+add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=>")
+
+# A program's version resource, made from res/version.rc.in with the numbers
+# of the file VERSION; it shows on the Details page of the file's properties.
+function(launcher_version_resource target description)
+  set(VERSION_FILE_NAME ${target}.exe)
+  set(VERSION_INTERNAL_NAME ${target})
+  set(VERSION_DESCRIPTION ${description})
+  configure_file(${CMAKE_SOURCE_DIR}/res/version.rc.in ${CMAKE_BINARY_DIR}/${target}-version.rc @ONLY)
+  target_sources(${target} PRIVATE ${CMAKE_BINARY_DIR}/${target}-version.rc)
+endfunction()
+
 file(GLOB LAUNCHER_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/win32/*.cpp)
 # The block fill and copy must not be turned back into calls to themselves,
 # and they stay ordinary objects: calls to them appear only as the link-time
@@ -53,6 +67,9 @@ set_source_files_properties(res/launcher.rc PROPERTIES OBJECT_DEPENDS "${LAUNCHE
 
 add_executable(launcher WIN32 ${LAUNCHER_LOGIC_SOURCES} ${LAUNCHER_WIN32_SOURCES} src/main.cpp res/launcher.rc)
 launcher_windows_program(launcher)
+# Beside the resources of res/launcher.rc, in a script of its own, so that
+# those stay as they are.
+launcher_version_resource(launcher "CD AutoPlay Launcher")
 
 # The floor of the start-up benchmark (bench/startup.sh): one empty dialog,
 # built exactly like the launcher.
@@ -65,12 +82,11 @@ launcher_windows_program(startup_floor)
 # as an ordinary console program with the C and C++ runtimes linked in. It
 # checks disc folders: images need libarchive, which this build lacks.
 include(${CMAKE_SOURCE_DIR}/tools/disccheck/sources.cmake)
-file(GLOB DISCCHECK_SIM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/sim/*.cpp)
-add_executable(disccheck ${DISCCHECK_SOURCES} ${DISCCHECK_SIM_SOURCES} ${LAUNCHER_LOGIC_SOURCES}
-  tools/disccheck/no_image_read.cpp tools/disccheck/main.cpp)
-target_include_directories(disccheck PRIVATE ${CMAKE_SOURCE_DIR}/sim/include ${CMAKE_SOURCE_DIR}/sim
-  ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/res ${CMAKE_SOURCE_DIR}/tools/disccheck)
-target_compile_options(disccheck PRIVATE -include ${CMAKE_SOURCE_DIR}/tools/disccheck/mingw_compat.h -Wall -Wextra)
+add_disccheck_program(no_image_read.cpp)
+target_compile_options(disccheck PRIVATE
+  "$<$<COMPILE_LANGUAGE:CXX>:-include;${CMAKE_SOURCE_DIR}/tools/disccheck/mingw_compat.h;-Wall;-Wextra>")
 target_link_options(disccheck PRIVATE -static -s
   -Wl,--major-subsystem-version,5 -Wl,--minor-subsystem-version,1
-  -Wl,--major-os-version,5 -Wl,--minor-os-version,1)
+  -Wl,--major-os-version,5 -Wl,--minor-os-version,1
+  -Wl,--no-insert-timestamp)
+launcher_version_resource(disccheck "CD AutoPlay Launcher disc checker")

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs whatever the build and the tests need and the machine lacks.
+# With --release, only what tools/release.sh needs: the Windows build and
+# the packing.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev
@@ -16,7 +18,15 @@ packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-d
           libx11-dev
           # disccheck reads disc images with libarchive; the tests make
           # images with xorriso and sign programs with osslsigncode.
-          libarchive-dev xorriso osslsigncode openssl)
+          libarchive-dev xorriso osslsigncode openssl
+          # tools/release.sh: the zip, and README.html rendered as GitHub
+          # renders README.md; cpack's Debian package of disccheck.
+          zip cmark-gfm dpkg-dev)
+release=false
+if [[ ${1:-} == --release ]]; then
+  release=true
+  packages=(cmake ninja-build g++-mingw-w64-i686 binutils-mingw-w64-i686 git zip cmark-gfm)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -37,4 +47,4 @@ fi
 # The tests run the shipped 32-bit launcher.exe: natively where the kernel
 # runs 32-bit programs, otherwise through qemu-i386, fetched here. One line
 # says which; without either, the end-to-end tests fall back to a 64-bit build.
-"$(dirname "$0")/wine32.sh" install || true
+$release || "$(dirname "$0")/wine32.sh" install || true

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # disccheck.exe under Wine on the sample disc: it starts, finds nothing, and
 # says line for line what the Linux build says (but for the first line, which
-# names the folder as each system writes it).
+# names the folder as each system writes it); --version too.
 #   tests/e2e/disccheck_windows.sh DISCCHECK.EXE NATIVE-DISCCHECK SAMPLE-DISC LAUNCHER.EXE WORK-FOLDER
 # The sample disc is copied into WORK-FOLDER and completed there as
 # samples/prepare-disc.sh completes it, with LAUNCHER.EXE; the Wine prefix is
@@ -39,6 +39,8 @@ status=0
 "$wine" "$exe" "Z:${folder//\//\\}" >"$work/windows.out" 2>"$work/windows.err" || status=$?
 /usr/lib/wine/wineserver -w
 "$native" "$folder" >"$work/native.out" 2>&1 || true
+"$wine" "$exe" --version >"$work/windows-version.out" 2>&1 || true
+/usr/lib/wine/wineserver -w
 
 fail=0
 if [[ $status -ne 0 ]]; then
@@ -54,5 +56,10 @@ if ! diff <(tail -n +2 "$work/native.out") <(tail -n +2 "$work/windows.txt"); th
   echo "disccheck.exe and the Linux disccheck disagree (above: < Linux, > Windows)"
   fail=1
 fi
-cat "$work/windows.txt" "$work/windows.err"
+# Both builds are of one release.
+if [[ "$(tr -d '\r' <"$work/windows-version.out")" != "$("$native" --version)" ]]; then
+  echo "disccheck.exe --version says \"$(tr -d '\r' <"$work/windows-version.out")\", the Linux build \"$("$native" --version)\""
+  fail=1
+fi
+cat "$work/windows.txt" "$work/windows.err" "$work/windows-version.out"
 exit $fail

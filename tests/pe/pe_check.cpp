@@ -7,6 +7,13 @@
 //                                         supported-OS entries, no DPI awareness
 //   pe_check size     FILE LIMIT         file size within LIMIT bytes; prints
 //                                         the sections and the resources
+//   pe_check version  FILE VERSION-FILE  version resource 1, language 1033:
+//                                         the numbers of VERSION-FILE, product
+//                                         name, description, no build date
+//   pe_check resources FILE RES-FILE     every resource of the compiled script
+//                                         RES-FILE, byte for byte and in its
+//                                         language, and nothing else but the
+//                                         version resource
 //
 // Each prints what it found and exits 0 when the file passes, 1 when it does
 // not, 2 when the file cannot be read as a 32-bit PE image, and 77 (a skip to
@@ -16,6 +23,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -377,6 +385,238 @@ int CheckSize(const Image &im, const char *limitText) {
     return g_failures ? 1 : 0;
 }
 
+// ---- version resource
+
+// One node of a version resource: a length, the length and type of its
+// value, a UTF-16 key, the value and the child nodes, each on 4 bytes.
+struct VersionNode {
+    std::string key;
+    uint32_t valueLength = 0, type = 0;
+    uint64_t value = 0; // file offset of the value
+    std::vector<VersionNode> children;
+};
+
+uint64_t Align4(uint64_t at, uint64_t base) { return base + ((at - base + 3) & ~uint64_t(3)); }
+
+// Reads the node at `at`, which must end by `end`; `base` is where the
+// resource starts (the alignment is counted from there).
+VersionNode ReadVersionNode(const Image &im, uint64_t at, uint64_t end, uint64_t base, int depth) {
+    VersionNode node;
+    uint32_t length = U16(im, at);
+    if (length < 6 || at + length > end || depth > 4)
+        Unreadable("version resource out of shape at offset " + std::to_string(at));
+    uint64_t stop = at + length;
+    node.valueLength = U16(im, at + 2);
+    node.type = U16(im, at + 4);
+    uint64_t p = at + 6;
+    for (uint32_t c; p + 2 <= stop && (c = U16(im, p)) != 0; p += 2)
+        node.key += c < 0x80 ? (char)c : '?';
+    p = Align4(p + 2, base);
+    node.value = p;
+    // Text values count UTF-16 units, binary ones bytes.
+    uint64_t valueBytes = node.type == 1 ? 2ull * node.valueLength : node.valueLength;
+    if (p + valueBytes > stop && !(node.type == 1 && node.valueLength == 0))
+        Unreadable("version resource value past its node: " + node.key);
+    p = Align4(p + valueBytes, base);
+    while (p + 6 <= stop) {
+        node.children.push_back(ReadVersionNode(im, p, stop, base, depth + 1));
+        p = Align4(p + U16(im, p), base);
+    }
+    return node;
+}
+
+std::string VersionText(const Image &im, const VersionNode &n) {
+    std::string text;
+    for (uint32_t i = 0; i < n.valueLength; ++i) {
+        uint32_t c = U16(im, n.value + 2 * i);
+        if (!c)
+            break;
+        text += c < 0x80 ? (char)c : '?';
+    }
+    return text;
+}
+
+std::string Dotted(uint32_t ms, uint32_t ls) {
+    return std::to_string(ms >> 16) + "." + std::to_string(ms & 0xFFFF) + "." + std::to_string(ls >> 16) + "." +
+           std::to_string(ls & 0xFFFF);
+}
+
+int CheckVersion(const Image &im, const char *path, const char *versionPath) {
+    std::ifstream in(versionPath);
+    std::string wanted;
+    if (!in || !std::getline(in, wanted))
+        Unreadable(std::string("cannot read the version from ") + versionPath);
+    while (!wanted.empty() && std::isspace((unsigned char)wanted.back()))
+        wanted.pop_back();
+    unsigned major = 0, minor = 0, patch = 0;
+    char tail = 0;
+    if (std::sscanf(wanted.c_str(), "%u.%u.%u%c", &major, &minor, &patch, &tail) != 3)
+        Unreadable(std::string(versionPath) + " holds \"" + wanted + "\", not MAJOR.MINOR.PATCH");
+    std::string wantedFour = wanted + ".0";
+
+    std::vector<Resource> found;
+    for (const Resource &r : Resources(im))
+        if (r.type == "#16")
+            found.push_back(r);
+    if (found.empty()) {
+        Fail("no version resource (type 16)");
+        return 1;
+    }
+    if (found.size() > 1)
+        Fail(std::to_string(found.size()) + " version resources, not one");
+    const Resource &r = found[0];
+    std::printf("version resource %s, language %u, %u bytes\n", r.name.c_str(), r.language, r.size);
+    if (r.name != "#1")
+        Fail("the version resource is named " + r.name + ", not 1");
+    if (r.language != 1033)
+        Fail("the version resource is in language " + std::to_string(r.language) + ", not 1033");
+
+    if (r.size < 6)
+        Unreadable("a version resource of " + std::to_string(r.size) + " bytes");
+    uint64_t base = Offset(im, r.rva);
+    Read(im, base + r.size - 1, 1);
+    VersionNode root = ReadVersionNode(im, base, base + r.size, base, 0);
+    if (root.key != "VS_VERSION_INFO" || root.valueLength != 52)
+        Unreadable("the version resource does not start with VS_VERSION_INFO and its fixed part");
+    uint64_t f = root.value;
+    if (U32(im, f) != 0xFEEF04BDu)
+        Unreadable("the fixed part of the version resource lacks its signature");
+    std::string fileVersion = Dotted(U32(im, f + 8), U32(im, f + 12));
+    std::string productVersion = Dotted(U32(im, f + 16), U32(im, f + 20));
+    std::printf("file version %s, product version %s (VERSION: %s)\n", fileVersion.c_str(), productVersion.c_str(),
+                wanted.c_str());
+    if (fileVersion != wantedFour)
+        Fail("file version " + fileVersion + " is not " + wantedFour);
+    if (productVersion != wantedFour)
+        Fail("product version " + productVersion + " is not " + wantedFour);
+    // A build date would make two builds of one commit differ.
+    if (U32(im, f + 44) || U32(im, f + 48))
+        Fail("the version resource carries a file date");
+
+    std::map<std::string, std::string> strings;
+    bool english = false;
+    for (const VersionNode &block : root.children) {
+        if (block.key == "StringFileInfo") {
+            for (const VersionNode &table : block.children) {
+                std::printf("string table %s\n", table.key.c_str());
+                if (Lower(table.key).compare(0, 4, "0409") != 0) {
+                    Fail("string table " + table.key + " is not English (United States), 0409");
+                    continue;
+                }
+                for (const VersionNode &value : table.children)
+                    strings[value.key] = VersionText(im, value);
+            }
+        } else if (block.key == "VarFileInfo") {
+            for (const VersionNode &var : block.children)
+                if (var.key == "Translation")
+                    for (uint32_t i = 0; i + 4 <= var.valueLength; i += 4) {
+                        std::printf("translation %#06x, code page %u\n", U16(im, var.value + i),
+                                    U16(im, var.value + i + 2));
+                        english = english || U16(im, var.value + i) == 0x409;
+                    }
+        }
+    }
+    for (const auto &kv : strings)
+        std::printf("  %s: %s\n", kv.first.c_str(), kv.second.c_str());
+    if (!english)
+        Fail("the version resource's translation does not name English (United States), 0x0409");
+    for (const char *key : {"ProductName", "FileDescription"})
+        if (strings[key].empty())
+            Fail(std::string("no ") + key + " in the version resource");
+    for (const char *key : {"FileVersion", "ProductVersion"})
+        if (strings[key] != wanted)
+            Fail(std::string(key) + " \"" + strings[key] + "\" is not " + wanted);
+    std::string name = path;
+    name = name.substr(name.find_last_of("/\\") + 1);
+    if (Lower(strings["OriginalFilename"]) != Lower(name))
+        Fail("OriginalFilename \"" + strings["OriginalFilename"] + "\" is not " + name);
+    return g_failures ? 1 : 0;
+}
+
+// ---- resources against the compiled resource script
+
+// The entries of a .res file: a data size, a header size, the type and the
+// name (a number after 0xFFFF, or a UTF-16 string), then on 4 bytes the data
+// version, the memory flags and the language; the data follows the header.
+std::vector<std::pair<Resource, std::string>> ReadResFile(const char *path) {
+    Image res;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        Unreadable(std::string("cannot open ") + path);
+    res.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    auto id = [&](uint64_t &at) {
+        if (U16(res, at) == 0xFFFF) {
+            at += 4;
+            return "#" + std::to_string(U16(res, at - 2));
+        }
+        std::string text;
+        for (uint32_t c; (c = U16(res, at)) != 0; at += 2)
+            text += c < 0x80 ? (char)c : '?';
+        at += 2;
+        return text;
+    };
+    std::vector<std::pair<Resource, std::string>> out;
+    uint64_t at = 0;
+    while (at + 8 <= res.bytes.size()) {
+        uint32_t dataSize = U32(res, at), headerSize = U32(res, at + 4);
+        uint64_t p = at + 8;
+        Resource r;
+        r.type = id(p);
+        r.name = id(p);
+        p = (p + 3) & ~uint64_t(3);
+        r.language = U16(res, p + 6);
+        r.rva = 0;
+        r.size = dataSize;
+        if (dataSize)
+            Read(res, at + headerSize + dataSize - 1, 1);
+        if (dataSize || r.type != "#0") // the lead entry that marks a .res file
+            out.emplace_back(r, std::string((const char *)res.bytes.data() + at + headerSize, dataSize));
+        at = (at + headerSize + dataSize + 3) & ~uint64_t(3);
+    }
+    return out;
+}
+
+int CheckResources(const Image &im, const char *resPath) {
+    std::vector<std::pair<Resource, std::string>> script = ReadResFile(resPath);
+    std::vector<Resource> file = Resources(im);
+    if (script.empty())
+        Unreadable(std::string("no resource in ") + resPath);
+    for (const auto &entry : script) {
+        const Resource &want = entry.first;
+        int matches = 0;
+        for (const Resource &r : file)
+            if (r.type == want.type && r.name == want.name) {
+                ++matches;
+                if (r.language != want.language) {
+                    Fail("resource type " + want.type + " " + want.name + " is in language " +
+                         std::to_string(r.language) + ", not " + std::to_string(want.language));
+                    continue;
+                }
+                uint64_t at = r.size ? Offset(im, r.rva) : 0;
+                if (r.size)
+                    Read(im, at + r.size - 1, 1);
+                bool same = r.size == want.size && (!r.size || !std::memcmp(&im.bytes[at], entry.second.data(), r.size));
+                std::printf("resource type %-6s %-12s %5u: %u bytes, %s\n", want.type.c_str(), want.name.c_str(),
+                            r.language, r.size, same ? "as compiled" : "DIFFERENT");
+                if (!same)
+                    Fail("resource type " + want.type + " " + want.name + " differs from the compiled script's");
+            }
+        if (matches == 0)
+            Fail("resource type " + want.type + " " + want.name + " is missing");
+        else if (matches > 1)
+            Fail("resource type " + want.type + " " + want.name + " is there in " + std::to_string(matches) +
+                 " languages");
+    }
+    for (const Resource &r : file) {
+        bool known = r.type == "#16"; // the version resource, which "version" checks
+        for (const auto &entry : script)
+            known = known || (entry.first.type == r.type && entry.first.name == r.name);
+        if (!known)
+            Fail("resource type " + r.type + " " + r.name + " is not in the compiled script");
+    }
+    return g_failures ? 1 : 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -389,6 +629,11 @@ int main(int argc, char **argv) {
         return CheckManifest(Load(argv[2]));
     if (command == "size" && argc == 4)
         return CheckSize(Load(argv[2]), argv[3]);
-    std::fprintf(stderr, "usage: pe_check imports FILE LIST | header FILE | manifest FILE | size FILE LIMIT\n");
+    if (command == "version" && argc == 4)
+        return CheckVersion(Load(argv[2]), argv[2], argv[3]);
+    if (command == "resources" && argc == 4)
+        return CheckResources(Load(argv[2]), argv[3]);
+    std::fprintf(stderr, "usage: pe_check imports FILE LIST | header FILE | manifest FILE | size FILE LIMIT |\n"
+                         "                version FILE VERSION-FILE | resources FILE RES-FILE\n");
     return 2;
 }

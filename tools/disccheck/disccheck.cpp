@@ -28,6 +28,7 @@ const char kUsage[] =
     "       disccheck IMAGE.iso [--launcher-dir NAME] [the same options]\n"
     "       disccheck --bitmap FILE\n"
     "       disccheck --help\n"
+    "       disccheck --version\n"
     "\n"
     "Checks a disc image before it is pressed, with the launcher's own code.\n"
     "DIR is the launcher's folder on the disc image, where launcher.exe, install.ini\n"
