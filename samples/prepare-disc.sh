@@ -14,9 +14,10 @@ $usage
 
 Copies LAUNCHER.EXE (by default build/win32/launcher.exe, which the win32
 preset builds) into DIR, the launcher's folder on a disc image, and builds a
-stand-in setup.exe into DIR's parent, the disc root. An existing setup.exe
-outside the sample disc is kept: it is the disc's own installer.
-DIR defaults to the sample disc's samples/disc/LAUNCH.
+stand-in setup.exe into DIR's parent, the disc root, or where DIR's
+install.ini names the installer ([INSTALL] Installer=, a path below the disc
+root). An existing installer outside the sample discs is kept: it is the
+disc's own. DIR defaults to the sample disc's samples/disc/LAUNCH.
 EOF
     exit 0
     ;;
@@ -47,11 +48,15 @@ root="$(dirname "$dir")"
 
 cp "$launcher" "$dir/launcher.exe"
 echo "prepare-disc: $dir/launcher.exe"
-# Windows finds setup.exe in any letter case.
-existing="$(find "$root" -maxdepth 1 -iname setup.exe -print -quit)"
-if [[ -n "$existing" && "$root" != "$here/disc" ]]; then
+# The installer where install.ini names it, as the launcher takes it.
+installer=$("$here/installer-path.sh" "$dir")
+# Windows finds the installer in any letter case.
+existing="$(find "$root" -ipath "$root/$installer" -type f -print -quit)"
+if [[ -n "$existing" && "$root" != "$here/disc" && "$root" != "$here/disc-de" ]]; then
   echo "prepare-disc: kept $existing"
 else
-  i686-w64-mingw32-gcc -Os -s -mwindows -o "${existing:-$root/setup.exe}" "$here/standin/setup.c"
-  echo "prepare-disc: ${existing:-$root/setup.exe} (a stand-in installer)"
+  target="${existing:-$root/$installer}"
+  mkdir -p "$(dirname "$target")"
+  i686-w64-mingw32-gcc -Os -s -mwindows -o "$target" "$here/standin/setup.c"
+  echo "prepare-disc: $target (a stand-in installer)"
 fi

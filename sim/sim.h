@@ -101,6 +101,14 @@ struct RegOpen {
     LSTATUS result;
 };
 const std::vector<RegOpen> &RegOpens();
+// Every value read from an open key: the key's path as it was opened, the
+// value's name ("" for the key's default value) and the result.
+struct RegQuery {
+    std::string path;
+    std::string name;
+    LSTATUS result;
+};
+const std::vector<RegQuery> &RegQueries();
 
 // ---- Program starts
 struct Start {

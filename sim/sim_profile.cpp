@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 namespace {
 
@@ -22,15 +23,15 @@ std::string Trim(const std::string &s) {
     return s.substr(b, e - b);
 }
 
-// Looks the key up; false when the file, section or key is missing.
-bool FindValue(const std::string &host, const std::string &section, const std::string &key, std::string *value) {
+// The lines of a section, blanks around each dropped: only the first
+// section of that name counts. False when the file or section is missing.
+bool SectionLines(const std::string &host, const std::string &section, std::vector<std::string> *out) {
     std::ifstream in(host, std::ios::binary);
     if (!in)
         return false;
     std::stringstream all;
     all << in.rdbuf();
     std::string want_section = sim::internal::Lower(Trim(section));
-    std::string want_key = sim::internal::Lower(Trim(key));
     bool in_section = false, seen_section = false;
     std::string line;
     std::istringstream lines(all.str());
@@ -40,15 +41,25 @@ bool FindValue(const std::string &host, const std::string &section, const std::s
             continue;
         if (t[0] == '[') {
             if (seen_section && in_section)
-                return false; // only the first section of that name counts
+                break;
             size_t close = t.rfind(']');
             std::string name = close == std::string::npos ? t.substr(1) : t.substr(1, close - 1);
             in_section = sim::internal::Lower(Trim(name)) == want_section;
             seen_section = seen_section || in_section;
             continue;
         }
-        if (!in_section)
-            continue;
+        if (in_section)
+            out->push_back(t);
+    }
+    return seen_section;
+}
+
+// Looks the key up; false when the file, section or key is missing.
+bool FindValue(const std::string &host, const std::string &section, const std::string &key, std::string *value) {
+    std::vector<std::string> lines;
+    SectionLines(host, section, &lines);
+    std::string want_key = sim::internal::Lower(Trim(key));
+    for (const std::string &t : lines) {
         size_t eq = t.find('=');
         if (eq == std::string::npos)
             continue;
@@ -87,4 +98,45 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR def, LP
     std::memcpy(ret, value.data(), n);
     ret[n] = 0;
     return n;
+}
+
+// The keys of a section as "key=value" lines, blanks around key and value
+// dropped, quotes kept, comment lines left out; each line terminated and
+// the list ended by one more terminator; the result counts the lines'
+// characters with their terminators. A list that does not fit is cut, still
+// ended by two terminators, and the result is then size - 2, as Windows
+// documents it.
+DWORD WINAPI GetPrivateProfileSectionA(LPCSTR section, LPSTR ret, DWORD size, LPCSTR file) {
+    sim::Log(std::string("GetPrivateProfileSectionA(") + (section ? section : "(null)") + ")");
+    if (!ret || size == 0)
+        return 0;
+    std::string list;
+    std::vector<std::string> lines;
+    if (!sim::ShouldFail("GetPrivateProfileSectionA") && section && file) {
+        std::string host = sim::HostPath(file);
+        if (!host.empty())
+            SectionLines(host, section, &lines);
+    }
+    for (const std::string &t : lines) {
+        if (t[0] == ';')
+            continue;
+        size_t eq = t.find('=');
+        list += eq == std::string::npos ? t : Trim(t.substr(0, eq)) + "=" + Trim(t.substr(eq + 1));
+        list.push_back('\0');
+    }
+    if (size < 2) {
+        ret[0] = 0;
+        return 0;
+    }
+    if (list.size() + 1 > size) {
+        std::memcpy(ret, list.data(), size - 2);
+        ret[size - 2] = 0;
+        ret[size - 1] = 0;
+        return size - 2;
+    }
+    std::memcpy(ret, list.data(), list.size());
+    ret[list.size()] = 0;
+    if (list.empty())
+        ret[1] = 0;
+    return static_cast<DWORD>(list.size());
 }

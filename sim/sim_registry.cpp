@@ -17,15 +17,22 @@ struct Key {
     std::map<std::string, Value> values; // by lower-case name
 };
 
+struct OpenKey {
+    Key *key;
+    std::string path; // as opened
+};
+
 std::map<std::string, Key> g_keys[2]; // by lower-case path, per view
-std::map<HKEY, Key *> g_open;
+std::map<HKEY, OpenKey> g_open;
 std::vector<RegOpen> g_opens;
+std::vector<RegQuery> g_queries;
 
 void ResetRegistry() {
     g_keys[0].clear();
     g_keys[1].clear();
     g_open.clear();
     g_opens.clear();
+    g_queries.clear();
 }
 internal::ResetHook g_hook(ResetRegistry);
 
@@ -49,6 +56,7 @@ void SetRegString(const std::string &path, const std::string &name, const std::s
 }
 
 const std::vector<RegOpen> &RegOpens() { return g_opens; }
+const std::vector<RegQuery> &RegQueries() { return g_queries; }
 
 } // namespace sim
 
@@ -64,7 +72,7 @@ LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR subkey, DWORD, REGSAM sam, PHKEY r
         auto it = g_keys[view].find(Normalize(path));
         if (it != g_keys[view].end()) {
             HKEY h = static_cast<HKEY>(internal::NewHandle());
-            g_open[h] = &it->second;
+            g_open[h] = OpenKey{&it->second, path};
             LedgerAcquire("key", h);
             *result = h;
             rc = ERROR_SUCCESS;
@@ -75,16 +83,13 @@ LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR subkey, DWORD, REGSAM sam, PHKEY r
     return rc;
 }
 
-LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size) {
-    auto it = g_open.find(key);
-    if (it == g_open.end())
-        return ERROR_INVALID_HANDLE;
-    if (reserved)
-        return 87; // ERROR_INVALID_PARAMETER
+namespace {
+
+LSTATUS QueryValue(Key *key, const std::string &name, LPDWORD type, LPBYTE data, LPDWORD size) {
     if (ShouldFail("RegQueryValueExA"))
         return ERROR_ACCESS_DENIED;
-    auto v = it->second->values.find(internal::Lower(name ? name : ""));
-    if (v == it->second->values.end())
+    auto v = key->values.find(internal::Lower(name));
+    if (v == key->values.end())
         return ERROR_FILE_NOT_FOUND; // buffer and size left alone
     DWORD need = static_cast<DWORD>(v->second.bytes.size());
     if (type)
@@ -106,6 +111,20 @@ LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD
     std::memcpy(data, v->second.bytes.data(), need);
     *size = need;
     return ERROR_SUCCESS;
+}
+
+} // namespace
+
+LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size) {
+    auto it = g_open.find(key);
+    if (it == g_open.end())
+        return ERROR_INVALID_HANDLE;
+    if (reserved)
+        return 87; // ERROR_INVALID_PARAMETER
+    std::string value = name ? name : "";
+    LSTATUS rc = QueryValue(it->second.key, value, type, data, size);
+    g_queries.push_back(RegQuery{it->second.path, value, rc});
+    return rc;
 }
 
 LSTATUS WINAPI RegCloseKey(HKEY key) {

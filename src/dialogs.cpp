@@ -74,7 +74,7 @@ static void InitSplash(HWND dialog, const char *actionCaption) {
     row = (int)((double)height - kButtonRowOffset);
     gap = (width - kButtonRowWidth) / 3;
     CreateButton(dialog, actionCaption, kActionButtonStyle, gap, row, IDOK);
-    CreateButton(dialog, "&Cancel", kCancelButtonStyle, 2 * gap + kButtonWidth, row, IDCANCEL);
+    CreateButton(dialog, DiscText(TextCancel), kCancelButtonStyle, 2 * gap + kButtonWidth, row, IDCANCEL);
 }
 
 void PaintSplash(HWND dialog) {
@@ -107,11 +107,23 @@ INT_PTR CALLBACK SplashDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
     return FALSE;
 }
 
+// A choice dialog's button as the disc words it, if it does.
+static void WordButton(HWND dialog, int id, int which) {
+    if (g_texts.texts[which][0])
+        SetDlgItemTextA(dialog, id, g_texts.texts[which]);
+}
+
 INT_PTR CALLBACK ChoiceDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
         SetProductCaption(dialog);
         SetDlgItemTextA(dialog, IDC_MESSAGE, (const char *)lParam);
+        // The template's captions stay unless the disc words a button.
+        if (g_texts.choiceFirst) {
+            WordButton(dialog, IDC_FIRST_CHOICE, g_texts.choiceFirst - 1);
+            WordButton(dialog, IDC_SECOND_CHOICE, g_texts.choiceFirst);
+            WordButton(dialog, IDCANCEL, TextCancel);
+        }
         // TRUE: the dialog manager gives the focus to the first button.
         return TRUE;
     case WM_COMMAND:

@@ -6,18 +6,33 @@
 #include "../res/ids.h"
 
 LauncherState g_launcher;
+LauncherTexts g_texts;
 
 static const char kProductDelimiters[] = " ,\t\n";
 static const char kCommandDelimiters[] = " \t\n";
-static const char kKeyPrefix[] = "SOFTWARE\\Vantorel\\";
+static const char kKeyRoot[] = "SOFTWARE\\Vantorel";
 
-static const char kRepairText[] = "Setup is incomplete. Would you like to reinstall now?";
-static const char kRepairCaption[] = "CD Launcher";
-static const char kRepairOrRunFormat[] =
-    "%s Setup is incomplete. You can reinstall it by pressing <Install> button. "
-    "Or you can run %s by pressing <Run> button.";
-static const char kTwoProductsFormat[] =
-    "You have 2 %s tests installed. Would you like to run the Paper or Computer Adaptive Test?";
+// The keys of [Texts], and the launcher's own texts for them: the messages
+// with the placeholders it fills in.
+const char *const kTextKeys[TextCount] = {"Install",           "Run",       "Cancel",
+                                          "RunFirst",          "RunSecond", "RepairCaption",
+                                          "BothInstalledText", "OneIncompleteText", "RepairText"};
+const char *const kDefaultTexts[TextCount] = {
+    "&Install",
+    "&Run",
+    "&Cancel",
+    "Run &Paper",
+    "Run CAT",
+    "CD Launcher",
+    "You have 2 {ProductName} tests installed. Would you like to run the Paper or Computer Adaptive Test?",
+    ("{Incomplete} Setup is incomplete. You can reinstall it by pressing <Install> button. "
+     "Or you can run {Runnable} by pressing <Run> button."),
+    "Setup is incomplete. Would you like to reinstall now?"};
+const char *const kPlaceholderNames[PlaceholderCount] = {"ProductName", "First", "Second", "Incomplete", "Runnable"};
+
+// The keys of the section of install.ini listed last, as
+// GetPrivateProfileSectionA gives them ("key=value", each terminated).
+static char s_keyList[KEY_LIST_SIZE];
 
 // Functions looked up rather than imported, so that the launcher starts on
 // every Windows from 95 on and loads the shell only when it needs it.
@@ -72,6 +87,63 @@ static void ReadProfile(const char *section, const char *key, char *buffer, int 
     buffer[0] = 0;
     GetPrivateProfileStringA(section, key, "", buffer, size, file);
     buffer[size - 1] = 0;
+}
+
+// The length of name when text starts with it, ASCII letters matched
+// without regard to case as Windows matches key names; else 0.
+static int MatchName(const char *text, const char *name) {
+    int n = 0;
+    for (; name[n]; ++n)
+        if (text[n] != name[n] &&
+            ((text[n] ^ name[n]) != 0x20 || (unsigned char)((name[n] | 0x20) - 'a') > 'z' - 'a'))
+            return 0;
+    return n;
+}
+
+// Lists the keys of a section. The optional keys are read only when the
+// section gives them, so that a disc without them makes no read of them.
+// The list holds a section as long as Windows 95 lets one be; a key beyond
+// a longer one counts as not given.
+static void ListKeys(const char *section, const char *file) {
+    s_keyList[0] = 0;
+    s_keyList[1] = 0;
+    GetPrivateProfileSectionA(section, s_keyList, KEY_LIST_SIZE, file);
+    s_keyList[KEY_LIST_SIZE - 2] = 0;
+    s_keyList[KEY_LIST_SIZE - 1] = 0;
+}
+
+// Reads an optional key of the section listed last, cut as the profile call
+// cuts it. TRUE when the section gives the key ("key=", empty or not);
+// otherwise the buffer keeps what it held.
+static BOOL ReadOption(const char *section, const char *key, char *buffer, int size, const char *file) {
+    for (const char *entry = s_keyList; *entry; entry += lstrlenA(entry) + 1) {
+        const char *p = entry;
+        int n;
+        while (*p == ' ' || *p == '\t')
+            ++p;
+        if ((n = MatchName(p, key)) == 0)
+            continue;
+        for (p += n; *p == ' ' || *p == '\t'; ++p)
+            ;
+        if (*p == '=') {
+            ReadProfile(section, key, buffer, size, file);
+            return TRUE;
+        }
+    }
+    return FALSE;
+}
+
+// Leading and trailing backslashes of a key path name no key.
+static void DropBackslashes(char *path) {
+    char *from = path;
+    int length;
+    while (*from == '\\')
+        ++from;
+    for (length = 0; from[length]; ++length)
+        path[length] = from[length];
+    while (length > 0 && path[length - 1] == '\\')
+        --length;
+    path[length] = 0;
 }
 
 void FormLauncherPaths(HINSTANCE instance, LauncherPaths *paths) {
@@ -153,15 +225,15 @@ static BOOL ReadRegString(HKEY key, const char *name, char *buffer, DWORD size) 
     return FALSE;
 }
 
-// The first character of "CD", however long the value is.
-static char ReadDriveLetter(HKEY key, char *work, DWORD size) {
+// The first character of the drive value, however long the value is.
+static char ReadDriveLetter(HKEY key, const char *name, char *work, DWORD size) {
     DWORD type;
     DWORD length = size;
     char letter = 0;
     LONG rc;
 
     work[0] = 0;
-    rc = RegQueryValueExA(key, "CD", 0, &type, (LPBYTE)work, &length);
+    rc = RegQueryValueExA(key, name, 0, &type, (LPBYTE)work, &length);
     if (rc == ERROR_SUCCESS)
         return length > 0 ? work[0] : 0;
     if (rc == ERROR_MORE_DATA && length > size) {
@@ -169,7 +241,7 @@ static char ReadDriveLetter(HKEY key, char *work, DWORD size) {
         char *big = (char *)LocalAlloc(LMEM_FIXED, needed);
         if (!big)
             return 0;
-        if (RegQueryValueExA(key, "CD", 0, &type, (LPBYTE)big, &length) == ERROR_SUCCESS && length > 0 &&
+        if (RegQueryValueExA(key, name, 0, &type, (LPBYTE)big, &length) == ERROR_SUCCESS && length > 0 &&
             length <= needed)
             letter = big[0];
         LocalFree(big);
@@ -268,21 +340,24 @@ const char *SplitCommandLine(const char *commandLine, char *program, int size) {
 }
 
 // What is recorded under an open key: Installed, or Incomplete when the drive
-// or the program is gone.
-static InstallStatus CheckRecord(HKEY key, char *commandLine, char *work) {
+// or the program is gone. A product installed to the hard disk may have no
+// drive to check.
+static InstallStatus CheckRecord(HKEY key, const RecordPlace *place, char *commandLine, char *work) {
     char root[4];
     char program[COMMAND_LINE_SIZE];
 
-    root[0] = ReadDriveLetter(key, work, COMMAND_LINE_SIZE);
-    if (!root[0])
-        return Incomplete;
-    root[1] = ':';
-    root[2] = '\\';
-    root[3] = 0;
-    if (!IsUsableDrive(root))
-        return Incomplete;
+    if (place->driveValue[0]) {
+        root[0] = ReadDriveLetter(key, place->driveValue, work, COMMAND_LINE_SIZE);
+        if (!root[0])
+            return Incomplete;
+        root[1] = ':';
+        root[2] = '\\';
+        root[3] = 0;
+        if (!IsUsableDrive(root))
+            return Incomplete;
+    }
 
-    if (!ReadRegString(key, "CommandLine", work, COMMAND_LINE_SIZE) || !work[0])
+    if (!ReadRegString(key, place->commandValue, work, COMMAND_LINE_SIZE) || !work[0])
         return Incomplete;
     lstrcpyA(commandLine, work);
     if (!SplitCommandLine(work, program, COMMAND_LINE_SIZE) || !program[0] || !IsProgramFile(program))
@@ -290,21 +365,51 @@ static InstallStatus CheckRecord(HKEY key, char *commandLine, char *work) {
     return Installed;
 }
 
+BOOL LocateRecord(const char *section, const char *configPath, char *programName, RecordPlace *place) {
+    char version[COMMAND_LINE_SIZE];
+    char given[KEY_PATH_SIZE + 1]; // one more than fits: a longer key is never cut and opened
+    char *path = place->keyPath;
+
+    ReadProfile(section, "ProgramName", programName, PROGRAM_NAME_SIZE, configPath);
+    ReadProfile(section, "Version", version, COMMAND_LINE_SIZE, configPath);
+
+    ListKeys(section, configPath);
+    if (!ReadOption(section, "DriveValue", place->driveValue, VALUE_NAME_SIZE, configPath))
+        lstrcpyA(place->driveValue, "CD");
+    if (!ReadOption(section, "CommandValue", place->commandValue, VALUE_NAME_SIZE, configPath) ||
+        !place->commandValue[0])
+        lstrcpyA(place->commandValue, "CommandLine");
+    given[0] = 0;
+    ReadOption(section, "RegistryKey", given, KEY_PATH_SIZE + 1, configPath);
+    DropBackslashes(given);
+    path[0] = 0;
+    if (given[0])
+        return AppendText(path, KEY_PATH_SIZE, given);
+
+    ListKeys("INSTALL", configPath);
+    ReadOption("INSTALL", "RegistryRoot", given, KEY_PATH_SIZE, configPath);
+    DropBackslashes(given);
+    if (!given[0])
+        lstrcpyA(given, kKeyRoot);
+    // <root>\<ProgramName>\<Version>\<section>. A path that does not fit is
+    // never cut and opened: it names no record.
+    const char *parts[7] = {given, "\\", programName, "\\", version, "\\", section};
+    for (int i = 0; i < 7; ++i)
+        if (!AppendText(path, KEY_PATH_SIZE, parts[i])) {
+            path[0] = 0;
+            return FALSE;
+        }
+    return TRUE;
+}
+
 InstallStatus ProbeProduct(const char *section, const char *configPath, char *programName, char *commandLine) {
-    char keyPath[KEY_PATH_SIZE];
-    char work[COMMAND_LINE_SIZE]; // the version first, then the recorded command line
+    RecordPlace place;
+    char work[COMMAND_LINE_SIZE]; // the recorded command line
     HKEY key;
     InstallStatus status;
 
     commandLine[0] = 0;
-    lstrcpyA(keyPath, kKeyPrefix);
-    ReadProfile(section, "ProgramName", programName, PROGRAM_NAME_SIZE, configPath);
-    ReadProfile(section, "Version", work, COMMAND_LINE_SIZE, configPath);
-
-    // A path that does not fit is never cut and opened: it names no record.
-    if (!AppendText(keyPath, KEY_PATH_SIZE, programName) || !AppendText(keyPath, KEY_PATH_SIZE, "\\") ||
-        !AppendText(keyPath, KEY_PATH_SIZE, work) || !AppendText(keyPath, KEY_PATH_SIZE, "\\") ||
-        !AppendText(keyPath, KEY_PATH_SIZE, section))
+    if (!LocateRecord(section, configPath, programName, &place))
         return NotInstalled;
 
     // 32-bit installers record themselves in the 32-bit view, which is where
@@ -312,10 +417,10 @@ InstallStatus ProbeProduct(const char *section, const char *configPath, char *pr
     // look there once more before giving up. The flag is only ever used on
     // that second look: systems without a 64-bit view ignore it or refuse it,
     // and either way nothing new is found there.
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS &&
-        RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, place.keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS &&
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, place.keyPath, 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
         return NotInstalled;
-    status = CheckRecord(key, commandLine, work);
+    status = CheckRecord(key, &place, commandLine, work);
     RegCloseKey(key);
     return status;
 }
@@ -402,9 +507,45 @@ static INT_PTR ShowDialog(const char *name, DLGPROC proc, const char *param) {
     return DialogBoxParamA(g_launcher.instance, name, 0, proc, (LPARAM)param);
 }
 
+const char *DiscText(int which) {
+    return g_texts.texts[which][0] ? g_texts.texts[which] : kDefaultTexts[which];
+}
+
+void FillInText(char *buffer, int size, const char *text, const char *const *values) {
+    int used = 0;
+
+    while (*text && used < size - 1) {
+        const char *value = 0;
+        int n = 0;
+        if (*text == '{')
+            for (int i = 0; i < PlaceholderCount && !value; ++i)
+                if (values[i] && (n = MatchName(text + 1, kPlaceholderNames[i])) != 0 && text[n + 1] == '}')
+                    value = values[i];
+        if (!value) {
+            buffer[used++] = *text++;
+            continue;
+        }
+        while (*value && used < size - 1)
+            buffer[used++] = *value++;
+        text += n + 2;
+    }
+    buffer[used] = 0;
+}
+
+// A choice dialog, its buttons worded as the disc words them: first and the
+// caption after it, then Cancel.
+static INT_PTR ShowChoice(const char *name, int first, const char *message) {
+    INT_PTR result;
+    g_texts.choiceFirst = first + 1;
+    result = ShowDialog(name, ChoiceDlgProc, message);
+    g_texts.choiceFirst = 0;
+    return result;
+}
+
 void DecideAndLaunch(InstallStatus s1, InstallStatus s2, const ProductEntry *p1, const ProductEntry *p2,
                      const char *productName, const LauncherPaths *paths) {
     char *message = g_launcher.message;
+    const char *values[PlaceholderCount] = {productName, p1->programName, p2->programName, 0, 0};
     INT_PTR result;
 
     if (s1 == Incomplete || s2 == Incomplete) {
@@ -417,12 +558,15 @@ void DecideAndLaunch(InstallStatus s1, InstallStatus s2, const ProductEntry *p1,
             broken = p1;
             runnable = p2;
         } else {
-            if (MessageBoxA(0, kRepairText, kRepairCaption, MB_YESNO) == IDYES)
+            FillInText(message, MESSAGE_SIZE, DiscText(TextRepair), values);
+            if (MessageBoxA(0, message, DiscText(TextRepairCaption), MB_YESNO) == IDYES)
                 StartProgram(paths->installer, TRUE);
             return;
         }
-        wsprintfA(message, kRepairOrRunFormat, broken->programName, runnable->programName);
-        result = ShowDialog("InstallRun", ChoiceDlgProc, message);
+        values[PlaceIncomplete] = broken->programName;
+        values[PlaceRunnable] = runnable->programName;
+        FillInText(message, MESSAGE_SIZE, DiscText(TextOneIncomplete), values);
+        result = ShowChoice("InstallRun", TextInstall, message);
         if (result == IDC_FIRST_CHOICE)
             StartProgram(paths->installer, TRUE);
         else if (result == IDC_SECOND_CHOICE)
@@ -431,11 +575,11 @@ void DecideAndLaunch(InstallStatus s1, InstallStatus s2, const ProductEntry *p1,
     }
 
     if (s1 != NotInstalled || s2 != NotInstalled) {
-        if (ShowDialog("LAUNCHER", SplashDlgProc, "&Run") == 0)
+        if (ShowDialog("LAUNCHER", SplashDlgProc, DiscText(TextRun)) == 0)
             return;
         if (s1 == Installed && s2 == Installed) {
-            wsprintfA(message, kTwoProductsFormat, productName);
-            result = ShowDialog("RunRun", ChoiceDlgProc, message);
+            FillInText(message, MESSAGE_SIZE, DiscText(TextBothInstalled), values);
+            result = ShowChoice("RunRun", TextRunFirst, message);
             if (result == IDC_FIRST_CHOICE)
                 StartProgram(p1->commandLine, FALSE);
             else if (result == IDC_SECOND_CHOICE)
@@ -446,8 +590,43 @@ void DecideAndLaunch(InstallStatus s1, InstallStatus s2, const ProductEntry *p1,
         return;
     }
 
-    if (ShowDialog("LAUNCHER", SplashDlgProc, "&Install") != 0)
+    if (ShowDialog("LAUNCHER", SplashDlgProc, DiscText(TextInstall)) != 0)
         StartProgram(paths->installer, TRUE);
+}
+
+// A path below the disc root: not empty, no drive, no leading separator,
+// no ".." that might climb out of it, and not so long that the profile call
+// may have cut it.
+static BOOL IsBelowRoot(const char *path) {
+    int n = 0;
+    if (*path == '\\' || *path == '/')
+        return FALSE;
+    for (; path[n]; ++n)
+        if (path[n] == ':' || (path[n] == '.' && path[n + 1] == '.'))
+            return FALSE;
+    return (unsigned)n - 1 < MAX_PATH - 2; // 1 to MAX_PATH - 2 characters
+}
+
+// The disc's own installer, named relative to the disc root, in place of
+// setup.exe; one that would not fit starts nothing, as an over-long path
+// does.
+static void PlaceInstaller(char *installer, const char *relative) {
+    if (installer[0] && !PlaceName(installer, INSTALLER_PATH_SIZE, LastBackslash(installer) + 1, relative))
+        installer[0] = 0;
+}
+
+// The disc's optional keys beyond the products': its installer and its
+// wording.
+static void ReadDiscOptions(LauncherPaths *paths) {
+    char installer[MAX_PATH];
+    const char *config = paths->config;
+
+    ListKeys("INSTALL", config);
+    if (ReadOption("INSTALL", "Installer", installer, MAX_PATH, config) && IsBelowRoot(installer))
+        PlaceInstaller(paths->installer, installer);
+    ListKeys("Texts", config);
+    for (int i = 0; i < TextCount; ++i)
+        ReadOption("Texts", kTextKeys[i], g_texts.texts[i], i < CaptionCount ? CAPTION_SIZE : TEXT_SIZE, config);
 }
 
 int RunLauncher(HINSTANCE instance) {
@@ -467,6 +646,8 @@ int RunLauncher(HINSTANCE instance) {
         s->products[i].commandLine[0] = 0;
         s->products[i].status = NotInstalled;
     }
+    for (int i = 0; i < TextCount; ++i)
+        g_texts.texts[i][0] = 0;
 
     if (s->paths.config[0]) {
         ReadProfile("INSTALL", "ConfigFile", s->configMarker, CONFIG_VALUE_SIZE, s->paths.config);
@@ -483,6 +664,8 @@ int RunLauncher(HINSTANCE instance) {
         if (p2->section)
             p2->status = ProbeProduct(p2->section, s->paths.config, p2->programName, p2->commandLine);
     }
+    if (s->paths.config[0])
+        ReadDiscOptions(&s->paths);
 
     DecideAndLaunch(p1->status, p2->status, p1, p2, s->productName, &s->paths);
     return 1;

@@ -17,6 +17,10 @@ enum {
 #define CONFIG_VALUE_SIZE 128
 #define KEY_PATH_SIZE 512
 #define MESSAGE_SIZE 1024
+#define VALUE_NAME_SIZE 256
+#define CAPTION_SIZE 64
+#define TEXT_SIZE 512
+#define KEY_LIST_SIZE 32767
 
 struct ProductEntry {
     const char *section; /* token inside the product list; null when absent */
@@ -44,6 +48,51 @@ struct LauncherState {
 
 extern LauncherState g_launcher;
 
+/* Where a product's installation record is looked for: the key under
+   HKEY_LOCAL_MACHINE and the names of its two string values. */
+struct RecordPlace {
+    char keyPath[KEY_PATH_SIZE];
+    char driveValue[VALUE_NAME_SIZE]; /* empty: the drive is not checked */
+    char commandValue[VALUE_NAME_SIZE];
+};
+
+/* The launcher's texts that [Texts] of install.ini may reword, keyed by
+   kTextKeys: the captions first, then the three messages. TextRun follows
+   TextInstall, and TextRunSecond TextRunFirst: a choice dialog's two
+   buttons. */
+enum {
+    TextInstall,
+    TextRun,
+    TextCancel,
+    TextRunFirst,
+    TextRunSecond,
+    TextRepairCaption,
+    TextBothInstalled,
+    TextOneIncomplete,
+    TextRepair,
+    TextCount,
+    CaptionCount = TextBothInstalled
+};
+/* What {ProductName}, {First}, {Second}, {Incomplete} and {Runnable} of a
+   message stand for, in this order. */
+enum { PlaceProductName, PlaceFirst, PlaceSecond, PlaceIncomplete, PlaceRunnable, PlaceholderCount };
+
+extern const char *const kTextKeys[TextCount];
+extern const char *const kDefaultTexts[TextCount]; /* the messages with placeholders */
+extern const char *const kPlaceholderNames[PlaceholderCount];
+
+struct LauncherTexts {
+    /* Empty: the launcher's own. A caption holds up to CAPTION_SIZE - 1
+       characters, a message up to TEXT_SIZE - 1. */
+    char texts[TextCount][TEXT_SIZE];
+    /* While a choice dialog is shown: 1 + the text of its button 101
+       (TextInstall or TextRunFirst); button 102 has the next one, and
+       Cancel TextCancel. 0 otherwise. */
+    int choiceFirst;
+};
+
+extern LauncherTexts g_texts;
+
 int RunLauncher(HINSTANCE instance);
 
 /* What RunLauncher does first: DLLs come from the system folder only, and
@@ -59,6 +108,19 @@ void FormLauncherPaths(HINSTANCE instance, LauncherPaths *paths);
 char *NextToken(char *text, const char *delimiters);
 
 InstallStatus ProbeProduct(const char *section, const char *configPath, char *programName, char *commandLine);
+
+/* Reads a product's section: its ProgramName into programName (capacity
+   PROGRAM_NAME_SIZE) and where its record is. FALSE, with an empty key
+   path, when the key path does not fit. */
+BOOL LocateRecord(const char *section, const char *configPath, char *programName, RecordPlace *place);
+
+/* A text as the launcher shows it: the disc's, or the launcher's own. */
+const char *DiscText(int which);
+
+/* Copies text into buffer (capacity size, cut where it ends) with each
+   placeholder whose value is not null replaced by that value; any other
+   "{...}" stays as it stands. The text is never a format. */
+void FillInText(char *buffer, int size, const char *text, const char *const *values);
 BOOL IsUsableDrive(const char *rootPath);
 
 /* A program file is there: found and not a folder. */

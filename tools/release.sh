@@ -106,16 +106,30 @@ discs=0
 for disc in "$stage"/samples/disc*/; do
   [[ -d $disc ]] || continue
   discs=$((discs + 1))
+  installer=setup.exe
   while IFS= read -r -d '' ini; do
     cp build/win32/launcher.exe "$(dirname "$ini")/launcher.exe"
+    installer=$(samples/installer-path.sh "$(dirname "$ini")")
   done < <(find "$disc" -iname install.ini -print0)
-  printf '%s\r\n' \
-    "Put the products' installer here, in the disc root, named setup.exe." \
-    "" \
-    "The launcher starts it for \"&Install\" and to repair an installation:" \
-    "it looks for setup.exe one folder up from its own folder. disccheck reports" \
-    "an error until it is here. Delete this note before the image is made." \
-    >"$disc/setup.exe goes here.txt"
+  if [[ $installer == setup.exe ]]; then
+    printf '%s\r\n' \
+      "Put the products' installer here, in the disc root, named setup.exe." \
+      "" \
+      "The launcher starts it for \"&Install\" and to repair an installation:" \
+      "it looks for setup.exe one folder up from its own folder. disccheck reports" \
+      "an error until it is here. Delete this note before the image is made." \
+      >"$disc/setup.exe goes here.txt"
+  else
+    # A disc whose install.ini names its installer (Installer=).
+    mkdir -p "$disc/$(dirname "$installer")"
+    printf '%s\r\n' \
+      "Put the products' installer here, named $(basename "$installer")." \
+      "" \
+      "The launcher starts it for \"&Install\" and to repair an installation:" \
+      "install.ini names it, ${installer//\//\\} below the disc root. disccheck" \
+      "reports an error until it is here. Delete this note before the image is made." \
+      >"$disc/$(dirname "$installer")/$(basename "$installer") goes here.txt"
+  fi
 done
 if [[ $discs -eq 0 ]]; then
   echo "release: no sample disc (samples/disc*) to lay out" >&2

@@ -299,6 +299,7 @@ typedef struct tagLOGPALETTE {
 /* Kernel */
 DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR name, DWORD size);
 DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR def, LPSTR ret, DWORD size, LPCSTR file);
+DWORD WINAPI GetPrivateProfileSectionA(LPCSTR section, LPSTR ret, DWORD size, LPCSTR file);
 UINT WINAPI GetDriveTypeA(LPCSTR root);
 HFILE WINAPI OpenFile(LPCSTR name, LPOFSTRUCT of, UINT style);
 DWORD WINAPI GetFileAttributesA(LPCSTR name);

@@ -210,16 +210,28 @@ def take_away(made):
             os.rmdir(path)
 
 
-def import_registry(s, cfg, registry):
+def import_registry(s, cfg, registry, demo_dir):
     """The machine's records: none, or those of the .reg file. A file
     exported on 64-bit Windows names the 32-bit view's keys Wow6432Node;
-    any other file is what 32-bit installers wrote, in the 32-bit view."""
-    s.records([], [], 'demo')
+    any other file is what 32-bit installers wrote, in the 32-bit view.
+    Records an earlier demo imported go first, whatever key under SOFTWARE
+    they were in (a disc may name its own)."""
+    imported = os.path.join(demo_dir, 'imported-roots.txt')
+    roots = {'Vantorel'}
+    if os.path.exists(imported):
+        with open(imported, encoding='utf-8') as f:
+            roots.update(line.strip() for line in f if line.strip())
+    s.records([], [], 'demo', roots=sorted(roots))
+    if os.path.exists(imported):
+        os.remove(imported)
     if not registry:
         return
     with open(registry, 'rb') as f:
         data = f.read()
     text = data.decode('utf-16') if data[:2] in (b'\xff\xfe', b'\xfe\xff') else data.decode('cp1252')
+    found = re.findall(r'^\[HKEY_LOCAL_MACHINE\\SOFTWARE\\(?:Wow6432Node\\)?([^\\\]]+)', text, re.I | re.M)
+    with open(imported, 'w', encoding='utf-8') as f:
+        f.writelines('%s\n' % root for root in sorted(set(found)) if root.lower() != 'wow6432node')
     view = cfg.view
     if cfg.other_view and 'wow6432node' in text.lower():
         view = cfg.other_view
@@ -279,14 +291,14 @@ def show(cfg, demo_dir, registry, launcher):
     starts = os.path.join(demo_dir, 'starts.log')
     if os.environ.get('DISPLAY'):
         with driver.Session(cfg, log_dir, os.environ['DISPLAY']) as s:
-            import_registry(s, cfg, registry)
+            import_registry(s, cfg, registry, demo_dir)
             s.env['E2E_LOG'] = driver.windows_path(starts)
             rc = s.wine(['D:\\' + launcher], 'launcher.log', timeout=24 * 3600)
         print('launcher exit code %d' % rc)
         return 0
 
     with driver.Session(cfg, log_dir) as s:
-        import_registry(s, cfg, registry)
+        import_registry(s, cfg, registry, demo_dir)
         case = driver.Case(s, 'demo')
         case.starts_log = starts
         case.start('D:\\' + launcher)

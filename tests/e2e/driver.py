@@ -354,22 +354,24 @@ class Session:
         """Imports .reg lines into the registry view that reg.exe calls view
         (/reg:32, /reg:64, or the one view of a 32-bit prefix)."""
         path = os.path.join(self.log_dir, name)
-        with open(path, 'w', newline='\r\n') as f:
+        # REGEDIT4 files are ANSI text, as the Registry Editor reads them.
+        with open(path, 'w', newline='\r\n', encoding='cp1252', errors='replace') as f:
             f.write('\n'.join(['REGEDIT4', ''] + lines) + '\n')
         rc = self.wine(['reg', 'import', windows_path(path)] + ([view] if view else []), 'wine.log')
         equal(rc, 0, 'reg import ' + name)
 
-    def records(self, own, other, name):
-        """Replaces every installation record, in both views where there are
-        two: own (.reg lines) goes to the view the launcher looks in first,
-        other to the 64-bit view of a 32-bit launcher on 64-bit Windows."""
-        wipe = ['[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorel]', '']
+    def records(self, own, other, name, roots=('Vantorel',)):
+        """Replaces every installation record under the roots (keys under
+        SOFTWARE), in both views where there are two: own (.reg lines) goes
+        to the view the launcher looks in first, other to the 64-bit view of
+        a 32-bit launcher on 64-bit Windows."""
+        wipe = sum((['[-HKEY_LOCAL_MACHINE\\SOFTWARE\\%s]' % root, ''] for root in roots), [])
         if not self.cfg.other_view:
             self.registry(wipe + own + other, 'records-%s.reg' % name, self.cfg.view)  # one view only
             return
         # reg import deletes keys in the 64-bit view whatever view it is
         # given, so the 32-bit view's records go by the path it has there.
-        wipe32 = ['[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Vantorel]', '']
+        wipe32 = sum((['[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\%s]' % root, ''] for root in roots), [])
         self.registry(wipe + wipe32 + other, 'records64-%s.reg' % name, self.cfg.other_view)
         self.registry(own, 'records-%s.reg' % name, self.cfg.view)
 
@@ -687,7 +689,7 @@ class Case:
 
 # ---------------------------------------------------------------- checks of what is shown
 
-def splash_checks(case, action, bitmap_size, bitmap_rows=None):
+def splash_checks(case, action, bitmap_size, bitmap_rows=None, cancel='&Cancel'):
     """Waits for the splash dialog and checks its caption, size, place,
     buttons, and the bitmap's pixels on screen. Returns the window."""
     title = case.product_name or SPLASH_TITLE
@@ -704,7 +706,7 @@ def splash_checks(case, action, bitmap_size, bitmap_rows=None):
     buttons = [(c['id'], c['class'].lower(), c['text'], c['style'] & 0xFFFF000F, c['rect'])
                for c in window['children']]
     equal(buttons, [(1, 'button', action, 0x50000001, (ox + x0, oy + row, ox + x0 + 100, oy + row + 30)),
-                    (2, 'button', '&Cancel', 0x50000000,
+                    (2, 'button', cancel, 0x50000000,
                      (ox + 2 * x0 + 100, oy + row, ox + 2 * x0 + 200, oy + row + 30))],
           'splash buttons (id, class, caption, style, screen rectangle)')
     if bitmap_rows is not None:
@@ -749,12 +751,12 @@ def check_pixels(case, window, rows):
         raise Failure('%d of %d bitmap pixels differ on screen, first %r' % (len(bad), len(points), bad[:3]))
 
 
-def choice_checks(case, template_title, message, captions):
+def choice_checks(case, template_title, message, captions, cancel='&Cancel'):
     """The choice dialog: caption, message, and buttons in template order."""
     title = case.product_name or template_title
     window, m = case.dialog(title)
     equal([(c['id'], c['class'].lower(), c['text']) for c in window['children']],
-          [(101, 'button', captions[0]), (102, 'button', captions[1]), (2, 'button', '&Cancel'),
+          [(101, 'button', captions[0]), (102, 'button', captions[1]), (2, 'button', cancel),
            (105, 'static', message)], 'choice dialog controls (id, class, text)')
     # Centred on the screen's work area by the dialog manager.
     l, t, r, b = window['rect']
@@ -1096,6 +1098,59 @@ def runrun_access_key_cancel(c):
     w = both_installed_to_choice(c)
     c.key(w, 'alt+c')
     c.finish([])
+
+
+# A disc of another publisher, in German: its own registry keys and value
+# names, its installer in a folder of the disc, and every text its own.
+
+@case('runrun')
+def german_disc_own_keys_texts_and_installer(c):
+    """samples/disc-de as it is: the splash, the two-products choice and its
+    message read back from the screen in German, umlauts included; the
+    dictionary found under its whole RegistryKey (the value "Programm", no
+    drive) and started; then, with nothing installed, its installer started
+    from the disc's Installation folder."""
+    sample = os.path.join(SOURCE_DIR, 'samples', 'disc-de')
+    shutil.rmtree(c.disc)
+    for folder in ('START', 'Installation'):
+        os.makedirs(os.path.join(c.disc, folder))
+    for name in ('autorun.inf', 'START/install.ini', 'START/Launcher.bmp'):
+        shutil.copy(os.path.join(sample, name), os.path.join(c.disc, name))
+    shutil.copy(c.cfg.launcher, os.path.join(c.disc, 'START', 'launcher.exe'))
+    shutil.copy(c.cfg.standin, os.path.join(c.disc, 'Installation', 'Setup.exe'))
+    link = os.path.join(c.cfg.prefix, 'dosdevices', DRIVE.lower() + ':')
+    if os.path.lexists(link):
+        os.remove(link)
+    os.symlink(c.disc, link)
+    products = os.path.join(c.cfg.prefix, 'drive_c', PRODUCT_DIR)
+    shutil.rmtree(products, ignore_errors=True)
+    os.makedirs(products)
+    for exe in ('Grammatik.exe', 'Woerterbuch.exe'):
+        shutil.copy(c.cfg.standin, os.path.join(products, exe))
+    root = 'Auenthal Lernmedien'
+    grammar = 'C:\\%s\\Grammatik.exe' % PRODUCT_DIR
+    dictionary = 'C:\\%s\\Woerterbuch.exe' % PRODUCT_DIR
+    c.s.records(['[HKEY_LOCAL_MACHINE\\SOFTWARE\\%s\\Grammatiktrainer\\4.0\\Grammatik]' % root, '"CD"="D"',
+                 '"CommandLine"="%s /cd=D:"' % grammar.replace('\\', '\\\\'), '',
+                 '[HKEY_LOCAL_MACHINE\\SOFTWARE\\%s\\W\xf6rterbuch\\2]' % root,
+                 '"Programm"="\\"%s\\" /de"' % dictionary.replace('\\', '\\\\'), ''],
+                [], c.name, roots=('Vantorel', root))
+    c.product_name = 'Auenthal \xdcbungspaket'
+    c.start('%s:\\START\\launcher.exe' % DRIVE)
+    w = splash_checks(c, '&Starten', (400, 300), cancel='&Abbrechen')
+    c.key(w, 'Return')
+    c.gone(c.product_name)
+    w = choice_checks(c, 'Brindlemark', 'Auf diesem Computer sind Grammatiktrainer und W\xf6rterbuch installiert. '
+                      'Welches Programm m\xf6chten Sie starten?', ('&Grammatik', '&W\xf6rterbuch'), cancel='&Abbrechen')
+    c.click_child(w, 102)
+    c.finish([(dictionary, '"%s" /de' % dictionary)])
+
+    c.s.records([], [], c.name + '-none', roots=('Vantorel', root))
+    c.start('%s:\\START\\launcher.exe' % DRIVE)
+    w = splash_checks(c, '&Installieren', (400, 300), cancel='&Abbrechen')
+    c.key(w, 'Return')
+    installer = '%s:\\Installation\\Setup.exe' % DRIVE
+    c.finish([(installer, installer)])
 
 
 # Splash bitmaps.

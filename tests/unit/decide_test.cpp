@@ -6,6 +6,7 @@
 
 #include "dialogs.h"
 #include "launcher.h"
+#include "ids.h"
 #include "sim_fixture.h"
 
 namespace {
@@ -164,6 +165,146 @@ TEST_F(Decision, MessagesFitWithTheLongestNames) {
     sim::QueueDialogResult(2);
     DecideAndLaunch(I, I, &p1_, &p2_, "100%s", &paths_);
     EXPECT_NE(std::string(g_launcher.message).find("You have 2 100%s tests"), std::string::npos);
+}
+
+// The disc's own wording for every dialog, set for one test and taken
+// away again, however the test ends.
+struct Wording {
+    Wording(const std::vector<std::string> &captions, const std::vector<std::string> &messages) {
+        std::memset(&g_texts, 0, sizeof g_texts);
+        for (size_t i = 0; i < captions.size(); ++i)
+            std::strcpy(g_texts.texts[i], captions[i].c_str());
+        for (size_t i = 0; i < messages.size(); ++i)
+            std::strcpy(g_texts.texts[CaptionCount + i], messages[i].c_str());
+    }
+    ~Wording() { std::memset(&g_texts, 0, sizeof g_texts); }
+};
+
+struct WordedCase {
+    InstallStatus s1, s2;
+    std::vector<INT_PTR> answers;
+    int box_answer;
+    std::vector<Shown> shown;
+    std::vector<std::string> buttons; // the captions given to 101, 102 and Cancel of the choice shown
+    Started started;
+};
+
+TEST_F(Decision, TheDiscsWordingInEveryDialog) {
+    const char kDeTwo[] = "Auf diesem Computer sind Alpha und Beta installiert. Welches Programm m\xF6" "chten Sie starten?";
+    const char kDeBroken[] = "Beta ist unvollst\xE4ndig: <Installieren> installiert Beta neu, <Starten> \xF6" "ffnet Alpha.";
+    Wording wording({"&Installieren", "&Starten", "&Abbrechen", "&Grammatik", "&W\xF6rterbuch", "Orchard Setup"},
+                    {"Auf diesem Computer sind {First} und {Second} installiert. Welches Programm m\xF6" "chten Sie "
+                     "starten?",
+                     "{incomplete} ist unvollst\xE4ndig: <Installieren> installiert {Incomplete} neu, <Starten> "
+                     "\xF6" "ffnet {Runnable}.",
+                     "{ProductName}: {First} oder {Second} ist unvollst\xE4ndig. Neu installieren?"});
+    const std::vector<std::string> run_run = {"&Grammatik", "&W\xF6rterbuch", "&Abbrechen"};
+    const std::vector<std::string> install_run = {"&Installieren", "&Starten", "&Abbrechen"};
+    const WordedCase cases[] = {
+        {NI, NI, {1}, kNoAnswer, {{"LAUNCHER", "&Installieren"}}, {}, Installer},
+        {NI, I, {1}, kNoAnswer, {{"LAUNCHER", "&Starten"}}, {}, Second},
+        {I, I, {1, 102}, kNoAnswer, {{"LAUNCHER", "&Starten"}, {"RunRun", kDeTwo}}, run_run, Second},
+        {I, X, {102}, kNoAnswer, {{"InstallRun", kDeBroken}}, install_run, First},
+        {I, X, {101}, kNoAnswer, {{"InstallRun", kDeBroken}}, install_run, Installer},
+        {X, X, {}, IDYES, {}, {}, Installer},
+    };
+    for (const WordedCase &c : cases) {
+        sim::Reset();
+        Prepare();
+        sim::SetDialogTemplateTitle("RunRun", "Brindlemark");
+        std::string label = "S1=" + std::to_string(c.s1) + " S2=" + std::to_string(c.s2);
+        for (INT_PTR a : c.answers)
+            sim::QueueDialogResult(a);
+        if (c.box_answer != kNoAnswer)
+            sim::QueueMessageBoxAnswer(c.box_answer);
+
+        DecideAndLaunch(c.s1, c.s2, &p1_, &p2_, "Orchard", &paths_);
+
+        const auto &dialogs = sim::Dialogs();
+        ASSERT_EQ(dialogs.size(), c.shown.size()) << label;
+        for (size_t k = 0; k < dialogs.size(); ++k) {
+            EXPECT_EQ(dialogs[k].templ, c.shown[k].templ) << label;
+            EXPECT_STREQ(reinterpret_cast<const char *>(dialogs[k].param), c.shown[k].param) << label;
+        }
+        if (!c.buttons.empty()) {
+            const sim::Window *choice = sim::FindWindowRecord(dialogs.back().hwnd);
+            ASSERT_NE(choice, nullptr) << label;
+            EXPECT_EQ(choice->item_text.at(IDC_FIRST_CHOICE), c.buttons[0]) << label;
+            EXPECT_EQ(choice->item_text.at(IDC_SECOND_CHOICE), c.buttons[1]) << label;
+            EXPECT_EQ(choice->item_text.at(IDCANCEL), c.buttons[2]) << label;
+        }
+        // Only while a choice dialog is up does it take the disc's captions.
+        EXPECT_EQ(g_texts.choiceFirst, 0) << label;
+        if (c.box_answer != kNoAnswer) {
+            ASSERT_EQ(sim::MessageBoxes().size(), 1u) << label;
+            EXPECT_EQ(sim::MessageBoxes()[0].text, "Orchard: Alpha oder Beta ist unvollst\xE4ndig. Neu installieren?");
+            EXPECT_EQ(sim::MessageBoxes()[0].caption, "Orchard Setup");
+            EXPECT_EQ(sim::MessageBoxes()[0].type, (UINT)MB_YESNO);
+        }
+        const char *expected = c.started == Installer ? "E:\\setup.exe"
+                               : c.started == First   ? "C:\\ALPHA\\RUN.EXE /paper"
+                                                      : "C:\\BETA\\CAT.EXE";
+        ASSERT_EQ(sim::Starts().size(), 1u) << label;
+        EXPECT_EQ(sim::Starts()[0].file, expected) << label;
+    }
+
+    // A disc that words only some texts keeps the launcher's own for the rest,
+    // and leaves the template's buttons alone.
+    std::memset(&g_texts, 0, sizeof g_texts);
+    std::strcpy(g_texts.texts[TextRunSecond], "&Adaptive");
+    sim::Reset();
+    Prepare();
+    sim::QueueDialogResult(1);
+    sim::QueueDialogResult(2);
+    DecideAndLaunch(I, I, &p1_, &p2_, "Orchard", &paths_);
+    ASSERT_EQ(sim::Dialogs().size(), 2u);
+    EXPECT_STREQ(reinterpret_cast<const char *>(sim::Dialogs()[0].param), "&Run");
+    EXPECT_STREQ(reinterpret_cast<const char *>(sim::Dialogs()[1].param), kTwo);
+    const sim::Window *choice = sim::FindWindowRecord(sim::Dialogs()[1].hwnd);
+    ASSERT_NE(choice, nullptr);
+    EXPECT_EQ(choice->item_text.size(), 2u); // the message and "&Adaptive"
+    EXPECT_EQ(choice->item_text.at(IDC_SECOND_CHOICE), "&Adaptive");
+    EXPECT_EQ(choice->item_text.count(IDC_FIRST_CHOICE), 0u);
+}
+
+struct FillCase {
+    const char *text;
+    const char *expected;
+};
+
+TEST_F(Decision, PlaceholdersAreFilledInNeverFormatted) {
+    const char *values[PlaceholderCount] = {"Orchard", "Alpha", "Beta", nullptr, "Runner"};
+    const FillCase cases[] = {
+        {"{Second} vor {First}, {ProductName}", "Beta vor Alpha, Orchard"},
+        {"{first}{FIRST}{fIrSt}", "AlphaAlphaAlpha"},
+        // No value, or no such name: the text stays as it stands.
+        {"{Incomplete} {Runnable} {Unknown} {Product Name}", "{Incomplete} Runner {Unknown} {Product Name}"},
+        {"100%s %n%x%% {First%s}", "100%s %n%x%% {First%s}"},
+        {"{{First}} {First {First", "{Alpha} {First {First"},
+        {"{}{", "{}{"},
+        {"", ""},
+    };
+    for (const FillCase &c : cases) {
+        char buffer[64];
+        std::memset(buffer, 'J', sizeof buffer);
+        FillInText(buffer, sizeof buffer, c.text, values);
+        EXPECT_STREQ(buffer, c.expected) << c.text;
+    }
+    // Cut where the buffer ends, a name included, and always terminated.
+    char small[8];
+    std::memset(small, 'J', sizeof small);
+    FillInText(small, sizeof small, "ab{ProductName}", values);
+    EXPECT_STREQ(small, "abOrcha");
+    // The longest message with the longest names many times over: cut at
+    // the message buffer, never beyond it.
+    std::string name(127, 'N');
+    const char *longest[PlaceholderCount] = {name.c_str(), name.c_str(), name.c_str(), name.c_str(), name.c_str()};
+    std::string text;
+    while (text.size() + 7 <= 511)
+        text += "{First}";
+    std::memset(g_launcher.message, 'J', sizeof g_launcher.message);
+    FillInText(g_launcher.message, MESSAGE_SIZE, text.c_str(), longest);
+    EXPECT_EQ(std::string(g_launcher.message), std::string(MESSAGE_SIZE - 1, 'N'));
 }
 
 struct StartCase {

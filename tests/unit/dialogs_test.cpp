@@ -269,6 +269,7 @@ TEST_F(DialogTest, CaptionsAndMessage) {
         const char *templ;
         DLGPROC proc;
         const char *caption;
+        const char *cancel = ""; // the disc's [Texts] Cancel
     } const cases[] = {
         {"", "LAUNCHER", SplashDlgProc, "CD AutoPlay Launcher"},
         {"", "RUNRUN", ChoiceDlgProc, "Brindlemark"},
@@ -277,6 +278,10 @@ TEST_F(DialogTest, CaptionsAndMessage) {
         {"Harbour Tests 2", "RUNRUN", ChoiceDlgProc, "Harbour Tests 2"},
         {"Harbour Tests 2", "INSTALLRUN", ChoiceDlgProc, "Harbour Tests 2"},
         {" ", "RUNRUN", ChoiceDlgProc, " "},
+        // The disc's wording of the splash's own button; a choice dialog
+        // shown outside the launch decision keeps its template's buttons.
+        {"Harbour Tests 2", "LAUNCHER", SplashDlgProc, "Harbour Tests 2", "&Abbrechen"},
+        {"Harbour Tests 2", "RUNRUN", ChoiceDlgProc, "Harbour Tests 2", "&Abbrechen"},
     };
     LoadDefaultResource();
     const char message[] = "You have 2 & tests installed.";
@@ -288,8 +293,10 @@ TEST_F(DialogTest, CaptionsAndMessage) {
         sim::SetDialogTemplateTitle("LAUNCHER", "CD AutoPlay Launcher");
         sim::SetDialogTemplateTitle("RUNRUN", "Brindlemark");
         sim::SetDialogTemplateTitle("INSTALLRUN", "Vantorel");
+        std::strcpy(g_texts.texts[TextCancel], c.cancel);
         EXPECT_EQ(Run(c.templ, c.proc, c.proc == ChoiceDlgProc ? message : "&Run", {IDCANCEL}),
                   c.proc == ChoiceDlgProc ? IDCANCEL : 0);
+        g_texts.texts[TextCancel][0] = 0;
         // TRUE: the dialog manager puts the focus on the first button.
         EXPECT_EQ(sim::Dialogs().back().init_result, TRUE);
         sim::Window *dlg = LastDialog();
@@ -300,6 +307,11 @@ TEST_F(DialogTest, CaptionsAndMessage) {
             EXPECT_EQ(dlg->item_text[IDC_MESSAGE], message);
             EXPECT_FALSE(dlg->moved); // the dialog manager centres these
             EXPECT_TRUE(sim::Children(dlg->hwnd).empty());
+        } else {
+            std::vector<sim::Window *> buttons = sim::Children(dlg->hwnd);
+            ASSERT_EQ(buttons.size(), 2u);
+            EXPECT_EQ(buttons[0]->text, "&Run");
+            EXPECT_EQ(buttons[1]->text, c.cancel[0] ? c.cancel : "&Cancel");
         }
     }
 }

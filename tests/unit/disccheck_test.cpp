@@ -128,6 +128,13 @@ const char kGoodIni[] = "[INSTALL]\r\n"
                         "ProgramName=Two\r\n"
                         "Version=2.0\r\n";
 
+// The good install.ini with lines added to [INSTALL], to [P1] and in [Texts].
+std::string Ini(const std::string &install, const std::string &p1, const std::string &texts) {
+    return "[INSTALL]\r\nConfigFile=yes\r\nProductName=Family\r\nProduct=P1,P2\r\n" + install +
+           "[P1]\r\nProgramName=One\r\nVersion=1.0\r\n" + p1 + "[P2]\r\nProgramName=Two\r\nVersion=2.0\r\n" +
+           (texts.empty() ? "" : "[Texts]\r\n" + texts);
+}
+
 class DiscCheck : public SimTest {
 protected:
     std::string Disc() const { return Scratch() + "/disc"; }
@@ -215,6 +222,44 @@ TEST_F(DiscCheck, SampleDiscPassesWithoutWarnings) {
                       "is not present"))
         << o.out;
     EXPECT_TRUE(o.Has("the launcher: choice \"InstallRun\"", {"\"&Run\" starts"})) << o.out;
+
+    // The German sample of another publisher: its own key, values,
+    // installer and texts, read, checked and predicted with.
+    copy = "cp -r '" LAUNCHER_SOURCE_DIR "/samples/disc-de' '" + Scratch() + "/'";
+    ASSERT_EQ(std::system(copy.c_str()), 0);
+    WriteFile("disc-de/Installation/Setup.exe", Exe());
+    WriteFile("disc-de/START/launcher.exe", Exe());
+    const std::string de = Scratch() + "/disc-de/START";
+    o = Run({de});
+    EXPECT_EQ(o.code, 0) << o.out;
+    EXPECT_EQ(o.Count("error:") + o.Count("warning:"), 0) << o.out;
+    EXPECT_TRUE(o.Has("install.ini: product 1 [Grammatik] \"Grammatiktrainer\" is looked up under "
+                      "HKEY_LOCAL_MACHINE\\SOFTWARE\\Auenthal Lernmedien\\Grammatiktrainer\\4.0\\Grammatik"))
+        << o.out;
+    EXPECT_TRUE(o.HasLine("install.ini: product 2 [Woerterbuch] \"W\xC3\xB6rterbuch\" is looked up under "
+                          "HKEY_LOCAL_MACHINE\\SOFTWARE\\Auenthal Lernmedien\\W\xC3\xB6rterbuch\\2 (its RegistryKey; "
+                          "on 64-bit Windows: SOFTWARE\\Wow6432Node\\Auenthal Lernmedien\\W\xC3\xB6rterbuch\\2 first); "
+                          "it reads the value \"Programm\" and checks no drive (DriveValue is empty)"))
+        << o.out;
+    EXPECT_TRUE(o.HasLine("install.ini: the disc's texts: the splash: \"&Installieren\" (nothing installed) or "
+                          "\"&Starten\", and \"&Abbrechen\""))
+        << o.out;
+    EXPECT_TRUE(o.Has("Installation\\Setup.exe: carries no Authenticode signature")) << o.out;
+    machines = LAUNCHER_SOURCE_DIR "/samples/machines-de";
+    o = Run({de, "--registry", machines + "/both-installed.reg", "--drive", "C:=" + machines + "/drive-c"});
+    EXPECT_EQ(o.code, 0) << o.out;
+    EXPECT_TRUE(o.Has("product 2 [Woerterbuch]: Installed: runs \"\"C:\\Programme\\Auenthal\\Woerterbuch.exe\"\"")) << o.out;
+    EXPECT_TRUE(o.HasLine("  Enter: choice \"RunRun\" (\"Auf diesem Computer sind Grammatiktrainer und W\xC3\xB6rterbuch "
+                          "installiert. Welches Programm m\xC3\xB6" "chten Sie starten?\") -> Enter (\"&Grammatik\") starts "
+                          "\"\"C:\\Programme\\Auenthal\\Grammatik.exe\" /cd=D:\"; \"&W\xC3\xB6rterbuch\" starts "
+                          "\"\"C:\\Programme\\Auenthal\\Woerterbuch.exe\"\"; Cancel starts nothing"))
+        << o.out;
+    o = Run({de, "--registry", machines + "/grammar-incomplete.reg", "--drive", "C:=" + machines + "/drive-c"});
+    EXPECT_EQ(o.code, 0) << o.out;
+    EXPECT_TRUE(o.Has("the launcher: choice \"InstallRun\" (\"Die Installation von Grammatiktrainer ist",
+                      {"Enter (\"&Installieren\") starts \"D:\\Installation\\Setup.exe\"",
+                       "\"&Starten\" starts \"\"C:\\Programme\\Auenthal\\Woerterbuch.exe\"\""}))
+        << o.out;
 }
 
 // ---- install.ini findings
@@ -307,6 +352,90 @@ TEST_F(DiscCheck, InstallIniFindings) {
          "warning: install.ini: starts with a UTF-8 byte-order mark", "", 0},
         {"binary junk", std::string("\x00\x01[INSTALL]\xff\xfe\x00=\x00\n\n[\x00", 14) + std::string(3000, '\x9c'),
          "error: install.ini: holds binary data", "", 1},
+        // Keys the launcher does not read where they stand.
+        {"a guessed key", Ini("Language=de\r\n", "", ""),
+         "warning: install.ini: [INSTALL] Language is not a key the launcher reads, and it ignores it", "", 0},
+        {"a typo in [INSTALL]", Ini("InstallButton=&Los\r\n", "", ""),
+         "warning: install.ini: [INSTALL] InstallButton is not a key the launcher reads, and it ignores it",
+         "the nearest key it reads is [INSTALL] Installer", 0},
+        {"a key of another section", Ini("RegistryKey=SOFTWARE\\Other\r\n", "", ""),
+         "warning: install.ini: [INSTALL] RegistryKey is read only in each product's section: here the launcher "
+         "ignores it",
+         "", 0},
+        {"a typo in a product section", Ini("", "RegistryKy=SOFTWARE\\Other\r\n", ""),
+         "warning: install.ini: [P1] RegistryKy is not a key the launcher reads", "[P1] RegistryKy", 0},
+        {"a typo in [Texts]", Ini("", "", "BothInstalled=Zwei\r\n"),
+         "warning: install.ini: [Texts] BothInstalled is not a key the launcher reads",
+         "the nearest key it reads is [Texts] BothInstalledText", 0},
+        {"a text line without =", Ini("", "", "Install &Installieren\r\n"),
+         "warning: install.ini: [Texts] line \"Install &Installieren\" has no \"=\"", "", 0},
+        // The installer.
+        {"installer on a drive", Ini("Installer=C:\\Temp\\Setup.exe\r\n", "", ""),
+         "error: install.ini: [INSTALL] Installer=C:\\Temp\\Setup.exe names a path outside the disc",
+         "the launcher starts setup.exe instead", 1},
+        {"installer on a network path", Ini("Installer=\\\\server\\Setup.exe\r\n", "", ""),
+         "error: install.ini: [INSTALL] Installer=\\\\server\\Setup.exe names a path outside the disc", "", 1},
+        {"installer climbing out", Ini("Installer=Install\\..\\..\\Setup.exe\r\n", "", ""),
+         "error: install.ini: [INSTALL] Installer=Install\\..\\..\\Setup.exe holds \"..\"",
+         "the launcher starts setup.exe instead", 1},
+        {"installer too long", Ini("Installer=" + std::string(259, 'i') + "\r\n", "", ""),
+         "error: install.ini: [INSTALL] Installer=iii", "is 259 characters long; the launcher takes at most 258", 1},
+        {"installer missing", Ini("Installer=Install\\Setup.exe\r\n", "", ""),
+         "error: Install\\Setup.exe: missing from the disc: the launcher starts \"D:\\Install\\Setup.exe\"", "", 1},
+        // The registry key and its values.
+        {"registry key with a leading backslash", Ini("", "RegistryKey=\\SOFTWARE\\Lumo\\3\r\n", ""),
+         "warning: install.ini: [P1] RegistryKey \"\\SOFTWARE\\Lumo\\3\" starts with \"\\\": the launcher drops it "
+         "and looks up SOFTWARE\\Lumo\\3",
+         "write RegistryKey=SOFTWARE\\Lumo\\3", 0},
+        {"registry key too long", Ini("", "RegistryKey=SOFTWARE\\" + std::string(503, 'k') + "\r\n", ""),
+         "error: install.ini: product 1 [P1]: its registry key path would be 512 characters long",
+         "so it never finds the product", 1},
+        {"registry root too long", Ini("RegistryRoot=SOFTWARE\\" + std::string(500, 'r') + "\r\n", "", ""),
+         "error: install.ini: product 1 [P1]: its registry key path would be 520 characters long", "", 1},
+        {"registry root over its limit", Ini("RegistryRoot=" + std::string(520, 'r') + "\r\n", "", ""),
+         "error: install.ini: [INSTALL] RegistryRoot is 520 characters long; the launcher reads only the first 511", "",
+         1},
+        {"value name too long", Ini("", "CommandValue=" + std::string(256, 'c') + "\r\n", ""),
+         "error: install.ini: [P1] CommandValue is 256 characters long; the launcher reads only the first 255", "", 1},
+        {"command value empty", Ini("", "CommandValue=\r\n", ""),
+         "warning: install.ini: [P1] CommandValue is empty: the launcher reads the value \"CommandLine\"", "", 0},
+        // The texts.
+        {"caption too long", Ini("", "", "RunFirst=" + std::string(64, 'x') + "\r\n"),
+         "error: install.ini: [Texts] RunFirst is 64 characters long; the launcher reads only the first 63", "", 1},
+        {"message too long", Ini("", "", "RepairText=" + std::string(512, 'x') + "\r\n"),
+         "error: install.ini: [Texts] RepairText is 512 characters long; the launcher reads only the first 511", "", 1},
+        {"text empty", Ini("", "", "Cancel=\r\n"),
+         "warning: install.ini: [Texts] Cancel is empty: the launcher shows its own \"&Cancel\"", "", 0},
+        {"unknown placeholder", Ini("", "", "RepairText={Produkt} neu installieren?\r\n"),
+         "warning: install.ini: [Texts] RepairText holds {Produkt}, which the launcher does not know", "", 0},
+        {"placeholder of the other message", Ini("", "", "BothInstalledText={First}, {Second} oder {Runnable}?\r\n"),
+         "warning: install.ini: [Texts] BothInstalledText holds {Runnable}, which the launcher fills in only in "
+         "OneIncompleteText",
+         "", 0},
+        {"placeholder in a caption", Ini("", "", "RunFirst=Run {First}\r\n"),
+         "warning: install.ini: [Texts] RunFirst \"Run {First}\": the launcher fills in {First} only in the three "
+         "messages",
+         "", 0},
+        {"one access key twice", Ini("", "", "Run=&Starten\r\nCancel=&Schlie\xDF" "en\r\n"),
+         "warning: install.ini: [Texts] Run \"&Starten\" and Cancel \"&Schlie\xC3\x9F" "en\" have the same access key "
+         "in the splash: Alt+S",
+         "", 0},
+        {"caption too wide", Ini("", "", "RunSecond=&W\xF6rterbuch-Trainer\r\n"),
+         "warning: install.ini: [Texts] RunSecond \"&W\xC3\xB6rterbuch-Trainer\" is 92 pixels wide, and its button in "
+         "the two-products dialog (75 pixels, MS Sans Serif 8 point) leaves 69 for it",
+         "", 0},
+        {"message too long for its box",
+         Ini("", "", "BothInstalledText=" + std::string(60, 'W') + " " + std::string(60, 'W') + " {First}\r\n"),
+         "warning: install.ini: the two-products dialog's message needs 10 lines, and its box (97 x 61 dialog units, "
+         "MS Sans Serif 8 point) shows 7",
+         "shorten [Texts] BothInstalledText", 0},
+        // The launcher's own message is cut too, when the product name is long.
+        {"long product name in the launcher's message",
+         "[INSTALL]\r\nConfigFile=yes\r\nProductName=" + std::string(12, 'W') + " " + std::string(12, 'W') + " " +
+             std::string(12, 'W') + " Practice Tests for Schools\r\nProduct=P1,P2\r\n[P1]\r\nProgramName=One\r\n"
+             "Version=1.0\r\n[P2]\r\nProgramName=Two\r\nVersion=2.0\r\n",
+         "warning: install.ini: the two-products dialog's message needs 8 lines",
+         "shorten [INSTALL] ProductName, or word the message with [Texts] BothInstalledText", 0},
     };
     for (const IniCase &c : cases) {
         SCOPED_TRACE(c.name);
@@ -621,6 +750,24 @@ TEST_F(DiscCheck, ImageFindings) {
     o = Run({iso, "--launcher-dir", "NOPE"});
     EXPECT_EQ(o.code, 2);
     EXPECT_NE(o.err.find("the image has no folder \"NOPE\""), std::string::npos) << o.err;
+
+    // An installer install.ini names in a folder of its own is read from the
+    // image whole too, under any name.
+    WriteGoodDisc();
+    RemoveFile("disc/setup.exe");
+    WriteFile("disc/Disk1/Inst.exe", Exe() + std::string(100000, 'x'));
+    WriteFile("disc/LAUNCH/install.ini", Ini("Installer=disk1\\inst.exe\r\n", "", ""));
+    iso = MakeImage("-joliet on -volid DISC");
+    o = Run({iso});
+    EXPECT_EQ(o.code, 0) << o.out << o.err;
+    EXPECT_EQ(o.Count("error:") + o.Count("warning:"), 0) << o.out;
+    EXPECT_TRUE(o.HasLine("disk1\\inst.exe: carries no Authenticode signature: Windows 10 and 11 warn before they "
+                          "start it from the disc"))
+        << o.out;
+    RemoveFile("disc/Disk1/Inst.exe");
+    o = Run({MakeImage("-joliet on -volid DISC")});
+    EXPECT_EQ(o.code, 1) << o.out;
+    EXPECT_TRUE(o.Has("error: disk1\\inst.exe: \"disk1\\inst.exe\" is not in the image under the Joliet names")) << o.out;
 }
 
 // A program the signing tool takes: headers only, no section.
@@ -744,6 +891,8 @@ struct ReasonCase {
     const char *name;
     std::string reg; // the body after the header, REGEDIT4
     std::string expected;
+    std::string part = "";
+    std::string ini = kGoodIni;
 };
 
 TEST_F(DiscCheck, StatusReasons) {
@@ -753,6 +902,13 @@ TEST_F(DiscCheck, StatusReasons) {
     std::string deep_reg;
     for (char ch : deep)
         deep_reg += ch == '\\' ? std::string("\\\\") : std::string(1, ch);
+    const std::string custom = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Lumo\\Trainer]\r\n";
+    const std::string worded = "[INSTALL]\r\nConfigFile=1\r\nProduct=P1,P2\r\n[P1]\r\nProgramName=One\r\nVersion=1.0\r\n"
+                               "RegistryKey=SOFTWARE\\Lumo\\Trainer\r\nCommandValue=Startbefehl\r\nDriveValue=\r\n"
+                               "[P2]\r\nProgramName=Two\r\nVersion=2.0\r\n";
+    const std::string drive_worded = "[INSTALL]\r\nConfigFile=1\r\nProduct=P1,P2\r\n[P1]\r\nProgramName=One\r\n"
+                                     "Version=1.0\r\nRegistryKey=SOFTWARE\\Lumo\\Trainer\r\nDriveValue=Laufwerk\r\n"
+                                     "[P2]\r\nProgramName=Two\r\nVersion=2.0\r\n";
     const ReasonCase cases[] = {
         {"no key", "", "product 1 [P1]: NotInstalled: no key SOFTWARE\\Vantorel\\One\\1.0\\P1"},
         {"another version", "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorel\\One\\0.9\\P1]\r\n\"CD\"=\"D\"\r\n",
@@ -800,6 +956,19 @@ TEST_F(DiscCheck, StatusReasons) {
          "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Other]\r\n" + key +
              "\"CD\"=\"C\"\r\n\"CommandLine\"=\"C:\\\\p1.exe\"\r\n",
          "product 1 [P1]: Installed (in the 64-bit registry view): runs \"C:\\p1.exe\""},
+        // The disc's own key and value names.
+        {"no value of the disc's name", custom + "\"CommandLine\"=\"C:\\\\p1.exe\"\r\n",
+         "product 1 [P1]: Incomplete: no value \"Startbefehl\" under SOFTWARE\\Lumo\\Trainer", "", worded},
+        {"the drive not checked", custom + "\"Startbefehl\"=\"C:\\\\p1.exe /x\"\r\n",
+         "product 1 [P1]: Installed: runs \"C:\\p1.exe /x\"", "", worded},
+        {"the drive of the disc's name", custom + "\"Laufwerk\"=\"Q\"\r\n\"CommandLine\"=\"C:\\\\p1.exe\"\r\n",
+         "product 1 [P1]: Incomplete: drive Q: (from \"Laufwerk\") is not present", "", drive_worded},
+        {"unquoted, under the disc's value name", custom + "\"Startbefehl\"=\"C:\\\\Program Files\\\\p1.exe /x\"\r\n",
+         "warning: product 1 [P1]: \"Startbefehl\" \"C:\\Program Files\\p1.exe /x\" is not quoted",
+         "(in a .reg file: \"Startbefehl\"=\"\\\"C:\\\\Program Files\\\\p1.exe\\\" /x\")", worded},
+        {"not recorded under the disc's root", "", "product 1 [P1]: NotInstalled: no key SOFTWARE\\Lumo\\One\\1.0\\P1",
+         "", "[INSTALL]\r\nConfigFile=1\r\nRegistryRoot=SOFTWARE\\Lumo\r\nProduct=P1,P2\r\n[P1]\r\nProgramName=One\r\n"
+         "Version=1.0\r\n[P2]\r\nProgramName=Two\r\nVersion=2.0\r\n"},
     };
     for (const ReasonCase &c : cases) {
         SCOPED_TRACE(c.name);
@@ -810,10 +979,13 @@ TEST_F(DiscCheck, StatusReasons) {
                   "bin/Orchard Paper Test Launcher.exe",
                   "MZ");
         WriteFile("machine.reg", "REGEDIT4\r\n\r\n" + c.reg);
+        WriteFile("disc/LAUNCH/install.ini", c.ini);
         Outcome o = Run({Launch(), "--registry", Scratch() + "/machine.reg", "--drive", "C:=" + Scratch() + "/c"});
         EXPECT_EQ(o.code, 0) << o.out;
-        EXPECT_TRUE(o.Has(c.expected)) << o.out;
-        EXPECT_TRUE(o.Has("product 2 [P2]: NotInstalled: no key SOFTWARE\\Vantorel\\Two\\2.0\\P2")) << o.out;
+        EXPECT_TRUE(o.Has(c.expected, {c.part})) << o.out;
+        EXPECT_TRUE(o.Has(c.ini == kGoodIni ? "product 2 [P2]: NotInstalled: no key SOFTWARE\\Vantorel\\Two\\2.0\\P2"
+                                            : "product 2 [P2]: NotInstalled: no key SOFTWARE\\"))
+            << o.out;
     }
 }
 

@@ -212,6 +212,123 @@ TEST_F(Probe, KeyPathComponentsComeFromInstallIni) {
     EXPECT_STREQ(program_, "");
 }
 
+struct KeyCase {
+    const char *what;
+    std::string install;  // lines added to [INSTALL]
+    std::string section;  // lines added to [Paper]
+    std::string record;   // where the record is; "" for none
+    std::vector<std::string> values; // its values, name then text
+    sim::View view;
+    InstallStatus expected;
+    std::string looked;            // the key path opened first
+    std::vector<std::string> read; // the values read, in order
+};
+
+TEST_F(Probe, InstallIniNamesTheKeyAndItsValues) {
+    const std::string custom = "SOFTWARE\\Lumo\\Trainer\\3";
+    const std::string rooted = "SOFTWARE\\Auenthal Lernmedien\\Orchard\\2.1\\Paper";
+    const std::string fits = "SOFTWARE\\" + std::string(511 - 9, 'k');
+    const std::vector<std::string> plain = {"CD", "C:\\", "CommandLine", "C:\\PROD\\RUN.EXE /X"};
+    const std::vector<std::string> both = {"CD", "CommandLine"};
+    const KeyCase cases[] = {
+        {"no new keys", "", "", kKey, plain, sim::View32, Installed, kKey, both},
+        {"RegistryRoot", "RegistryRoot=SOFTWARE\\Auenthal Lernmedien\r\n", "", rooted, plain, sim::View32, Installed,
+         rooted, both},
+        {"RegistryRoot with backslashes around it", "registryroot = \\SOFTWARE\\Auenthal Lernmedien\\\\\r\n", "",
+         rooted, plain, sim::View32, Installed, rooted, both},
+        {"RegistryRoot of backslashes only", "RegistryRoot=\\\\\r\n", "", kKey, plain, sim::View32, Installed, kKey,
+         both},
+        {"RegistryRoot empty", "RegistryRoot=\r\n", "", kKey, plain, sim::View32, Installed, kKey, both},
+        {"RegistryKey", "", "RegistryKey=" + custom + "\r\n", custom, plain, sim::View32, Installed, custom, both},
+        {"RegistryKey wins over RegistryRoot", "RegistryRoot=SOFTWARE\\Auenthal Lernmedien\r\n",
+         "REGISTRYKEY=\\" + custom + "\\\r\n", custom, plain, sim::View32, Installed, custom, both},
+        {"RegistryKey in the 64-bit view only", "", "RegistryKey=" + custom + "\r\n", custom, plain, sim::View64,
+         Installed, custom, both},
+        {"RegistryKey not recorded", "", "RegistryKey=" + custom + "\r\n", kKey, plain, sim::View32, NotInstalled,
+         custom, {}},
+        {"RegistryKey of 511 characters", "", "RegistryKey=" + fits + "\r\n", fits, plain, sim::View32, Installed,
+         fits, both},
+        {"RegistryKey of 512 characters is never opened", "", "RegistryKey=" + fits + "k\r\n", fits + "k", plain,
+         sim::View32, NotInstalled, "", {}},
+        {"RegistryKey in [INSTALL] is not read", "RegistryKey=" + custom + "\r\n", "", kKey, plain, sim::View32,
+         Installed, kKey, both},
+        {"a key commented out", "", ";RegistryKey=" + custom + "\r\n", kKey, plain, sim::View32, Installed, kKey,
+         both},
+        {"a longer key name", "", "RegistryKeys=" + custom + "\r\n", kKey, plain, sim::View32, Installed, kKey, both},
+        {"CommandValue", "", "CommandValue=Startbefehl\r\n", kKey,
+         {"CD", "C", "Startbefehl", "C:\\PROD\\RUN.EXE", "CommandLine", "C:\\GONE.EXE"}, sim::View32, Installed,
+         kKey, {"CD", "Startbefehl"}},
+        {"CommandValue of a missing value", "", "CommandValue=Startbefehl\r\n", kKey, plain, sim::View32, Incomplete,
+         kKey, {"CD", "Startbefehl"}},
+        {"CommandValue empty", "", "CommandValue=\r\n", kKey, plain, sim::View32, Installed, kKey, both},
+        {"DriveValue", "", "DriveValue=Laufwerk\r\n", kKey,
+         {"Laufwerk", "C", "CD", "Q", "CommandLine", "C:\\PROD\\RUN.EXE"}, sim::View32, Installed, kKey,
+         {"Laufwerk", "CommandLine"}},
+        {"DriveValue of a missing value", "", "DriveValue=Laufwerk\r\n", kKey, plain, sim::View32, Incomplete, kKey,
+         {"Laufwerk"}},
+        // Installed to the hard disk: the drive is not checked at all.
+        {"DriveValue empty", "", "DriveValue=\r\n", kKey, {"CommandLine", "C:\\PROD\\RUN.EXE"}, sim::View32,
+         Installed, kKey, {"CommandLine"}},
+        {"DriveValue empty, CD of a missing drive", "", "DriveValue=\r\n", kKey,
+         {"CD", "Q:\\", "CommandLine", "C:\\PROD\\RUN.EXE"}, sim::View32, Installed, kKey, {"CommandLine"}},
+        {"DriveValue empty, the program gone", "", "DriveValue=\r\n", kKey, {"CommandLine", "C:\\PROD\\GONE.EXE"},
+         sim::View32, Incomplete, kKey, {"CommandLine"}},
+    };
+    for (const KeyCase &c : cases) {
+        sim::Reset();
+        Prepare();
+        WriteFile("disc/LAUNCH/install.ini", "[INSTALL]\r\nConfigFile=yes\r\n" + c.install +
+                                                 "Product=Paper\r\n\r\n[Paper]\r\nProgramName=Orchard\r\n" +
+                                                 c.section + "Version=2.1\r\n");
+        sim::AddRegKey(c.record, c.view);
+        for (size_t i = 0; i + 1 < c.values.size(); i += 2)
+            sim::SetRegString(c.record, c.values[i], c.values[i + 1], c.view);
+        EXPECT_EQ(Run(), c.expected) << c.what;
+        EXPECT_STREQ(program_, "Orchard") << c.what;
+        if (c.looked.empty()) {
+            EXPECT_TRUE(sim::RegOpens().empty()) << c.what;
+        } else {
+            ASSERT_FALSE(sim::RegOpens().empty()) << c.what;
+            EXPECT_EQ(sim::RegOpens()[0].path, c.looked) << c.what;
+            EXPECT_EQ(sim::RegOpens()[0].sam, (REGSAM)KEY_READ) << c.what;
+        }
+        std::vector<std::string> read;
+        for (const sim::RegQuery &q : sim::RegQueries()) {
+            EXPECT_EQ(q.path, c.looked) << c.what;
+            if (read.empty() || read.back() != q.name)
+                read.push_back(q.name);
+        }
+        EXPECT_EQ(read, c.read) << c.what;
+        EXPECT_EQ(sim::Outstanding("key"), 0) << c.what;
+    }
+}
+
+TEST_F(Probe, WhereTheRecordIsComesFromTheLaunchersOwnReading) {
+    WriteFile("disc/LAUNCH/install.ini", "[INSTALL]\nRegistryRoot=SOFTWARE\\Auenthal\n[Paper]\nProgramName=Orchard\n"
+                                         "Version=2.1\nDriveValue=\nCommandValue=Startbefehl\n[Other]\n"
+                                         "ProgramName=X\nVersion=" + std::string(600, 'v') + "\n");
+    RecordPlace place;
+    std::memset(&place, 'J', sizeof place);
+    std::memset(program_, 'J', sizeof program_);
+    EXPECT_TRUE(LocateRecord("Paper", "D:\\LAUNCH\\install.ini", program_, &place));
+    EXPECT_STREQ(program_, "Orchard");
+    EXPECT_STREQ(place.keyPath, "SOFTWARE\\Auenthal\\Orchard\\2.1\\Paper");
+    EXPECT_STREQ(place.driveValue, "");
+    EXPECT_STREQ(place.commandValue, "Startbefehl");
+    // A version cut to 511 characters still makes a path too long to open.
+    std::memset(&place, 'J', sizeof place);
+    EXPECT_FALSE(LocateRecord("Other", "D:\\LAUNCH\\install.ini", program_, &place));
+    EXPECT_STREQ(place.keyPath, "");
+    EXPECT_STREQ(place.driveValue, "CD");
+    EXPECT_STREQ(place.commandValue, "CommandLine");
+    // Sections that cannot be listed give no key: the launcher's own names.
+    sim::FailAlways("GetPrivateProfileSectionA");
+    std::memset(&place, 'J', sizeof place);
+    EXPECT_TRUE(LocateRecord("Paper", "D:\\LAUNCH\\install.ini", program_, &place));
+    EXPECT_STREQ(place.keyPath, "SOFTWARE\\Vantorel\\Orchard\\2.1\\Paper");
+    EXPECT_STREQ(place.driveValue, "CD");
+}
+
 TEST_F(Probe, KeyPathThatWouldNotFitIsNeverOpened) {
     // 18 + 7 + 1 + version + 1 + 5 characters: 511 fit, 512 do not.
     const std::string fits(511 - 18 - 7 - 1 - 1 - 5, 'v');

@@ -179,6 +179,73 @@ TEST_F(Run, OneSectionLeavesTheSecondProductNotInstalled) {
     EXPECT_EQ(sim::Starts()[0].file, "D:\\setup.exe");
 }
 
+struct InstallerCase {
+    const char *module;
+    std::string installer; // the line in [INSTALL]
+    std::string started;   // what WinExec is given
+};
+
+TEST_F(Run, TheDiscsOwnInstaller) {
+    const std::string deep(250, 'd');
+    ASSERT_EQ(deep.size() + 8, 258u);
+    const InstallerCase cases[] = {
+        {"D:\\LAUNCH\\GO.EXE", "", "D:\\setup.exe"},
+        {"D:\\LAUNCH\\GO.EXE", "Installer=Installation\\Setup.exe", "D:\\Installation\\Setup.exe"},
+        {"D:\\LAUNCH\\GO.EXE", "installer = install.exe ", "D:\\install.exe"},
+        {"D:\\LAUNCH\\GO.EXE", "Installer=.\\Disk 1\\Setup.exe", "\"D:\\.\\Disk 1\\Setup.exe\""},
+        {"D:\\GO.EXE", "Installer=Inst\\Setup.exe", "\\Inst\\Setup.exe"},
+        // Not below the disc root: setup.exe stands.
+        {"D:\\LAUNCH\\GO.EXE", "Installer=", "D:\\setup.exe"},
+        {"D:\\LAUNCH\\GO.EXE", "Installer=\\Setup.exe", "D:\\setup.exe"},
+        {"D:\\LAUNCH\\GO.EXE", "Installer=/Setup.exe", "D:\\setup.exe"},
+        {"D:\\LAUNCH\\GO.EXE", "Installer=C:\\Temp\\Setup.exe", "D:\\setup.exe"},
+        {"D:\\LAUNCH\\GO.EXE", "Installer=C:Setup.exe", "D:\\setup.exe"},
+        {"D:\\LAUNCH\\GO.EXE", "Installer=\\\\server\\share\\Setup.exe", "D:\\setup.exe"},
+        {"D:\\LAUNCH\\GO.EXE", "Installer=..\\Setup.exe", "D:\\setup.exe"},
+        {"D:\\LAUNCH\\GO.EXE", "Installer=Install\\..\\..\\Setup.exe", "D:\\setup.exe"},
+        {"D:\\LAUNCH\\GO.EXE", "Installer=Install/../../Setup.exe", "D:\\setup.exe"},
+        // 258 characters are used; 259 may have been cut by the profile call.
+        {"D:\\LAUNCH\\GO.EXE", "Installer=" + deep + "\\Set.exe", "D:\\" + deep + "\\Set.exe"},
+        {"D:\\LAUNCH\\GO.EXE", "Installer=" + deep + "\\Setu.exe", "D:\\setup.exe"},
+    };
+    for (const InstallerCase &c : cases) {
+        sim::Reset();
+        Prepare();
+        sim::SetModulePath(c.module);
+        std::string ini = "[INSTALL]\n" + c.installer + "\nProductName=Orchard\n";
+        WriteFile("disc/install.ini", ini);
+        WriteFile("disc/LAUNCH/install.ini", ini);
+        sim::QueueDialogResult(1);
+        EXPECT_EQ(RunLauncher(nullptr), 1) << c.installer;
+        ASSERT_FALSE(sim::Starts().empty()) << c.installer;
+        EXPECT_EQ(sim::Starts()[0].file, c.started) << c.installer;
+    }
+}
+
+TEST_F(Run, TheDiscsWordingIsReadWhateverConfigFileSays) {
+    WriteFile("disc/LAUNCH/install.ini", "[INSTALL]\nProductName=Orchard\n[Texts]\nInstall=&Installieren\n"
+                                         "cancel = &Abbrechen\nRunFirst=\nUnknown=x\n");
+    sim::QueueDialogResult(0);
+    EXPECT_EQ(RunLauncher(nullptr), 1);
+    ASSERT_EQ(sim::Dialogs().size(), 1u);
+    EXPECT_STREQ(reinterpret_cast<const char *>(sim::Dialogs()[0].param), "&Installieren");
+    EXPECT_STREQ(DiscText(TextCancel), "&Abbrechen");
+    EXPECT_STREQ(DiscText(TextRunFirst), "Run &Paper"); // given empty: the launcher's own
+    EXPECT_STREQ(DiscText(TextRun), "&Run");
+    // Only the keys the section gives are read.
+    EXPECT_EQ(ProfileReads(), (std::vector<std::string>{"INSTALL,ConfigFile", "INSTALL,ProductName",
+                                                        "Texts,Install", "Texts,Cancel", "Texts,RunFirst"}));
+
+    // The next run, from a disc without [Texts], has the launcher's own again.
+    sim::Reset();
+    Prepare();
+    Ini("ConfigFile=1\nProduct=Alpha");
+    sim::QueueDialogResult(0);
+    RunLauncher(nullptr);
+    EXPECT_STREQ(DiscText(TextCancel), "&Cancel");
+    EXPECT_STREQ(reinterpret_cast<const char *>(sim::Dialogs()[0].param), "&Install");
+}
+
 TEST_F(Run, LauncherInTheDiscRootStartsSetupFromTheCurrentRoot) {
     sim::SetModulePath("D:\\GO.EXE");
     WriteFile("disc/install.ini", "[INSTALL]\nConfigFile=1\nProduct=Alpha\n[Alpha]\nProgramName=Orchard\nVersion=1\n");

@@ -69,6 +69,35 @@ TEST_F(Platform, ProfileStringsAreCutToCapacityMinusOne) {
     EXPECT_EQ(buffer[0], 0);
 }
 
+TEST_F(Platform, ProfileSectionsListTheirKeys) {
+    const struct {
+        const char *section;
+        DWORD size;
+        std::string expected; // every byte written, through the two terminators
+        DWORD result;
+    } cases[] = {
+        // Blanks around names and values go, quotes stay, comments are left out.
+        {"INSTALL", 300,
+         std::string("Key1=value with spaces\0key2=\"quoted value\"\0key3='single'\0key4=\"unbalanced\0key5=\0"
+                     "Dup=first\0Dup=second\0key6=\"  inner  \"\0key7=\"a\"b\"\0key8=a\tb\0\0",
+                     139),
+         138},
+        // Cut: still two terminators, and size - 2.
+        {"install", 12, std::string("Key1=value\0\0", 12), 10},
+        {"Install", 3, std::string("K\0\0", 3), 1},
+        {"Install", 2, std::string("\0\0", 2), 0},
+        {"Other", 20, std::string("key1=other\0\0", 12), 11},
+        {"Nosection", 8, std::string("\0\0", 2), 0},
+    };
+    for (const auto &c : cases) {
+        char buffer[320];
+        std::memset(buffer, 'J', sizeof buffer);
+        DWORD n = GetPrivateProfileSectionA(c.section, buffer, c.size, "D:\\t.ini");
+        EXPECT_EQ(n, c.result) << c.section << " " << c.size;
+        EXPECT_EQ(std::string(buffer, c.expected.size() + 1), c.expected + "J") << c.section << " " << c.size;
+    }
+}
+
 TEST_F(Platform, RegistryValuesComeBackAsStored) {
     sim::SetRegValue("SOFTWARE\\K", "bare", "ABC");   // no terminator
     sim::SetRegString("SOFTWARE\\K", "sz", "ABC");    // with one

@@ -51,6 +51,90 @@ std::string KeyPathOf(const Machine &m, const std::string &section, const Launch
     return opens.empty() ? "" : opens.front().path;
 }
 
+// The keys the launcher reads, by section; [Texts] has kTextKeys.
+const char *const kInstallKeys[] = {"ConfigFile", "ProductName", "Product", "RegistryRoot", "Installer"};
+const char *const kProductKeys[] = {"ProgramName", "Version", "RegistryKey", "CommandValue", "DriveValue"};
+const char kProductSections[] = "each product's section";
+
+struct KnownKey {
+    std::string where; // "[INSTALL]", "[Texts]" or kProductSections
+    std::string name;
+};
+
+std::vector<KnownKey> KnownKeys() {
+    std::vector<KnownKey> keys;
+    for (const char *k : kInstallKeys)
+        keys.push_back({"[INSTALL]", k});
+    for (const char *k : kProductKeys)
+        keys.push_back({kProductSections, k});
+    for (const char *k : kTextKeys)
+        keys.push_back({"[Texts]", k});
+    return keys;
+}
+
+// Edits that turn one name into the other, letters compared without regard to case.
+size_t Distance(const std::string &a, const std::string &b) {
+    std::string x = Lower(a), y = Lower(b);
+    std::vector<size_t> row(y.size() + 1);
+    for (size_t j = 0; j <= y.size(); ++j)
+        row[j] = j;
+    for (size_t i = 1; i <= x.size(); ++i) {
+        size_t diagonal = row[0];
+        row[0] = i;
+        for (size_t j = 1; j <= y.size(); ++j) {
+            size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (x[i - 1] == y[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[y.size()];
+}
+
+// Keys of a section the launcher does not read there: a typo, or a key of
+// another section. Each is named with the nearest key the launcher reads.
+void CheckKeys(Report &r, const std::string &config, const std::string &section, const std::string &where) {
+    std::vector<KnownKey> known = KnownKeys();
+    for (const ProfileKey &key : KeysOf(section.c_str(), config)) {
+        if (!key.has_value) {
+            r.Warning("install.ini: " + where + " line " + Quote(key.name) +
+                      " has no \"=\": the launcher reads nothing from it");
+            continue;
+        }
+        const KnownKey *nearest = nullptr;
+        size_t best = 0;
+        for (const KnownKey &k : known) {
+            size_t d = Distance(key.name, k.name);
+            bool here = k.where == where || (k.where == kProductSections && where[0] == '[' &&
+                                             where != "[INSTALL]" && where != "[Texts]");
+            if (d == 0 && here) {
+                nearest = nullptr;
+                best = 0;
+                break;
+            }
+            if (!nearest || d < best || (d == best && here)) {
+                nearest = &k;
+                best = d;
+            }
+        }
+        if (!nearest)
+            continue;
+        if (best == 0)
+            r.Warning("install.ini: " + where + " " + key.name + " is read only in " + nearest->where +
+                      ": here the launcher ignores it");
+        else
+            r.Warning("install.ini: " + where + " " + key.name + " is not a key the launcher reads, and it ignores "
+                      "it; the nearest key it reads is " + nearest->where + " " + nearest->name);
+    }
+}
+
+// Leading and trailing backslashes, which the launcher drops from a key path.
+std::string WithoutBackslashes(std::string path) {
+    while (!path.empty() && path.back() == '\\')
+        path.pop_back();
+    size_t start = path.find_first_not_of('\\');
+    return start == std::string::npos ? "" : path.substr(start);
+}
+
 void CheckLength(Report &r, const std::string &where, const std::string &value, size_t capacity) {
     if (value.size() > capacity - 1)
         r.Error("install.ini: " + where + " is " + Num(static_cast<long long>(value.size())) +
@@ -90,16 +174,37 @@ void CheckBackslash(Report &r, const std::string &where, const std::string &valu
 
 } // namespace
 
-// What the launcher itself makes of install.ini: its paths, and the products
-// it looks up.
+ProductLookup LookupOf(const Machine &m, const std::string &section, const LauncherPaths &paths) {
+    ProductLookup out;
+    out.key_path = KeyPathOf(m, section, paths);
+    RecordPlace place;
+    char name[PROGRAM_NAME_SIZE];
+    LocateRecord(section.c_str(), paths.config, name, &place);
+    out.drive_value = place.driveValue;
+    out.command_value = place.commandValue;
+    out.program_name = name;
+    out.installer = paths.installer;
+    return out;
+}
+
+// What the launcher itself makes of install.ini: its paths, the products it
+// looks up, its texts and its installer.
 void ReadLauncherView(const Machine &m, DiscView *view) {
     SetUp(m);
     RunLauncher(nullptr);
     const LauncherState &s = g_launcher;
     view->paths = s.paths;
     view->looked_up = s.products[0].section != nullptr;
+    view->product_name = s.productName;
     for (int i = 0; i < 2; ++i)
         view->sections[i] = s.products[i].section ? s.products[i].section : "";
+    for (int i = 0; i < TextCount; ++i)
+        view->texts[i] = g_texts.texts[i];
+    // The launcher's installer path without install.ini's say.
+    LauncherPaths plain;
+    FormLauncherPaths(nullptr, &plain);
+    if (Lower(plain.installer) != Lower(view->paths.installer))
+        view->installer_label = Profile("INSTALL", "Installer", view->paths.config);
 }
 
 void CheckInstallIni(Report &r, const Machine &m, DiscView *view) {
@@ -157,6 +262,30 @@ void CheckInstallIni(Report &r, const Machine &m, DiscView *view) {
                   " sections; the launcher looks up only the first two and ignores " + ignored);
     }
 
+    std::string root = Profile("INSTALL", "RegistryRoot", config);
+    CheckLength(r, "[INSTALL] RegistryRoot", root, KEY_PATH_SIZE);
+    root = WithoutBackslashes(root);
+    if (root.empty())
+        root = "SOFTWARE\\Vantorel";
+    std::string installer = Profile("INSTALL", "Installer", config);
+    if (!installer.empty() && view->installer_label == "setup.exe") {
+        std::string why;
+        if (installer.size() > MAX_PATH - 2)
+            why = "is " + Num(static_cast<long long>(installer.size())) + " characters long; the launcher takes at most " +
+                  Num(MAX_PATH - 2);
+        else if (installer[0] == '\\' || installer[0] == '/' || installer.find(':') != std::string::npos)
+            why = "names a path outside the disc (a drive, a leading backslash or a network path)";
+        else
+            why = "holds \"..\", which may climb out of the disc";
+        r.Error("install.ini: [INSTALL] Installer=" + installer + " " + why +
+                ": the launcher starts setup.exe instead; write the installer's path below the disc root, for "
+                "example Installer=Install\\Setup.exe");
+    }
+    if (has_install)
+        CheckKeys(r, config, "INSTALL", "[INSTALL]");
+    if (sections.count("texts"))
+        CheckKeys(r, config, "Texts", "[Texts]");
+
     if (!view->looked_up)
         for (int i = 0; i < 2 && i < static_cast<int>(tokens.size()); ++i)
             view->sections[i] = tokens[i];
@@ -187,12 +316,33 @@ void CheckInstallIni(Report &r, const Machine &m, DiscView *view) {
         CheckLength(r, "[" + section + "] ProgramName", program, PROGRAM_NAME_SIZE);
         CheckLength(r, "[" + section + "] Version", version, COMMAND_LINE_SIZE);
         CheckAmpersand(r, "[" + section + "] ProgramName", program, "repair-or-run dialog");
+        if (sections.count(Lower(section)))
+            CheckKeys(r, config, section, "[" + section + "]");
+        std::string given_key = Profile(section.c_str(), "RegistryKey", config);
+        std::string command_value = Profile(section.c_str(), "CommandValue", config);
+        CheckLength(r, "[" + section + "] CommandValue", command_value, VALUE_NAME_SIZE);
+        CheckLength(r, "[" + section + "] DriveValue", Profile(section.c_str(), "DriveValue", config),
+                    VALUE_NAME_SIZE);
+        for (const ProfileKey &k : KeysOf(section.c_str(), config))
+            if (k.has_value && Lower(k.name) == "commandvalue" && command_value.empty())
+                r.Warning("install.ini: [" + section + "] CommandValue is empty: the launcher reads the value "
+                          "\"CommandLine\"");
+        if (!given_key.empty() && given_key[0] == '\\' && !WithoutBackslashes(given_key).empty())
+            r.Warning("install.ini: [" + section + "] RegistryKey " + Quote(given_key) +
+                      " starts with \"\\\": the launcher drops it and looks up " +
+                      WithoutBackslashes(given_key) + " (Windows NT refuses a key path that starts with one): "
+                      "write RegistryKey=" + WithoutBackslashes(given_key));
+        given_key = WithoutBackslashes(given_key);
 
-        std::string key = KeyPathOf(m, section, view->paths);
+        ProductLookup lookup = LookupOf(m, section, view->paths);
+        std::string key = lookup.key_path;
         view->key_paths[i] = key;
+        view->program_names[i] = lookup.program_name;
         if (key.empty()) {
-            size_t length = std::strlen("SOFTWARE\\Vantorel\\") + std::min<size_t>(program.size(), PROGRAM_NAME_SIZE - 1) +
-                            1 + std::min<size_t>(version.size(), COMMAND_LINE_SIZE - 1) + 1 + section.size();
+            size_t length = given_key.empty()
+                                ? root.size() + 1 + std::min<size_t>(program.size(), PROGRAM_NAME_SIZE - 1) + 1 +
+                                      std::min<size_t>(version.size(), COMMAND_LINE_SIZE - 1) + 1 + section.size()
+                                : given_key.size();
             r.Error("install.ini: " + label + ": its registry key path would be " + Num(static_cast<long long>(length)) +
                     " characters long; the launcher's limit is " + Num(KEY_PATH_SIZE - 1) +
                     ", so it never finds the product");
@@ -203,14 +353,23 @@ void CheckInstallIni(Report &r, const Machine &m, DiscView *view) {
             line += " " + Quote(program.substr(0, PROGRAM_NAME_SIZE - 1));
         line += " is looked up under HKEY_LOCAL_MACHINE\\" + key;
         std::string wow = WowPath(key);
-        if (!wow.empty())
+        if (!given_key.empty())
+            line += " (its RegistryKey" + (wow.empty() ? ")" : "; on 64-bit Windows: " + wow + " first)");
+        else if (!wow.empty())
             line += " (on 64-bit Windows: " + wow + " first)";
+        if (lookup.drive_value.empty())
+            line += "; it reads the value " + Quote(lookup.command_value) + " and checks no drive (DriveValue is empty)";
+        else if (lookup.drive_value != "CD" || lookup.command_value != "CommandLine")
+            line += "; it reads the values " + Quote(lookup.drive_value) + " and " + Quote(lookup.command_value);
         if (!view->looked_up)
             line += "; not looked up while ConfigFile is empty";
         r.Info(line);
-        CheckBackslash(r, "[" + section + "] ProgramName", program, key);
-        CheckBackslash(r, "[" + section + "] Version", version, key);
+        if (given_key.empty()) {
+            CheckBackslash(r, "[" + section + "] ProgramName", program, key);
+            CheckBackslash(r, "[" + section + "] Version", version, key);
+        }
     }
+    CheckTexts(r, *view);
 }
 
 } // namespace disccheck

@@ -41,13 +41,18 @@ const char kUsage[] =
     "  install.ini   present, ANSI text; [INSTALL] with a non-empty ConfigFile, a\n"
     "                ProductName and a Product naming one or two sections, each with\n"
     "                ProgramName and Version; the registry key each product is looked\n"
-    "                up under; values longer than the launcher reads; \"&\" in names\n"
-    "                shown in dialogs; \"\\\" in names that go into the key path.\n"
+    "                up under (RegistryRoot, RegistryKey) and the values read there\n"
+    "                (CommandValue, DriveValue); values longer than the launcher reads;\n"
+    "                \"&\" in names shown in dialogs; \"\\\" in names that go into the key\n"
+    "                path; keys the launcher does not read (named with the nearest\n"
+    "                one it does); an Installer outside the disc; [Texts]: unknown\n"
+    "                placeholders, one access key on two buttons of a dialog, and\n"
+    "                captions and messages that do not fit their buttons and boxes.\n"
     "  Launcher.bmp  whether the launcher's reader takes it (and why not), its size and\n"
     "                bit depth, pixel data missing from the file, and whether the\n"
     "                splash window and its buttons fit.\n"
-    "  setup.exe     present in the disc root and a Windows program; launcher.exe\n"
-    "                present in DIR and the 32-bit Windows build.\n"
+    "  setup.exe     (or the Installer install.ini names) present and a Windows\n"
+    "                program; launcher.exe present in DIR and the 32-bit Windows build.\n"
     "  autorun.inf   present in the disc root, its [autorun] open= naming the launcher\n"
     "                with backslashes, and an icon=.\n"
     "  launcher.exe and setup.exe are also said to carry an Authenticode signature or not.\n"
@@ -315,6 +320,16 @@ int Main(int argc, const char *const *argv, std::ostream &out, std::ostream &err
                found_by + ") is " + module_dir);
     DiscView view;
     ReadLauncherView(m, &view);
+    if (!image.root.empty() && view.installer_label != "setup.exe") {
+        std::string installer = view.paths.installer;
+        installer = installer.substr(installer.find('\\') == std::string::npos ? 0 : installer.find('\\') + 1);
+        for (char &c : installer)
+            c = c == '\\' ? '/' : c;
+        if (!ReadImageFile(image, installer, &problem)) {
+            err << "disccheck: " << o.dir << ": " << problem << "\n";
+            return 2;
+        }
+    }
     if (!image.root.empty())
         CheckImage(r, m, view, image);
     CheckInstallIni(r, m, &view);

@@ -75,6 +75,13 @@ void SetUp(const Machine &m);
 // ---- Profile files (profile_file.cpp)
 
 std::string Profile(const char *section, const char *key, const std::string &file);
+// The keys of a section as the launcher lists them (GetPrivateProfileSectionA):
+// each line's name before its "=", or the whole line where it has none.
+struct ProfileKey {
+    std::string name;
+    bool has_value;
+};
+std::vector<ProfileKey> KeysOf(const char *section, const std::string &file);
 std::set<std::string> SectionsOf(const std::string &bytes);
 std::string TextProblem(const std::string &bytes);
 
@@ -85,10 +92,54 @@ struct DiscView {
     std::string sections[2]; // the products the launcher looks up (or would, with ConfigFile set)
     bool looked_up = false;  // ConfigFile and Product let the launcher probe
     std::string key_paths[2];
+    std::string program_names[2]; // as the launcher reads them
+    std::string product_name;     // as the launcher reads it
+    std::string texts[TextCount]; // [Texts] as the launcher reads it; empty: its own
+    // How findings name the installer: "setup.exe", or the disc's Installer=
+    // where the launcher takes it.
+    std::string installer_label = "setup.exe";
 };
+
+// Where the launcher looks for one product and what it starts to install,
+// all from the launcher's own code (LocateRecord, ProbeProduct,
+// RunLauncher): the key under HKEY_LOCAL_MACHINE (empty when its path does
+// not fit), the names of the two values it reads there (drive_value empty:
+// the drive is not checked), the product's ProgramName, and the installer's
+// path. Each machine state can be built from these.
+struct ProductLookup {
+    std::string key_path;
+    std::string drive_value;
+    std::string command_value;
+    std::string program_name;
+    std::string installer;
+};
+ProductLookup LookupOf(const Machine &m, const std::string &section, const LauncherPaths &paths);
 
 void ReadLauncherView(const Machine &m, DiscView *view);
 void CheckInstallIni(Report &r, const Machine &m, DiscView *view);
+
+// ---- The launcher's texts: [Texts] and what the dialogs show (text_check.cpp)
+
+void CheckTexts(Report &r, const DiscView &view);
+
+// ---- Text as Windows draws it in the dialogs (text_fit.cpp)
+
+// The bitmap fonts of the dialogs at 96 dots per inch: MS Sans Serif 8
+// point in the choice dialogs, System on the splash buttons (created
+// without a font of their own).
+enum class Font { SansSerif8, System };
+int LineHeight(Font font);
+// Dialog units of the choice dialogs (MS Sans Serif 8 point: 6 x 13 base
+// units) in pixels.
+int DialogX(int units);
+int DialogY(int units);
+// A control's text as it shows: "&" underlines the next character and takes
+// no room, "&&" shows one "&".
+std::string Shown(const std::string &text);
+int TextWidth(const std::string &shown, Font font);
+// The lines a static control's word wrapping makes of shown text in width
+// pixels; a word wider than the line is broken inside it.
+std::vector<std::string> WrapText(const std::string &shown, int width, Font font);
 
 // ---- Launcher.bmp (bitmap_check.cpp)
 
@@ -127,6 +178,10 @@ struct Image {
 // the checks read whole, every other one with its size but not its bytes.
 // False, with the reason, when it is no ISO 9660 image or cannot be read.
 bool ReadImage(const std::string &host, Image *image, std::string *problem);
+// Lays out one more file whole (path as Windows reads it, "/" between
+// folders), beyond those ReadImage reads whole: an installer named by
+// install.ini. False, with the reason, when the image cannot be read.
+bool ReadImageFile(const Image &image, const std::string &path, std::string *problem);
 void RemoveImageFolder(const Image &image);
 
 // ---- What the image holds (image_check.cpp)

@@ -146,7 +146,7 @@ void CheckImage(Report &r, const Machine &m, const DiscView &view, const Image &
          "the launcher looks up no product and always offers to install"},
         // The launcher has a picture of its own: only a picture Windows cannot see is an error.
         {"Launcher.bmp", in_folder + "Launcher.bmp", false, "the launcher shows its built-in picture instead"},
-        {"setup.exe", setup, true,
+        {view.installer_label.c_str(), setup, true,
          "the launcher cannot start " + Quote(installer)},
     };
     for (const Needed &n : needed) {

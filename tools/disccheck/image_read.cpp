@@ -272,6 +272,39 @@ bool ReadImage(const std::string &host, Image *image, std::string *problem) {
     return true;
 }
 
+bool ReadImageFile(const Image &image, const std::string &path, std::string *problem) {
+    std::string name;
+    for (const std::string &n : image.names)
+        if (Lower(n) == Lower(path))
+            name = n;
+    if (name.empty())
+        return true; // not in the image: a finding of the checks
+    const std::string stored = name;
+    // A file that shares its data with one before it gives that one's data.
+    for (int pass = 0; pass < 2; ++pass) {
+        archive *a = OpenTree(image.path, false, problem);
+        if (!a)
+            return false;
+        archive_entry *e;
+        int status;
+        while ((status = archive_read_next_header(a, &e)) == ARCHIVE_OK || status == ARCHIVE_WARN) {
+            if (EntryPath(e) != name)
+                continue;
+            const char *link = archive_entry_hardlink_utf8(e) ? archive_entry_hardlink_utf8(e)
+                                                              : archive_entry_hardlink(e);
+            if (link && SafeRelative(link)) {
+                name = link;
+                break;
+            }
+            bool ok = CopyData(a, (fs::path(image.root) / fs::u8path(stored)).string(), problem);
+            archive_read_free(a);
+            return ok;
+        }
+        archive_read_free(a);
+    }
+    return true;
+}
+
 void RemoveImageFolder(const Image &image) {
     std::error_code ec;
     if (!image.root.empty())

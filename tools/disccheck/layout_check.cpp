@@ -69,12 +69,15 @@ void CheckPrograms(Report &r, const Machine &m, const DiscView &view) {
     SetUp(m);
     std::string setup = sim::HostPath(view.paths.installer);
     uint32_t machine = 0;
+    const std::string &label = view.installer_label;
     if (!IsRegularFile(setup)) {
-        r.Error("setup.exe: missing from the disc root: the launcher starts " + Quote(view.paths.installer));
+        r.Error(label + (label == "setup.exe" ? ": missing from the disc root" : ": missing from the disc") +
+                ": the launcher starts " + Quote(view.paths.installer));
     } else {
         std::string problem = ProgramProblem(setup, &machine);
         if (!problem.empty())
-            r.Error("setup.exe: " + problem + ": Windows refuses to start it, so \"&Install\" installs nothing");
+            r.Error(label + ": " + problem + ": Windows refuses to start it, so " + Quote(DiscText(TextInstall)) +
+                    " installs nothing");
     }
     std::string launcher = sim::HostPath(ModulePath(m).c_str());
     if (!IsRegularFile(launcher)) {

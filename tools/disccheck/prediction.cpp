@@ -43,11 +43,14 @@ struct Option {
 std::vector<Option> OptionsFor(const Interaction &i) {
     if (i.message_box)
         return {{"Yes", IDYES}, {"No", IDNO}};
+    // The buttons as the disc words them (the launcher's texts of the run).
     std::string t = Lower(i.templ);
     if (t == "runrun")
-        return {{"Enter (\"Run &Paper\")", 101}, {"\"Run CAT\"", 102}, {"Cancel", IDCANCEL}};
+        return {{"Enter (" + Quote(DiscText(TextRunFirst)) + ")", 101}, {Quote(DiscText(TextRunSecond)), 102},
+                {"Cancel", IDCANCEL}};
     if (t == "installrun")
-        return {{"Enter (\"&Install\")", 101}, {"\"&Run\"", 102}, {"Cancel", IDCANCEL}};
+        return {{"Enter (" + Quote(DiscText(TextInstall)) + ")", 101}, {Quote(DiscText(TextRun)), 102},
+                {"Cancel", IDCANCEL}};
     return {{"Enter", IDOK}, {"Cancel", IDCANCEL}};
 }
 
@@ -253,6 +256,8 @@ std::string UnquotedProgramWithBlanks(const char *command) {
 // The status of one product on the machine, with the reason read from what the
 // launcher's probe did there.
 std::string ProbeReason(const Machine &m, const std::string &section, const LauncherPaths &paths) {
+    ProductLookup lookup = LookupOf(m, section, paths);
+    const std::string drive_value = Quote(lookup.drive_value), command_value = Quote(lookup.command_value);
     SetUp(m);
     char name[PROGRAM_NAME_SIZE];
     char command[COMMAND_LINE_SIZE];
@@ -290,30 +295,32 @@ std::string ProbeReason(const Machine &m, const std::string &section, const Laun
         else if (EventStarts(e, "GetFileAttributesA(") || EventStarts(e, "OpenFile("))
             program = Inside(e); // the last one is the program's own test
     }
-    if (drive.empty()) {
-        const RegValue *cd = FindValue(m, view, key, "CD");
-        return result + ": " + (cd ? "value \"CD\" is empty" : "no value \"CD\"") + " under " + key + where;
+    if (drive.empty() && !lookup.drive_value.empty()) {
+        const RegValue *cd = FindValue(m, view, key, lookup.drive_value.c_str());
+        return result + ": " + (cd ? "value " + drive_value + " is empty" : "no value " + drive_value) + " under " +
+               key + where;
     }
     if (program.empty()) {
         UINT type = GetDriveTypeA(drive.c_str());
-        if (!IsUsableDrive(drive.c_str())) {
+        if (!drive.empty() && !IsUsableDrive(drive.c_str())) {
             std::string letter = drive.substr(0, 2);
             if (type == DRIVE_NO_ROOT_DIR)
-                return result + ": drive " + letter + " (from \"CD\") is not present";
+                return result + ": drive " + letter + " (from " + drive_value + ") is not present";
             if (type == DRIVE_RAMDISK)
-                return result + ": drive " + letter + " (from \"CD\") is a RAM disk, which the launcher does not accept";
-            return result + ": drive " + letter + " (from \"CD\") is of an unknown type";
+                return result + ": drive " + letter + " (from " + drive_value +
+                       ") is a RAM disk, which the launcher does not accept";
+            return result + ": drive " + letter + " (from " + drive_value + ") is of an unknown type";
         }
-        const RegValue *line = FindValue(m, view, key, "CommandLine");
+        const RegValue *line = FindValue(m, view, key, lookup.command_value.c_str());
         if (!line)
-            return result + ": no value \"CommandLine\" under " + key + where;
+            return result + ": no value " + command_value + " under " + key + where;
         std::string text(line->data.c_str());
         if (text.empty())
-            return result + ": value \"CommandLine\" is empty under " + key + where;
+            return result + ": value " + command_value + " is empty under " + key + where;
         if (text.size() > COMMAND_LINE_SIZE - 1)
-            return result + ": value \"CommandLine\" is " + Num(static_cast<long long>(text.size())) +
+            return result + ": value " + command_value + " is " + Num(static_cast<long long>(text.size())) +
                    " characters long; the launcher reads at most " + Num(COMMAND_LINE_SIZE - 1);
-        return result + ": \"CommandLine\" names no program: " + Quote(text);
+        return result + ": " + command_value + " names no program: " + Quote(text);
     }
     std::string detail;
     if (program.size() >= 2 && program[1] == ':') {
@@ -344,6 +351,7 @@ std::string ProbeReason(const Machine &m, const std::string &section, const Laun
 // the machine, or else the first start that ends in ".exe".
 void AdviseQuoting(Report &r, const Machine &m, const std::string &label, const std::string &section,
                    const LauncherPaths &paths) {
+    const std::string value_name = LookupOf(m, section, paths).command_value;
     SetUp(m);
     char name[PROGRAM_NAME_SIZE];
     char command[COMMAND_LINE_SIZE];
@@ -355,7 +363,7 @@ void AdviseQuoting(Report &r, const Machine &m, const std::string &label, const 
             key = o.path;
             view = (o.sam & KEY_WOW64_64KEY) ? 1 : 0;
         }
-    const RegValue *value = key.empty() ? nullptr : FindValue(m, view, key, "CommandLine");
+    const RegValue *value = key.empty() ? nullptr : FindValue(m, view, key, value_name.c_str());
     if (!value)
         return;
     std::string line(value->data.c_str());
@@ -385,7 +393,7 @@ void AdviseQuoting(Report &r, const Machine &m, const std::string &label, const 
         std::string first = line.substr(0, ends[0]);
         if (first.find('.', first.find_last_of("\\:") + 1) != std::string::npos)
             return;
-        r.Warning(label + ": \"CommandLine\" " + Quote(line) +
+        r.Warning(label + ": " + Quote(value_name) + " " + Quote(line) +
                   " is not quoted and holds blanks: if the program's path holds blanks, write it in quotes, as in "
                   "\"C:\\Program Files\\Name\\Program.exe\" /option");
         return;
@@ -394,9 +402,12 @@ void AdviseQuoting(Report &r, const Machine &m, const std::string &label, const 
     std::string reg;
     for (char c : quoted)
         reg += c == '\\' || c == '"' ? std::string("\\") + c : std::string(1, c);
-    r.Warning(label + ": \"CommandLine\" " + Quote(line) + " is not quoted, and its program's path holds blanks: " +
+    std::string reg_name;
+    for (char c : value_name)
+        reg_name += c == '\\' || c == '"' ? std::string("\\") + c : std::string(1, c);
+    r.Warning(label + ": " + Quote(value_name) + " " + Quote(line) + " is not quoted, and its program's path holds blanks: " +
               (found ? "this launcher finds the program, older ones call the product incomplete; " : "") +
-              "write the path in quotes, " + quoted + " (in a .reg file: \"CommandLine\"=\"" + reg + "\")");
+              "write the path in quotes, " + quoted + " (in a .reg file: \"" + reg_name + "\"=\"" + reg + "\")");
 }
 
 } // namespace

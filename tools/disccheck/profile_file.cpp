@@ -19,6 +19,22 @@ std::string Profile(const char *section, const char *key, const std::string &fil
     return std::string(buffer.data());
 }
 
+std::vector<ProfileKey> KeysOf(const char *section, const std::string &file) {
+    std::vector<char> buffer(1 << 20);
+    DWORD length = GetPrivateProfileSectionA(section, buffer.data(), static_cast<DWORD>(buffer.size()), file.c_str());
+    std::vector<ProfileKey> keys;
+    for (size_t at = 0; at < length && at < buffer.size() && buffer[at];) {
+        std::string line(buffer.data() + at);
+        at += line.size() + 1;
+        size_t eq = line.find('=');
+        std::string name = line.substr(0, eq);
+        while (!name.empty() && (name.back() == ' ' || name.back() == '\t'))
+            name.pop_back();
+        keys.push_back(ProfileKey{name, eq != std::string::npos});
+    }
+    return keys;
+}
+
 // Section names of a profile file, lower-case, as the profile reader finds them.
 std::set<std::string> SectionsOf(const std::string &bytes) {
     std::set<std::string> names;

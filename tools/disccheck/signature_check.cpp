@@ -59,7 +59,7 @@ void Tell(Report &r, const char *name, const std::string &host) {
 void ReportSignatures(Report &r, const Machine &m, const DiscView &view) {
     SetUp(m);
     Tell(r, "launcher.exe", sim::HostPath(ModulePath(m).c_str()));
-    Tell(r, "setup.exe", sim::HostPath(view.paths.installer));
+    Tell(r, view.installer_label.c_str(), sim::HostPath(view.paths.installer));
 }
 
 } // namespace disccheck
