@@ -5,11 +5,14 @@
 # same way, which shows one empty dialog. The two are run alternately, several
 # times each, and the medians compared.
 #
-#   bench/startup.sh [BUILD-DIR] [RUNS]
+#   bench/startup.sh [BUILD-DIR] [RUNS] [BEFORE-EXE]
 #
 # BUILD-DIR holds launcher.exe and startup_floor.exe (default build/win32);
-# RUNS is the number of timed runs of each (default 15). Wine runs in its own
-# prefixes under build/ on its own Xvfb display.
+# RUNS is the number of timed runs of each (default 15). BEFORE-EXE, another
+# 32-bit launcher.exe (an earlier build, say), is timed in the same runs,
+# interleaved with the other two, and its ratio to the same floor printed
+# beside the launcher's. Wine runs in its own prefixes under build/ on its
+# own Xvfb display.
 #
 # Two pairs are timed in the same run, their runs interleaved: the shipped
 # 32-bit files, the way scripts/wine32.sh runs 32-bit programs here (natively,
@@ -32,6 +35,11 @@ floor=$build/startup_floor.exe
 for f in "$launcher" "$floor"; do
   [[ -f "$f" ]] || { echo "missing $f: build the win32 preset first" >&2; exit 2; }
 done
+before=""
+if [[ -n "${3:-}" ]]; then
+  [[ -f "$3" ]] || { echo "missing $3: the launcher to compare with" >&2; exit 2; }
+  before=$(cd "$(dirname "$3")" && pwd)/$(basename "$3")
+fi
 
 work=$root/build/bench-startup
 mkdir -p "$work"
@@ -72,7 +80,7 @@ codegen=(-Oz -flto -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fn
          -fno-stack-protector -fno-threadsafe-statics -fno-ident -ffunction-sections)
 link=(-nostdlib -nostartfiles -s -Wl,--entry,LauncherEntry -Wl,--subsystem,windows -Wl,--gc-sections
       -Wl,-T,"$root/cmake/win32.ld")
-libs=(-lkernel32 -luser32 -lgdi32 -ladvapi32 -lshell32 -lgcc)
+libs=(-lkernel32 -luser32 -lgdi32 -ladvapi32 -lgcc)
 (cd "$root/res" &&
  x86_64-w64-mingw32-windres -I "$root/res" launcher.rc -O coff -o "$out/launcher-res.o" &&
  x86_64-w64-mingw32-windres -I "$root/res" "$root/bench/startup_floor.rc" -O coff -o "$out/floor-res.o")
@@ -155,6 +163,9 @@ for i in "${!labels[@]}"; do
   mkdir -p "$disc"
   cp "${launchers[i]}" "$disc/launcher.exe"
   cp "${floors[i]}" "$disc/startup_floor.exe"
+  # The earlier launcher goes with the shipped 32-bit pair only.
+  rm -f "$disc/before.exe"
+  [[ -n "$before" && -n "${WINE32_HOW:-}" && $i -eq 0 ]] && cp "$before" "$disc/before.exe"
   printf '[INSTALL]\r\nConfigFile=1\r\nProductName=Startup Bench\r\nProduct=Paper\r\n\r\n[Paper]\r\nProgramName=Startup Bench\r\nVersion=1.0\r\n' \
     >"$disc/install.ini"
 done
@@ -174,35 +185,54 @@ median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] 
 
 echo "== start-up under $(/usr/lib/wine/wine64 --version), $runs runs each, alternated"
 for i in "${!labels[@]}"; do echo "pair $i: ${labels[i]}"; done
+if [[ -n "$before" ]]; then
+  if [[ -f "$work/disc0/LAUNCH/before.exe" ]]; then
+    echo "pair 0 also times the earlier launcher $before"
+  else
+    echo "== the earlier launcher is NOT timed: 32-bit programs cannot run here"
+  fi
+fi
+# Pair $1's programs; the earlier launcher's window is the launcher's.
+programs() {
+  echo launcher.exe startup_floor.exe
+  [[ -f "$work/disc$1/LAUNCH/before.exe" ]] && echo before.exe
+  return 0
+}
+window_of() { [[ $1 == startup_floor.exe ]] && echo "Startup Floor" || echo "Startup Bench"; }
 # One untimed run of each first, so none pays for a cold cache alone.
 for i in "${!labels[@]}"; do
-  time_one "$i" launcher.exe "Startup Bench" >/dev/null
-  time_one "$i" startup_floor.exe "Startup Floor" >/dev/null
-  : >"$work/launcher$i.ms"
-  : >"$work/floor$i.ms"
+  for p in $(programs "$i"); do
+    time_one "$i" "$p" "$(window_of "$p")" >/dev/null
+    : >"$work/${p%.exe}$i.ms"
+  done
 done
 for r in $(seq "$runs"); do
   line=$(printf "run %2d:" "$r")
   for i in "${!labels[@]}"; do
-    if (( (r + i) % 2 )); then
-      l=$(time_one "$i" launcher.exe "Startup Bench"); f=$(time_one "$i" startup_floor.exe "Startup Floor")
-    else
-      f=$(time_one "$i" startup_floor.exe "Startup Floor"); l=$(time_one "$i" launcher.exe "Startup Bench")
-    fi
-    echo "$l" >>"$work/launcher$i.ms"
-    echo "$f" >>"$work/floor$i.ms"
-    line+=$(printf "   pair %d: launcher %5d ms, floor %5d ms" "$i" "$l" "$f")
+    # Each run takes the programs in a turned order, so none is always first.
+    read -r -a list <<<"$(programs "$i" | tr '\n' ' ')"
+    n=${#list[@]}
+    line+=$(printf "   pair %d:" "$i")
+    for k in $(seq 0 $((n - 1))); do
+      p=${list[$(((k + r + i) % n))]}
+      t=$(time_one "$i" "$p" "$(window_of "$p")")
+      echo "$t" >>"$work/${p%.exe}$i.ms"
+      line+=$(printf " %s %5d ms" "${p%.exe}" "$t")
+    done
   done
   echo "$line"
 done
-for i in "${!labels[@]}"; do
-  echo "== ${labels[i]}"
-  lm=$(median <"$work/launcher$i.ms")
-  fm=$(median <"$work/floor$i.ms")
-  awk -v l="$lm" -v f="$fm" 'BEGIN { printf "median: launcher %s ms, floor %s ms, ratio %.3f\n", l, f, l / f }'
+ratios() { # program label pair
+  local m f b fb
+  m=$(median <"$work/$1$3.ms"); f=$(median <"$work/startup_floor$3.ms")
+  awk -v l="$m" -v f="$f" -v n="$2" 'BEGIN { printf "median: %s %s ms, floor %s ms, ratio %.3f\n", n, l, f, l / f }'
   # Other load on the machine only ever adds time: the fastest runs show the
   # programs' own cost most clearly.
-  lb=$(sort -n "$work/launcher$i.ms" | head -1)
-  fb=$(sort -n "$work/floor$i.ms" | head -1)
-  awk -v l="$lb" -v f="$fb" 'BEGIN { printf "fastest: launcher %s ms, floor %s ms, ratio %.3f\n", l, f, l / f }'
+  b=$(sort -n "$work/$1$3.ms" | head -1); fb=$(sort -n "$work/startup_floor$3.ms" | head -1)
+  awk -v l="$b" -v f="$fb" -v n="$2" 'BEGIN { printf "fastest: %s %s ms, floor %s ms, ratio %.3f\n", n, l, f, l / f }'
+}
+for i in "${!labels[@]}"; do
+  echo "== ${labels[i]}"
+  ratios launcher launcher "$i"
+  [[ -f "$work/disc$i/LAUNCH/before.exe" ]] && ratios before "earlier launcher" "$i"
 done

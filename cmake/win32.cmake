@@ -1,7 +1,7 @@
 # launcher.exe for 32-bit Windows, Windows 95 to 11.
 #
 # The program is linked without the C runtime and without start-up files: it
-# imports only from KERNEL32, USER32, GDI32, ADVAPI32 and SHELL32, starts at
+# imports only from KERNEL32, USER32, GDI32 and ADVAPI32, starts at
 # LauncherEntry (src/main.cpp), and its code is built for a 486 so that it
 # runs on any period processor. Whatever the compiler still expects of a C
 # library (block copies and fills) lives in src/win32.
@@ -56,7 +56,7 @@ function(launcher_windows_program target)
   # libgcc last: it is only there for helpers the compiler may call (the stack
   # probe of a large frame); the disassembly scan in tests/pe checks that it
   # brings no instruction a 486 lacks.
-  target_link_libraries(${target} PRIVATE kernel32 user32 gdi32 advapi32 shell32 gcc)
+  target_link_libraries(${target} PRIVATE kernel32 user32 gdi32 advapi32 gcc)
 endfunction()
 
 # The resource script pulls in the files beside it (the manifest, the bitmap,

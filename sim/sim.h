@@ -19,7 +19,7 @@ void Reset();
 
 // ---- Ledger: every handle, block, palette and resource acquired and released.
 // Kinds used: "key", "file", "global", "global-lock", "local", "palette",
-// "resource", "resource-lock", "dc".
+// "resource", "resource-lock", "dc", "library".
 void LedgerAcquire(const char *kind, const void *handle);
 // False (and a ledger error is noted) when the handle was not held.
 bool LedgerRelease(const char *kind, const void *handle);
@@ -31,6 +31,11 @@ int Acquired(const char *kind);
 const std::vector<std::string> &LedgerErrors();
 // Human-readable list of what is still held, for test failure messages.
 std::string LedgerReport();
+
+// Handles count up by a fixed step and are never reused. The handles made
+// next follow value in that sequence, as if every one up to it had been made
+// and released: a test reaches those of a long run at once.
+void SkipHandlesTo(uintptr_t value);
 
 // ---- Failure injection. The nth call (1-based, counted from this request) of
 // the named API fails the way the real one reports failure.
@@ -61,6 +66,26 @@ void MapDrive(char letter, UINT type, const std::string &host_folder = "");
 // Host path for a Windows path ("D:\\x\\y.ini"), or "" when the drive is not
 // mapped or has no folder. The file itself need not exist.
 std::string HostPath(const char *win_path);
+// A removable or CD-ROM drive without its disc (present false) keeps its
+// type, but every file query on it fails with ERROR_NOT_READY; unless the
+// error mode holds SEM_FAILCRITICALERRORS, the query first raises the
+// system's critical-error box ("There is no disk in the drive"), which is
+// recorded here by the path that raised it. MapDrive puts the disc back.
+void SetMediaPresent(char letter, bool present);
+const std::vector<std::string> &CriticalErrorBoxes();
+// The error mode last set with SetErrorMode (0 after a reset).
+UINT ErrorMode();
+
+// ---- Libraries. GetModuleHandleA knows KERNEL32 (with or without ".dll");
+// LoadLibraryA loads SHELL32, from a path or by its bare name, and nothing
+// else; GetProcAddress finds SetDefaultDllDirectories and SetDllDirectoryA
+// in KERNEL32 and ShellExecuteA in SHELL32. The system folder is
+// C:\WINDOWS\SYSTEM32. Loaded libraries are "library" in the ledger.
+// A hidden export is missing, as on the Windows versions that lack it
+// (SetDllDirectoryA before XP SP1, SetDefaultDllDirectories before 8).
+void HideExport(const std::string &dll, const std::string &function);
+// The name given to each LoadLibraryA call, in order.
+const std::vector<std::string> &LibraryLoads();
 
 // ---- Text (sim_text.cpp): the program's strings are in the ANSI code page,
 // Windows-1252 here; the host's file names are UTF-8 (on a Windows host, the

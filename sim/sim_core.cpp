@@ -33,11 +33,15 @@ std::string ResourceName(LPCSTR name) {
     return name;
 }
 
+namespace {
+// Handles stay unique across resets so a stale one is never mistaken for a live one.
+const uintptr_t kHandleStep = 0x10;
+uintptr_t g_last_handle = 0x10000;
+} // namespace
+
 void *NewHandle() {
-    // Handles stay unique across resets so a stale one is never mistaken for a live one.
-    static uintptr_t next = 0x10000;
-    next += 0x10;
-    return reinterpret_cast<void *>(next);
+    g_last_handle += kHandleStep;
+    return reinterpret_cast<void *>(g_last_handle);
 }
 
 namespace {
@@ -148,6 +152,11 @@ bool ShouldFail(const char *api) {
 int CallCount(const std::string &api) {
     auto it = g_calls.find(api);
     return it == g_calls.end() ? 0 : it->second;
+}
+
+void SkipHandlesTo(uintptr_t value) {
+    if (value > internal::g_last_handle)
+        internal::g_last_handle += (value - internal::g_last_handle) / internal::kHandleStep * internal::kHandleStep;
 }
 
 void Log(const std::string &event) { g_events.push_back(event); }

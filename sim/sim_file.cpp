@@ -63,6 +63,8 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATT
         internal::SetLastErrorCode(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
+    if (internal::NoMedia(name))
+        return INVALID_HANDLE_VALUE;
     // The launcher only ever reads existing files.
     if (creation != OPEN_EXISTING || (access & ~GENERIC_READ) != 0) {
         internal::SetLastErrorCode(ERROR_ACCESS_DENIED);

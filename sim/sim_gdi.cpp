@@ -234,8 +234,13 @@ int WINAPI SetDIBitsToDevice(HDC dc, int xdst, int ydst, DWORD width, DWORD heig
             colours = rec.header.biClrUsed < 256 ? rec.header.biClrUsed : 256;
         else
             colours = bitcount <= 8 ? (1ull << bitcount) : 0;
-        if (compression == BI_BITFIELDS && size == 40)
-            masks = 12;
+        // Bit fields: the three masks where the colour table would start
+        // (inside a larger header), and no colour table (seen so in Wine's
+        // GDI, which copies only the masks).
+        if (compression == BI_BITFIELDS) {
+            masks = size == 40 ? 12 : 0;
+            colours = 0;
+        }
     } else {
         Log("SetDIBitsToDevice(bad header)");
         return 0;

@@ -24,6 +24,10 @@ void *NewHandle();
 void SetLastErrorCode(DWORD code);
 DWORD LastErrorCode();
 void RecordStart(const Start &s);
+// True when a file query on the path must fail because its drive has no
+// disc in it (ERROR_NOT_READY is set); the critical-error box has then been
+// raised and recorded, unless the error mode suppresses it.
+bool NoMedia(const char *win_path);
 
 } // namespace internal
 } // namespace sim

@@ -14,12 +14,15 @@ namespace {
 struct Drive {
     UINT type = DRIVE_NO_ROOT_DIR;
     std::string folder;
+    bool media = true;
 };
 
 std::string g_module_path;
 Drive g_drives[26];
 std::vector<Start> g_starts;
 UINT g_winexec_result = 33;
+UINT g_error_mode = 0;
+std::vector<std::string> g_error_boxes;
 
 void ResetKernel() {
     g_module_path = "C:\\LAUNCHER.EXE";
@@ -27,6 +30,8 @@ void ResetKernel() {
         d = Drive();
     g_starts.clear();
     g_winexec_result = 33;
+    g_error_mode = 0;
+    g_error_boxes.clear();
 }
 internal::ResetHook g_hook(ResetKernel);
 
@@ -73,7 +78,17 @@ void MapDrive(char letter, UINT type, const std::string &host_folder) {
         return;
     g_drives[i].type = type;
     g_drives[i].folder = host_folder;
+    g_drives[i].media = true;
 }
+
+void SetMediaPresent(char letter, bool present) {
+    int i = DriveIndex(letter);
+    if (i >= 0)
+        g_drives[i].media = present;
+}
+
+const std::vector<std::string> &CriticalErrorBoxes() { return g_error_boxes; }
+UINT ErrorMode() { return g_error_mode; }
 
 std::string HostPath(const char *win_path) {
     if (!win_path || !win_path[0] || win_path[1] != ':')
@@ -118,6 +133,22 @@ void SetWinExecResult(UINT result) { g_winexec_result = result; }
 
 namespace internal {
 void RecordStart(const Start &s) { g_starts.push_back(s); }
+
+bool NoMedia(const char *win_path) {
+    if (!win_path || !win_path[0] || win_path[1] != ':')
+        return false;
+    int i = DriveIndex(win_path[0]);
+    if (i < 0 || g_drives[i].media || g_drives[i].type == DRIVE_NO_ROOT_DIR)
+        return false;
+    // The box waits for the user; this one is answered with Cancel, after
+    // which the call fails as it does without the box.
+    if (!(g_error_mode & SEM_FAILCRITICALERRORS)) {
+        g_error_boxes.push_back(win_path);
+        Log(std::string("critical-error box(") + win_path + ")");
+    }
+    SetLastErrorCode(ERROR_NOT_READY);
+    return true;
+}
 } // namespace internal
 
 } // namespace sim
@@ -164,11 +195,20 @@ bool IsRegularFile(const char *win_path) {
 std::string FindBareName(const std::string &name) {
     std::string own = g_module_path.substr(0, g_module_path.rfind('\\') + 1);
     for (const std::string &folder : {own, std::string("C:\\WINDOWS\\SYSTEM32\\"), std::string("C:\\WINDOWS\\")})
-        if (IsRegularFile((folder + name).c_str()))
+        if (!internal::NoMedia(folder.c_str()) && IsRegularFile((folder + name).c_str()))
             return folder + name;
     return "";
 }
 } // namespace
+
+UINT WINAPI SetErrorMode(UINT mode) {
+    UINT previous = g_error_mode;
+    g_error_mode = mode;
+    char text[32];
+    std::snprintf(text, sizeof text, "SetErrorMode(%#x)", mode);
+    Log(text);
+    return previous;
+}
 
 HFILE WINAPI OpenFile(LPCSTR name, LPOFSTRUCT of, UINT style) {
     Log(std::string("OpenFile(") + (name ? name : "(null)") + ")");
@@ -186,7 +226,13 @@ HFILE WINAPI OpenFile(LPCSTR name, LPOFSTRUCT of, UINT style) {
             of->nErrCode = ERROR_INVALID_DATA;
         return HFILE_ERROR;
     }
-    std::string found = std::strpbrk(name, "\\/:") ? (IsRegularFile(name) ? name : "") : FindBareName(name);
+    bool path = std::strpbrk(name, "\\/:") != nullptr;
+    if (path && internal::NoMedia(name)) {
+        if (of)
+            of->nErrCode = ERROR_NOT_READY;
+        return HFILE_ERROR;
+    }
+    std::string found = path ? (IsRegularFile(name) ? name : "") : FindBareName(name);
     if (found.empty()) {
         if (of)
             of->nErrCode = ERROR_FILE_NOT_FOUND;
@@ -207,6 +253,8 @@ DWORD WINAPI GetFileAttributesA(LPCSTR name) {
         internal::SetLastErrorCode(ERROR_FILE_NOT_FOUND);
         return INVALID_FILE_ATTRIBUTES;
     }
+    if (internal::NoMedia(name))
+        return INVALID_FILE_ATTRIBUTES;
     std::string host = HostPath(name);
     struct stat st;
     if (host.empty() || stat(host.c_str(), &st) != 0) {

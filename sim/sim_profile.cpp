@@ -87,7 +87,8 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR def, LP
     std::string value = def ? def : "";
     while (!value.empty() && IsBlank(value.back()))
         value.pop_back();
-    if (!sim::ShouldFail("GetPrivateProfileStringA") && section && key && file) {
+    if (!sim::ShouldFail("GetPrivateProfileStringA") && section && key && file &&
+        !sim::internal::NoMedia(file)) {
         std::string host = sim::HostPath(file);
         std::string found;
         if (!host.empty() && FindValue(host, section, key, &found))

@@ -18,6 +18,7 @@ static const char kBuiltInBitmap[] = "Default";
 // What the reader works out from a header it accepts.
 struct DibLayout {
     DWORD headerSize; // as in the file; the block always gets 40
+    BOOL bitFields;   // 16-bit pixels laid out by three colour masks
     DWORD colours;    // colour-table entries
     DWORD imageSize;  // bytes of the block's pixel area
     DWORD rowSize;    // bytes per pixel row, uncompressed
@@ -31,6 +32,16 @@ static void SetReason(DibRefusal *reason, DibRefusal why) {
         *reason = why;
 }
 
+// Header fields read byte by byte: the header may sit at any address.
+static WORD Word(const void *header, DWORD offset) {
+    const BYTE *p = (const BYTE *)header + offset;
+    return (WORD)(p[0] | (p[1] << 8));
+}
+
+static DWORD Dword(const void *header, DWORD offset) {
+    return (DWORD)Word(header, offset) | ((DWORD)Word(header, offset + 2) << 16);
+}
+
 static BOOL IsValidBitCount(WORD bits) {
     return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
 }
@@ -40,9 +51,20 @@ static BOOL IsSupportedHeaderSize(DWORD size) {
 }
 
 // Only what every Windows from 95 on draws to the screen: uncompressed rows,
-// and run-length encoding at the bit count it is defined for.
+// run-length encoding at the bit count it is defined for, and 16-bit colour
+// laid out by bit fields (image editors save 16-bit pictures so). 32-bit bit
+// fields are left out: their masks do not fit the one colour-table entry a
+// 32-bit header implies.
 static BOOL IsSupportedCompression(DWORD compression, WORD bits) {
-    return compression == BI_RGB || (compression == BI_RLE8 && bits == 8) || (compression == BI_RLE4 && bits == 4);
+    return compression == BI_RGB || (compression == BI_RLE8 && bits == 8) || (compression == BI_RLE4 && bits == 4) ||
+           (compression == BI_BITFIELDS && bits == 16);
+}
+
+// The red, green and blue masks of 16-bit bit fields are the two layouts
+// Windows 95 draws: 5-5-5 and 5-6-5.
+static BOOL HasDrawnMasks(const BYTE *masks) {
+    DWORD red = Dword(masks, 0), green = Dword(masks, 4), blue = Dword(masks, 8);
+    return blue == 0x001F && ((red == 0x7C00 && green == 0x03E0) || (red == 0xF800 && green == 0x07E0));
 }
 
 // Colour-table entries a header implies when it does not say: none for 24
@@ -71,11 +93,16 @@ static DibRefusal CheckHeader(const BITMAPINFOHEADER *info, DibLayout *layout) {
         return DibBadDimensions;
     if (info->biClrUsed > DIB_MAX_COLOURS)
         return DibTooManyColours;
-    compressed = info->biCompression != BI_RGB;
+    compressed = info->biCompression == BI_RLE8 || info->biCompression == BI_RLE4;
     if (compressed && height < 0)
         return DibTopDownCompressed;
 
     layout->colours = info->biClrUsed != 0 ? info->biClrUsed : ImpliedColours(bits);
+    // The drawing call reads the three masks where the colour table starts:
+    // a table of fewer entries would cut them short.
+    layout->bitFields = info->biCompression == BI_BITFIELDS;
+    if (layout->bitFields && layout->colours < 3)
+        return DibBadMasks;
 
     rowSize = (((ULONGLONG)bits * (ULONGLONG)width + 31) >> 5) << 2;
     computed = rowSize * rows;
@@ -186,14 +213,20 @@ HGLOBAL ReadDibFileWithReason(HANDLE file, DibRefusal *reason) {
         return 0;
     }
 
-    // The colour table follows the file's own header. Its read is not
-    // examined: entries the file did not supply are black.
-    if (layout.headerSize != INFO_HEADER_SIZE)
+    // The colour table follows the file's own header. Bit fields' three
+    // masks come first, where the drawing call reads them: they follow a
+    // 40-byte header in the file, and a larger header holds them in its
+    // bytes 40 to 51, so for bit fields the read goes on from there. The
+    // read is not examined: entries the file did not supply are black, and
+    // masks it did not supply are no masks.
+    if (layout.headerSize != INFO_HEADER_SIZE && !layout.bitFields)
         SetFilePointer(file, FILE_HEADER_SIZE + layout.headerSize, 0, FILE_BEGIN);
     got = 0;
     if (!ReadFile(file, bytes + INFO_HEADER_SIZE, layout.colours * 4, &got, 0))
         got = 0;
     ZeroBytes(bytes + INFO_HEADER_SIZE + got, layout.colours * 4 - got);
+    if (layout.bitFields && !HasDrawnMasks(bytes + INFO_HEADER_SIZE))
+        return Refuse(block, DibBadMasks, reason);
 
     // The pixel rows start at the file header's offset, or right after the
     // colour table when it gives 0. The offset is unsigned: one beyond 2 GiB
@@ -238,16 +271,6 @@ HGLOBAL OpenDibFileWithReason(const char *path, DibRefusal *reason) {
 HGLOBAL OpenDibFile(const char *path) { return OpenDibFileWithReason(path, 0); }
 
 void FreeDib(HGLOBAL dib) { GlobalFree(dib); }
-
-// Header fields read byte by byte: the header may sit at any address.
-static WORD Word(const void *header, DWORD offset) {
-    const BYTE *p = (const BYTE *)header + offset;
-    return (WORD)(p[0] | (p[1] << 8));
-}
-
-static DWORD Dword(const void *header, DWORD offset) {
-    return (DWORD)Word(header, offset) | ((DWORD)Word(header, offset + 2) << 16);
-}
 
 static BOOL IsCoreHeader(const void *header) { return Dword(header, 0) == 12; }
 

@@ -15,12 +15,13 @@ enum DibRefusal {
     DibShortHeader,            // the file ends inside the information header
     DibCoreHeader,             // the 12-byte header of OS/2 and Windows 2 bitmaps
     DibUnsupportedHeaderSize,  // header size other than 40, 52, 56, 108 or 124
-    DibUnsupportedCompression, // only uncompressed, RLE8 (8-bit) and RLE4 (4-bit) are drawn
+    DibUnsupportedCompression, // only uncompressed, RLE8 (8-bit), RLE4 (4-bit) and 16-bit bit fields are drawn
     DibBadDimensions,          // width or height 0, negative width, or beyond 16,384
     DibBadBitCount,            // bits per pixel other than 1, 4, 8, 16, 24 or 32
     DibTooManyColours,         // more than 65,536 colour-table entries
     DibTooLarge,               // the block would exceed 64 MiB
-    DibTopDownCompressed       // a compressed bitmap stored top-down
+    DibTopDownCompressed,      // a compressed bitmap stored top-down
+    DibBadMasks                // 16-bit bit fields without the 5-5-5 or 5-6-5 colour masks
 };
 
 // Limits a bitmap must keep to be read.

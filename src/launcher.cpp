@@ -2,8 +2,6 @@
 // probes each product's installation record and starts what the user picks.
 #include "launcher.h"
 
-#include <shellapi.h>
-
 #include "dialogs.h"
 #include "../res/ids.h"
 
@@ -35,6 +33,16 @@ const char *const kPlaceholderNames[PlaceholderCount] = {"ProductName", "First",
 // The keys of the section of install.ini listed last, as
 // GetPrivateProfileSectionA gives them ("key=value", each terminated).
 static char s_keyList[KEY_LIST_SIZE];
+
+// Functions looked up rather than imported, so that the launcher starts on
+// every Windows from 95 on and loads the shell only when it needs it.
+typedef BOOL(WINAPI *SetDefaultDllDirectoriesProc)(DWORD);
+typedef BOOL(WINAPI *SetDllDirectoryProc)(LPCSTR);
+typedef HINSTANCE(WINAPI *ShellExecuteProc)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+typedef void (*AnyProc)(void);
+
+// The error mode the launcher was started with: what it starts gets it back.
+static UINT s_startErrorMode;
 
 static BOOL IsDelimiter(char c, const char *delimiters) {
     for (; *delimiters; ++delimiters)
@@ -417,6 +425,27 @@ InstallStatus ProbeProduct(const char *section, const char *configPath, char *pr
     return status;
 }
 
+void PrepareProcess(void) {
+    HMODULE kernel = GetModuleHandleA("KERNEL32");
+    FARPROC setDefault = kernel ? GetProcAddress(kernel, "SetDefaultDllDirectories") : 0;
+    FARPROC setDirectory;
+
+    // A disc copied to a folder such as Downloads has strangers' files
+    // beside it: every DLL loaded from here on (the window theme, the shell)
+    // comes from the system folder, never from the launcher's folder or the
+    // current one. Windows 8 and later (and 7 and Vista with their update)
+    // can say so; XP SP1 and later can at least drop the current folder.
+    if (!setDefault || !((SetDefaultDllDirectoriesProc)(AnyProc)setDefault)(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+        setDirectory = kernel ? GetProcAddress(kernel, "SetDllDirectoryA") : 0;
+        if (setDirectory)
+            ((SetDllDirectoryProc)(AnyProc)setDirectory)("");
+    }
+    // A drive without its disc makes a file query raise the system's "no
+    // disk" box, which would stop the launcher until the user answers: the
+    // query is to fail instead, and such a program count as not there.
+    s_startErrorMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+}
+
 // "program" arguments, in line (COMMAND_LINE_SIZE + 2 characters: room for
 // any line of up to 511 with its program quoted). FALSE when it does not fit.
 static BOOL QuoteProgram(char *line, const char *program, const char *params) {
@@ -424,6 +453,25 @@ static BOOL QuoteProgram(char *line, const char *program, const char *params) {
         return FALSE;
     wsprintfA(line, params[0] ? "\"%s\" %s" : "\"%s\"", program, params);
     return TRUE;
+}
+
+// The shell, loaded for this one call by its full path in the system
+// folder, and released again.
+static void ShellStart(const char *program, const char *params) {
+    char path[MAX_PATH];
+    UINT length = GetSystemDirectoryA(path, MAX_PATH);
+    HMODULE shell;
+    FARPROC shellExecute;
+
+    if (length == 0 || length >= MAX_PATH || !AppendText(path, MAX_PATH, "\\SHELL32.DLL"))
+        return;
+    shell = LoadLibraryA(path);
+    if (!shell)
+        return;
+    shellExecute = GetProcAddress(shell, "ShellExecuteA");
+    if (shellExecute)
+        ((ShellExecuteProc)(AnyProc)shellExecute)(0, "open", program, params[0] ? params : 0, 0, SW_SHOW);
+    FreeLibrary(shell);
 }
 
 void StartProgram(const char *commandLine, BOOL isInstaller) {
@@ -447,11 +495,12 @@ void StartProgram(const char *commandLine, BOOL isInstaller) {
             return;
         line = quoted;
     }
+    SetErrorMode(s_startErrorMode);
     if (WinExec(line, SW_SHOW) >= 32 || !params || !program[0])
         return;
     // WinExec cannot start a program that needs elevation; the shell can,
     // and asks the user on our behalf.
-    ShellExecuteA(0, "open", program, params[0] ? params : 0, 0, SW_SHOW);
+    ShellStart(program, params);
 }
 
 static INT_PTR ShowDialog(const char *name, DLGPROC proc, const char *param) {
@@ -585,6 +634,7 @@ int RunLauncher(HINSTANCE instance) {
     ProductEntry *p1 = &s->products[0];
     ProductEntry *p2 = &s->products[1];
 
+    PrepareProcess();
     s->instance = instance;
     FormLauncherPaths(instance, &s->paths);
     s->configMarker[0] = 0;

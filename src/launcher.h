@@ -95,6 +95,10 @@ extern LauncherTexts g_texts;
 
 int RunLauncher(HINSTANCE instance);
 
+/* What RunLauncher does first: DLLs come from the system folder only, and
+   a drive without its disc makes file queries fail, not raise a box. */
+void PrepareProcess(void);
+
 /* Fills the three sibling paths from the module path; a path that does not
    fit its buffer is left empty. */
 void FormLauncherPaths(HINSTANCE instance, LauncherPaths *paths);

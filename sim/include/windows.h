@@ -69,6 +69,7 @@ typedef HANDLE HLOCAL;
 typedef HANDLE HGDIOBJ;
 
 typedef INT_PTR (CALLBACK *DLGPROC)(HWND, UINT, WPARAM, LPARAM);
+typedef INT_PTR (WINAPI *FARPROC)(void);
 
 #ifndef TRUE
 #define TRUE 1
@@ -100,6 +101,9 @@ typedef uintptr_t DWORD_PTR_SIM;
 #define ERROR_INVALID_HANDLE 6L
 #define ERROR_NOT_ENOUGH_MEMORY 8L
 #define ERROR_MORE_DATA 234L
+#define ERROR_NOT_READY 21L
+#define ERROR_MOD_NOT_FOUND 126L
+#define ERROR_PROC_NOT_FOUND 127L
 
 /* Registry */
 #define HKEY_CLASSES_ROOT ((HKEY)(ULONG_PTR)0x80000000)
@@ -161,6 +165,12 @@ typedef struct _OVERLAPPED OVERLAPPED, *LPOVERLAPPED;
 #define FILE_BEGIN 0
 #define FILE_CURRENT 1
 #define FILE_END 2
+
+/* Error mode and libraries */
+#define SEM_FAILCRITICALERRORS 0x0001
+#define SEM_NOGPFAULTERRORBOX 0x0002
+#define SEM_NOOPENFILEERRORBOX 0x8000
+#define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
 
 /* Memory */
 #define GMEM_FIXED 0x0000
@@ -319,6 +329,12 @@ LPVOID WINAPI LockResource(HGLOBAL res);
 BOOL WINAPI FreeResource(HGLOBAL res);
 DWORD WINAPI SizeofResource(HMODULE module, HRSRC res);
 DWORD WINAPI GetLastError(void);
+UINT WINAPI SetErrorMode(UINT mode);
+HMODULE WINAPI GetModuleHandleA(LPCSTR name);
+HMODULE WINAPI LoadLibraryA(LPCSTR name);
+BOOL WINAPI FreeLibrary(HMODULE module);
+FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name);
+UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size);
 
 /* Registry */
 LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR subkey, DWORD options, REGSAM sam, PHKEY result);

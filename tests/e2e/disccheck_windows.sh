@@ -2,16 +2,27 @@
 # disccheck.exe under Wine on the sample disc: it starts, finds nothing, and
 # says line for line what the Linux build says (but for the first line, which
 # names the folder as each system writes it); --version too.
-#   tests/e2e/disccheck_windows.sh DISCCHECK.EXE NATIVE-DISCCHECK LAUNCHER-FOLDER WORK-FOLDER
-# The Wine prefix is made once in WORK-FOLDER; nothing here needs a display.
+#   tests/e2e/disccheck_windows.sh DISCCHECK.EXE NATIVE-DISCCHECK SAMPLE-DISC LAUNCHER.EXE WORK-FOLDER
+# The sample disc is copied into WORK-FOLDER and completed there as
+# samples/prepare-disc.sh completes it, with LAUNCHER.EXE; the Wine prefix is
+# made once in WORK-FOLDER; nothing here needs a display. Exit status 77 (a
+# skip to ctest) when the win32 preset has not been built.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 if [[ "${1:-}" != --inside ]]; then
+  for built in "$1" "$4"; do
+    [[ -f "$built" ]] || { echo "SKIP: $built is missing: build the win32 preset first"; exit 77; }
+  done
   exec "$root/scripts/wine32.sh" run "$0" --inside "$@"
 fi
 shift
-mkdir -p "$4"
-exe=$1 native=$2 folder=$(cd "$3" && pwd) work=$(cd "$4" && pwd)
+mkdir -p "$5"
+exe=$1 native=$2 sample=$(cd "$3" && pwd) launcher=$4 work=$(cd "$5" && pwd)
+rm -rf "$work/disc"
+cp -R "$sample" "$work/disc"
+rm -f "$work/disc/setup.exe" "$work/disc/LAUNCH/launcher.exe"
+"$root/samples/prepare-disc.sh" "$launcher" "$work/disc/LAUNCH" >"$work/prepare-disc.log"
+folder=$work/disc/LAUNCH
 export WINEARCH=win64 WINEDEBUG=-all WINEPREFIX="$work/prefix" WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
 unset DISPLAY
 wine=/usr/lib/wine/wine64

@@ -15,7 +15,7 @@ Usage: driver.py --setup                 make the Wine prefix
                                          Wine playing Windows version V
        driver.py --list                  name the cases
 Paths come from the environment the build sets up (see CMakeLists.txt):
-E2E_WORK, E2E_LAUNCHER, E2E_LAUNCHER64, E2E_STANDIN32/64, E2E_PROBE32/64,
+E2E_WORK, E2E_LAUNCHER, E2E_LAUNCHER64, E2E_STANDIN32/64, E2E_PROBE32/64, E2E_MARKER32/64,
 E2E_DEFAULT_BMP. The shipped 32-bit launcher runs the way
 scripts/wine32.sh finds (WINE32_VIA there picks one); the driver re-runs
 itself under that script. Only where no way works does it run the 64-bit
@@ -135,6 +135,9 @@ class Config:
             if not os.path.isfile(path):
                 sys.exit('driver: missing ' + path)
         self.machine = pe_machine(self.launcher)
+        # DLLs planted where the launcher must not load them from: built for
+        # the launcher's own machine.
+        self.marker = env('E2E_MARKER32' if self.machine.endswith('i386') else 'E2E_MARKER64')
         # The registry view the launcher looks in first, as reg.exe names it;
         # a 32-bit prefix has only the one.
         if self.arch == 'win32':
@@ -178,12 +181,18 @@ def windows_path(unix_path):
 
 def read_bmp(path):
     """Width, height and top-down rows of (r, g, b) of an uncompressed
-    1/4/8/24-bit bitmap file."""
+    1/4/8/24-bit bitmap file, or a 16-bit one with bit fields (each colour
+    widened to 8 bits as Windows draws it)."""
     data = open(path, 'rb').read()
     offset = struct.unpack_from('<I', data, 10)[0]
     size, width, height, planes, bits, compression = struct.unpack_from('<IiiHHI', data, 14)
     used = struct.unpack_from('<I', data, 46)[0]
-    assert compression == 0 and bits in (1, 4, 8, 24)
+    assert (compression, bits) == (3, 16) or (compression == 0 and bits in (1, 4, 8, 24))
+    if bits == 16:
+        # The masks follow a 40-byte header, or are its bytes 40 to 51.
+        masks = struct.unpack_from('<III', data, 54)
+        fields = [((m & -m).bit_length() - 1, bin(m).count('1')) for m in masks]
+        used = 0
     colours = used or (1 << bits if bits <= 8 else 0)
     table = []
     for i in range(colours):
@@ -199,6 +208,9 @@ def read_bmp(path):
             if bits == 24:
                 b, g, r = line[3 * x: 3 * x + 3]
                 row.append((r, g, b))
+            elif bits == 16:
+                v = struct.unpack_from('<H', line, 2 * x)[0]
+                row.append(tuple(widen((v >> shift) & ((1 << n) - 1), n) for shift, n in fields))
             else:
                 per = 8 // bits
                 byte = line[x // per]
@@ -222,6 +234,46 @@ def write_bmp(path, width, height, pixel):
     filehead = struct.pack('<HIHHI', 0x4D42, offset + len(pixels), 0, 0, offset)
     with open(path, 'wb') as f:
         f.write(filehead + header + table + pixels)
+
+
+def write_bmp24(path, width, height, colour):
+    """A 24-bit bottom-up bitmap file; colour(x, y) gives (r, g, b)."""
+    stride = (width * 3 + 3) // 4 * 4
+    pixels = bytearray()
+    for y in range(height - 1, -1, -1):
+        row = b''.join(struct.pack('<BBB', *reversed(colour(x, y))) for x in range(width))
+        pixels += row + b'\0' * (stride - len(row))
+    header = struct.pack('<IiiHHIIiiII', 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    filehead = struct.pack('<HIHHI', 0x4D42, 54 + len(pixels), 0, 0, 54)
+    with open(path, 'wb') as f:
+        f.write(filehead + header + pixels)
+
+
+# The two 16-bit layouts Windows draws: (red, green, blue) masks.
+MASKS_565 = (0xF800, 0x07E0, 0x001F)
+MASKS_555 = (0x7C00, 0x03E0, 0x001F)
+
+
+def write_bmp16(path, width, height, colour, masks):
+    """A 16-bit bit-field bitmap file with a 40-byte header, the three masks
+    right after it; colour(x, y) gives (r, g, b) in the masks' own bits."""
+    shifts = [(m & -m).bit_length() - 1 for m in masks]
+    stride = (width * 2 + 3) // 4 * 4
+    pixels = bytearray()
+    for y in range(height - 1, -1, -1):
+        row = b''.join(struct.pack('<H', sum(v << s for v, s in zip(colour(x, y), shifts))) for x in range(width))
+        pixels += row + b'\0' * (stride - len(row))
+    header = struct.pack('<IiiHHIIiiII', 40, width, height, 1, 16, 3, len(pixels), 2835, 2835, 0, 0)
+    offset = 14 + len(header) + 12
+    filehead = struct.pack('<HIHHI', 0x4D42, offset + len(pixels), 0, 0, offset)
+    with open(path, 'wb') as f:
+        f.write(filehead + header + struct.pack('<III', *masks) + pixels)
+
+
+def widen(value, bits):
+    """A colour of so many bits as 8 bits, its high bits repeated below."""
+    value <<= 8 - bits
+    return value | value >> bits
 
 
 # ---------------------------------------------------------------- session
@@ -284,10 +336,10 @@ class Session:
             self.xvfb.wait()
             self.xvfb_log.close()
 
-    def wine(self, args, log_name, wait=True, timeout=60):
+    def wine(self, args, log_name, wait=True, timeout=60, cwd=None):
         out = open(os.path.join(self.log_dir, log_name), 'ab')
         proc = subprocess.Popen([self.cfg.loader] + args, env=self.env, stdout=out, stderr=out,
-                                stdin=subprocess.DEVNULL)
+                                stdin=subprocess.DEVNULL, cwd=cwd)
         out.close()
         if not wait:
             return proc
@@ -501,11 +553,13 @@ class Case:
 
     # -- running
 
-    def start(self, path='%s:\\LAUNCH\\launcher.exe' % DRIVE):
+    def start(self, path='%s:\\LAUNCH\\launcher.exe' % DRIVE, cwd=None):
+        """Starts the launcher; cwd: the Unix folder it starts in (Wine
+        shows it as that folder's Windows path)."""
         if os.path.exists(self.starts_log):
             os.remove(self.starts_log)
         self.s.env['E2E_LOG'] = windows_path(self.starts_log)
-        self.launcher = self.s.wine([path], 'launcher-%s.log' % self.name, wait=False)
+        self.launcher = self.s.wine([path], 'launcher-%s.log' % self.name, wait=False, cwd=cwd)
 
     def dialog(self, title, timeout=WAIT):
         """Waits for the one visible dialog with that title; returns it and
@@ -1191,6 +1245,50 @@ def small_bitmap_puts_buttons_above_and_left(c):
     c.finish([])
 
 
+def bit_fields_draw_like_24_bits(c, masks):
+    """A 16-bit picture, as this project writes it (a 40-byte header, the
+    masks after it) and as ImageMagick saves it (a 124-byte header with the
+    masks inside), draws pixel for pixel like the same picture saved with
+    24 bits: each colour widened to 8 bits, its high bits repeated below."""
+    bits = [bin(m).count('1') for m in masks]
+    width, height = 320, 200
+
+    def colour(x, y):
+        return ((x * 7 + y) % (1 << bits[0]), (x + y * 3) % (1 << bits[1]), (x * y // 40) % (1 << bits[2]))
+
+    ours = os.path.join(c.dir, 'ours16.bmp')
+    write_bmp16(ours, width, height, colour, masks)
+    source = os.path.join(c.dir, 'source.bmp')
+    write_bmp24(source, width, height, lambda x, y: tuple(widen(v, b) for v, b in zip(colour(x, y), bits)))
+    editors = os.path.join(c.dir, 'editors16.bmp')
+    subtype = 'RGB565' if bits[1] == 6 else 'RGB555'
+    subprocess.run(['convert', source, '-define', 'bmp:subtype=' + subtype, editors], check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    data = open(editors, 'rb').read()
+    equal(struct.unpack_from('<I', data, 14) + struct.unpack_from('<I', data, 30) + struct.unpack_from('<III', data, 54),
+          (124, 3) + tuple(masks), "ImageMagick's file: header size, compression and masks")
+    for picture in (ours, editors):
+        _, _, rows = read_bmp(picture)
+        same = picture.replace('16.bmp', '24.bmp')
+        write_bmp24(same, width, height, lambda x, y: rows[y][x])
+        for shown in (same, picture):
+            c.lay_out([NOT_INSTALLED, NOT_INSTALLED], bitmap=shown)
+            c.start()
+            w = splash_checks(c, '&Install', (width, height), rows)
+            c.key(w, 'Escape')
+            c.finish([])
+
+
+@case('bitmap')
+def bit_fields_565_draw_like_24_bits(c):
+    bit_fields_draw_like_24_bits(c, MASKS_565)
+
+
+@case('bitmap')
+def bit_fields_555_draw_like_24_bits(c):
+    bit_fields_draw_like_24_bits(c, MASKS_555)
+
+
 # Paths with blanks, the way Windows reads them.
 
 @case('installrun')
@@ -1232,6 +1330,90 @@ def copied_disc_and_unquoted_deep_product(c):
         for decoy in decoys:
             if os.path.exists(decoy):
                 os.remove(decoy)
+
+
+# Names of DLLs the launcher must never take from its own folder or the
+# current one; Wine is told to prefer a DLL found there for each (on
+# Windows every name outside the known DLLs is looked for there first).
+# Left out: the names that a program importing only from KERNEL32, USER32,
+# GDI32 and ADVAPI32, which keeps DLL searches to the system folder first
+# thing, still loads from its folder under Wine: the system DLLs it imports
+# and theirs (kernel32, kernelbase, user32, gdi32, advapi32, win32u, sechost,
+# msvcrt, ucrtbase, imm32, version, zlib1) and what Wine's display driver
+# brings with the first window (ole32, combase, rpcrt4): nothing a program
+# can change.
+PLANTED_DLLS = ('shell32', 'shcore', 'shlwapi', 'uxtheme')
+
+
+@case('splash')
+def copied_disc_loads_no_dll_from_its_folder(c):
+    """The disc copied to the user's Downloads folder, with DLLs of system
+    names beside the launcher and in the disc root (its current folder):
+    the splash shows and "&Install" starts setup.exe; then, with a product
+    recorded as a document, which WinExec cannot start, the shell opens it;
+    and no planted DLL is loaded in either run."""
+    c.lay_out([NOT_INSTALLED, NOT_INSTALLED])
+    drive_c = os.path.join(c.cfg.prefix, 'drive_c')
+    users = [u for u in os.listdir(os.path.join(drive_c, 'users')) if u.lower() != 'public']
+    check(len(users) == 1, 'one user folder in the Wine prefix: %r' % users)
+    downloads = os.path.join(drive_c, 'users', users[0], 'Downloads')
+    copy = os.path.join(downloads, 'Brindlemark Practice CD')
+    copy_win = 'C:\\users\\%s\\Downloads\\Brindlemark Practice CD' % users[0]
+    markers = os.path.join(c.dir, 'markers.log')
+    products = os.path.join(drive_c, PRODUCT_DIR)
+    document = 'C:\\%s\\guide.e2edoc' % PRODUCT_DIR
+    viewer = 'C:\\%s\\viewer.exe' % PRODUCT_DIR
+    saved = {k: c.s.env.get(k) for k in ('WINEDLLOVERRIDES', 'E2E_MARKERS')}
+
+    def loaded():
+        if not os.path.exists(markers):
+            return []
+        return open(markers, 'rb').read().decode('cp1252').split('\r\n')[:-1]
+
+    try:
+        shutil.rmtree(copy, ignore_errors=True)
+        shutil.copytree(c.disc, copy)
+        for folder in (copy, os.path.join(copy, 'LAUNCH')):
+            for name in PLANTED_DLLS:
+                shutil.copy(c.cfg.marker, os.path.join(folder, name + '.dll'))
+        c.s.env['E2E_MARKERS'] = windows_path(markers)
+        c.s.env['WINEDLLOVERRIDES'] = ','.join(PLANTED_DLLS) + '=n,b;' + saved['WINEDLLOVERRIDES']
+
+        c.start(copy_win + '\\LAUNCH\\launcher.exe', cwd=copy)
+        size, rows = default_bitmap(c.cfg)
+        w = splash_checks(c, '&Install', size, rows)
+        c.key(w, 'Return')
+        installer = copy_win + '\\setup.exe'
+        c.finish([(installer, '"%s"' % installer)])
+
+        # A product whose recorded command is a document: WinExec refuses
+        # it, and the shell opens it with the program its type names.
+        shutil.copy(c.cfg.standin, os.path.join(products, 'viewer.exe'))
+        open(os.path.join(products, 'guide.e2edoc'), 'w').close()
+        section, name, version, _, _ = PRODUCTS[0]
+        c.s.records(['[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorel\\%s\\%s\\%s]' % (name, version, section),
+                     '"CD"="C"', '"CommandLine"="%s"' % document.replace('\\', '\\\\'), ''], [], c.name)
+        association = ['[HKEY_CLASSES_ROOT\\.e2edoc]', '@="e2edocfile"', '',
+                       '[HKEY_CLASSES_ROOT\\e2edocfile\\shell\\open\\command]',
+                       '@="\\"%s\\" \\"%%1\\""' % viewer.replace('\\', '\\\\'), '']
+        for view in {c.cfg.view, c.cfg.other_view}:
+            c.s.registry(association, 'association.reg', view)
+        c.start(copy_win + '\\LAUNCH\\launcher.exe', cwd=copy)
+        w = splash_checks(c, '&Run', size, rows)
+        c.key(w, 'Return')
+        c.finish([(viewer, '"%s" "%s"' % (viewer, document))])
+
+        equal(loaded(), [], 'planted DLLs loaded (DLL, program)')
+    except Failure as e:
+        # A planted DLL refuses to load, and a program that needs it fails.
+        raise Failure('%s; planted DLLs loaded (DLL, program): %r' % (e, loaded()))
+    finally:
+        for k, v in saved.items():
+            if v is None:
+                c.s.env.pop(k, None)
+            else:
+                c.s.env[k] = v
+        shutil.rmtree(copy, ignore_errors=True)
 
 
 # What matters most, for a round under each Windows version Wine can play:

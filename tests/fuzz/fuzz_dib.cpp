@@ -64,9 +64,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         Check(h->biClrUsed == Colours(h) && h->biClrUsed <= DIB_MAX_COLOURS);
         Check(bits == block + 40 + 4 * (SIZE_T)h->biClrUsed);
         Check(blockSize == 40 + 4 * (SIZE_T)h->biClrUsed + h->biSizeImage);
-        if (h->biCompression == BI_RGB) {
+        if (h->biCompression == BI_RGB || h->biCompression == BI_BITFIELDS) {
             uint64_t row = ((uint64_t)h->biBitCount * (uint64_t)h->biWidth + 31) / 32 * 4;
             Check(row * (uint64_t)h->biHeight <= h->biSizeImage);
+            // Bit fields: 16 bits, the three masks whole at the table's start.
+            Check(h->biCompression == BI_RGB || (h->biBitCount == 16 && h->biClrUsed >= 3));
         } else {
             Check(h->biCompression == BI_RLE8 || h->biCompression == BI_RLE4);
         }

@@ -78,6 +78,19 @@ int main(int argc, char **argv) {
     s = Small(16, 2, 2);
     s.compression = BI_BITFIELDS;
     seeds.push_back({"bitfields", bmp::File(s)});
+    // 5-6-5 masks after a 40-byte header, 5-5-5 inside a 124-byte one.
+    s = Small(16, 3, 2);
+    s.compression = BI_BITFIELDS;
+    s.table.clear();
+    for (uint32_t mask : {0xF800u, 0x7E0u, 0x1Fu})
+        bmp::Put32(s.table, mask);
+    seeds.push_back({"bitfields565", bmp::File(s)});
+    s.headerSize = 124;
+    s.table.clear();
+    std::string v5 = bmp::File(s), masks;
+    for (uint32_t mask : {0x7C00u, 0x3E0u, 0x1Fu})
+        bmp::Put32(masks, mask);
+    seeds.push_back({"bitfields555v5", v5.replace(54, 12, masks)});
     seeds.push_back({"header", bmp::File(Small(8, 1, 1)).substr(0, 54)});
 
     for (size_t i = 0; i < seeds.size(); ++i) {

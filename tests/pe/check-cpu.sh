@@ -7,7 +7,8 @@ set -euo pipefail
 objdump=$1
 file=$2
 
-[[ -r "$file" ]] || { echo "UNREADABLE: cannot open $file (build launcher.exe first)"; exit 2; }
+[[ -e "$file" ]] || { echo "SKIP: $file is missing: build the win32 preset first"; exit 77; }
+[[ -r "$file" ]] || { echo "UNREADABLE: cannot open $file"; exit 2; }
 listing=$(mktemp)
 trap 'rm -f "$listing"' EXIT
 "$objdump" -d --no-show-raw-insn "$file" >"$listing" || { echo "UNREADABLE: $objdump failed on $file"; exit 2; }

@@ -308,12 +308,13 @@ TEST_F(Decision, PlaceholdersAreFilledInNeverFormatted) {
 }
 
 struct StartCase {
-    const char *line;
+    std::string line;
     BOOL installer;
     UINT winexec_result;
     const char *winexec;    // null: the line as given
     const char *shell_file; // null: no second try
     const char *shell_params;
+    const char *fails = nullptr; // a call of the shell's loading that fails
 };
 
 TEST_F(Decision, FailedStartIsTriedOnceMoreThroughTheShell) {
@@ -321,6 +322,16 @@ TEST_F(Decision, FailedStartIsTriedOnceMoreThroughTheShell) {
     // breaks at a blank, which Windows would run given the path unquoted.
     WriteFile("c/Program Files/Orchard/run.exe", "MZ");
     WriteFile("c/Program", "MZ");
+    // Unquoted lines of 509 to 511 characters whose program has a blank:
+    // with the program quoted they take 511 to 513, which still fit.
+    const std::string program = "C:\\Program Files\\Orchard\\run.exe";
+    std::string longest[3], quoted[3];
+    for (int i = 0; i < 3; ++i) {
+        longest[i] = program + " /" + std::string(509 + i - program.size() - 2, 'x');
+        quoted[i] = "\"" + program + "\"" + longest[i].substr(program.size());
+    }
+    // The longest installer path: the shell gets it whole.
+    const std::string installer = "E:\\" + std::string(511 - 13, 'D') + "\\setup.exe";
     const StartCase cases[] = {
         {"C:\\PROD\\RUN.EXE /X", FALSE, 33, nullptr, nullptr, nullptr},
         {"C:\\PROD\\RUN.EXE /X", FALSE, 32, nullptr, nullptr, nullptr},
@@ -338,18 +349,40 @@ TEST_F(Decision, FailedStartIsTriedOnceMoreThroughTheShell) {
         // The installer path is one file name, blanks and all.
         {"E:\\My Disc\\setup.exe", TRUE, 2, "\"E:\\My Disc\\setup.exe\"", "E:\\My Disc\\setup.exe", nullptr},
         {"", FALSE, 2, nullptr, nullptr, nullptr},
+        {longest[0], FALSE, 33, quoted[0].c_str(), nullptr, nullptr},
+        {longest[1], FALSE, 33, quoted[1].c_str(), nullptr, nullptr},
+        {longest[2], FALSE, 2, quoted[2].c_str(), program.c_str(), longest[2].c_str() + program.size() + 1},
+        {installer, TRUE, 5, nullptr, installer.c_str(), nullptr},
+        // A quoted line goes to Windows exactly as recorded, never quoted again.
+        {"\"C:\\Program Files\\Orchard\\run.exe\"  /x", FALSE, 33, nullptr, nullptr, nullptr},
+        {"\"C:\\Program Files\\Orchard\\run.exe\"\t/x", FALSE, 33, nullptr, nullptr, nullptr},
+        // The shell cannot be had: nothing more is started, nothing is left loaded.
+        {"C:\\PROD\\RUN.EXE /X", FALSE, 5, nullptr, nullptr, nullptr, "LoadLibraryA"},
+        {"C:\\PROD\\RUN.EXE /X", FALSE, 5, nullptr, nullptr, nullptr, "GetProcAddress"},
+        {"C:\\PROD\\RUN.EXE /X", FALSE, 5, nullptr, nullptr, nullptr, "GetSystemDirectoryA"},
     };
     for (const StartCase &c : cases) {
+        SCOPED_TRACE(c.line.substr(0, 60) + " " + std::to_string(c.winexec_result) + (c.fails ? c.fails : ""));
         sim::Reset();
         sim::MapDrive('C', DRIVE_FIXED, Scratch() + "/c");
         sim::SetWinExecResult(c.winexec_result);
-        StartProgram(c.line, c.installer);
+        if (c.fails)
+            sim::FailCall(c.fails);
+        StartProgram(c.line.c_str(), c.installer);
         const auto &starts = sim::Starts();
-        if (!c.line[0]) {
+        // The shell is loaded only for the second try, from the system
+        // folder by its full path, and released again.
+        bool retried = c.winexec_result < 32 && !c.line.empty();
+        EXPECT_EQ(sim::LibraryLoads(), retried && (!c.fails || std::strcmp(c.fails, "GetSystemDirectoryA"))
+                                           ? std::vector<std::string>{"C:\\WINDOWS\\SYSTEM32\\SHELL32.DLL"}
+                                           : std::vector<std::string>{});
+        EXPECT_EQ(sim::Outstanding("library"), 0) << sim::LedgerReport();
+        EXPECT_TRUE(sim::LedgerErrors().empty()) << sim::LedgerReport();
+        if (c.line.empty()) {
             EXPECT_TRUE(starts.empty());
             continue;
         }
-        ASSERT_EQ(starts.size(), c.shell_file ? 2u : 1u) << c.line << " " << c.winexec_result;
+        ASSERT_EQ(starts.size(), c.shell_file ? 2u : 1u);
         EXPECT_EQ(starts[0].api, "WinExec");
         EXPECT_EQ(starts[0].file, c.winexec ? c.winexec : c.line);
         EXPECT_EQ(starts[0].show, SW_SHOW);
@@ -358,7 +391,7 @@ TEST_F(Decision, FailedStartIsTriedOnceMoreThroughTheShell) {
         EXPECT_EQ(starts[1].api, "ShellExecuteA");
         EXPECT_EQ(starts[1].verb, "open");
         EXPECT_EQ(starts[1].file, c.shell_file);
-        EXPECT_EQ(starts[1].null_params, c.shell_params == nullptr) << c.line;
+        EXPECT_EQ(starts[1].null_params, c.shell_params == nullptr);
         if (c.shell_params)
             EXPECT_EQ(starts[1].params, c.shell_params);
         EXPECT_EQ(starts[1].show, SW_SHOW);

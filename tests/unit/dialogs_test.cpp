@@ -31,11 +31,12 @@ protected:
         sim::SetDialogTemplateTitle("INSTALLRUN", "Vantorel");
     }
 
-    void Screen(int width, int height, int border = 1, int captionHeight = 18) {
+    // borderY < 0: the vertical border as wide as the horizontal one.
+    void Screen(int width, int height, int border = 1, int captionHeight = 18, int borderY = -1) {
         sim::SetSystemMetric(SM_CXSCREEN, width);
         sim::SetSystemMetric(SM_CYSCREEN, height);
         sim::SetSystemMetric(SM_CXBORDER, border);
-        sim::SetSystemMetric(SM_CYBORDER, border);
+        sim::SetSystemMetric(SM_CYBORDER, borderY < 0 ? border : borderY);
         sim::SetSystemMetric(SM_CYCAPTION, captionHeight);
     }
 
@@ -69,6 +70,7 @@ struct Geometry {
     bool builtIn;                  // the DEFAULT resource is in the module
     int x, y, width, height;       // the window
     int actionX, cancelX, rowY;    // the buttons
+    int borderY = -1;              // the vertical border, when it differs
 };
 
 const Geometry kGeometries[] = {
@@ -90,6 +92,8 @@ const Geometry kGeometries[] = {
     {"thick frame, 1024x768", 1024, 768, 3, 25, 400, 300, false, 309, 218, 406, 331, 66, 232, 255},
     // A Launcher.bmp wins over the built-in bitmap.
     {"file over built-in", 800, 600, 1, 18, 400, 300, true, 199, 140, 402, 320, 66, 232, 255},
+    // Borders 1 wide and 2 high: each side takes its own.
+    {"borders 1 by 2", 800, 600, 1, 18, 400, 300, false, 199, 139, 402, 322, 66, 232, 255, 2},
 };
 
 void PrintTo(const Geometry &g, std::ostream *os) { *os << g.label; }
@@ -98,7 +102,7 @@ class SplashGeometry : public DialogTest, public ::testing::WithParamInterface<G
 
 TEST_P(SplashGeometry, SizesCentresAndPlacesTheButtons) {
     const Geometry &g = GetParam();
-    Screen(g.screenWidth, g.screenHeight, g.border, g.captionHeight);
+    Screen(g.screenWidth, g.screenHeight, g.border, g.captionHeight, g.borderY);
     if (g.bitmapWidth)
         PutBitmap(g.bitmapWidth, g.bitmapHeight);
     if (g.builtIn)

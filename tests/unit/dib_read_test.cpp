@@ -272,10 +272,90 @@ TEST_F(DibReadTest, TopDownFilesAreTurnedBottomUp) {
     }
 }
 
+// 16-bit bit fields, as image editors save them: the three colour masks
+// after a 40-byte header, or inside a larger one. The block keeps the 40-byte
+// form with the masks where the drawing call reads them, at the colour
+// table's start, and the drawing gets them and the pixel rows.
+TEST_F(DibReadTest, SixteenBitFieldsAsEditorsSaveThem) {
+    auto masks = [](uint32_t red, uint32_t green, uint32_t blue) {
+        std::string m;
+        bmp::Put32(m, red);
+        bmp::Put32(m, green);
+        bmp::Put32(m, blue);
+        return m;
+    };
+    const std::string m565 = masks(0xF800, 0x7E0, 0x1F), m555 = masks(0x7C00, 0x3E0, 0x1F);
+    const struct {
+        const char *name;
+        uint32_t header;
+        std::string masks;
+        uint32_t clrUsed;
+        int32_t height;
+        DibRefusal why;
+    } cases[] = {
+        {"5-6-5 after a 40-byte header", 40, m565, 0, 3, DibAccepted},
+        {"5-5-5 after a 40-byte header", 40, m555, 0, 3, DibAccepted},
+        {"5-6-5 stored top-down", 40, m565, 0, -3, DibAccepted},
+        {"5-6-5 with a table of three entries", 40, m565, 3, 3, DibAccepted},
+        {"5-6-5 in a 52-byte header", 52, m565, 0, 3, DibAccepted},
+        {"5-5-5 in a 56-byte header", 56, m555, 0, 3, DibAccepted},
+        {"5-6-5 in a 108-byte header", 108, m565, 0, 3, DibAccepted},
+        {"5-5-5 in a 124-byte header", 124, m555, 0, -3, DibAccepted},
+        {"4-4-4", 40, masks(0xF00, 0xF0, 0xF), 0, 3, DibBadMasks},
+        {"blue and red swapped", 124, masks(0x1F, 0x7E0, 0xF800), 0, 3, DibBadMasks},
+        {"no masks: the pixels right after the header", 40, "", 0, 3, DibBadMasks},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        sim::Reset();
+        sim::MapDrive('D', DRIVE_CDROM, Scratch());
+        LoadDefaultResource();
+        Bitmap s = bmp::Simple(16, 5, c.height);
+        s.compression = BI_BITFIELDS;
+        s.headerSize = c.header;
+        s.clrUsed = c.clrUsed;
+        s.table = c.header == 40 ? c.masks : "";
+        std::string file = bmp::File(s);
+        if (c.header > 40)
+            file.replace(54, 12, c.masks);
+        DibRefusal why = DibTooLarge;
+        HGLOBAL dib = Read(file, &why);
+        EXPECT_EQ(why, c.why);
+        std::string block = Take(dib);
+        EXPECT_EQ(sim::Outstanding(), 0) << sim::LedgerReport();
+        if (c.why != DibAccepted) {
+            EXPECT_EQ(dib, nullptr);
+            continue;
+        }
+        const uint32_t colours = c.clrUsed ? c.clrUsed : 65536, row = bmp::RowSize(16, 5);
+        ASSERT_EQ(block.size(), 40 + 4 * colours + 3 * row);
+        EXPECT_EQ(Field(block, 0), 40u);
+        EXPECT_EQ(Field(block, 16), static_cast<uint32_t>(BI_BITFIELDS));
+        EXPECT_EQ(Field(block, 8), 3u);
+        EXPECT_EQ(block.substr(40, 12), c.masks);
+        // Read from right after the first 40 header bytes, whatever the
+        // header's size: no seek to the header's end.
+        EXPECT_EQ(Offsets()[2], 54u);
+        std::string bottomUp = s.pixels;
+        if (c.height < 0)
+            for (int r = 0; r < 3; ++r)
+                bottomUp.replace(r * row, row, s.pixels.substr((2 - r) * row, row));
+        EXPECT_EQ(block.substr(40 + 4 * colours), bottomUp);
+
+        PutFile(file);
+        PaintBitmap(Dc(), Instance(), Path(), 0, 0, FALSE);
+        ASSERT_EQ(sim::DibDraws().size(), 1u);
+        EXPECT_EQ(sim::DibDraws()[0].width, 5u); // the file, not the built-in bitmap
+        EXPECT_EQ(sim::DibDraws()[0].colourTable, c.masks);
+        EXPECT_EQ(sim::DibDraws()[0].pixels, bottomUp);
+    }
+}
+
 struct RefusalCase {
     const char *name;
     std::string file;
     DibRefusal why;
+    int failingRead = 0; // the ReadFile call that fails, 0 for none
 };
 
 Bitmap With(void (*edit)(Bitmap &)) {
@@ -310,8 +390,13 @@ TEST_F(DibReadTest, RefusedFiles) {
         {"bits 7", bmp::File(With([](Bitmap &s) { s.bitCount = 7; })), DibBadBitCount},
         {"bits 33", bmp::File(With([](Bitmap &s) { s.bitCount = 33; })), DibBadBitCount},
         {"bits 64", bmp::File(With([](Bitmap &s) { s.bitCount = 64; })), DibBadBitCount},
-        {"bit fields", bmp::File(With([](Bitmap &s) { s.compression = BI_BITFIELDS; s.bitCount = 16; })),
+        {"32-bit bit fields", bmp::File(With([](Bitmap &s) { s.compression = BI_BITFIELDS; s.bitCount = 32; })),
          DibUnsupportedCompression},
+        {"16-bit alpha bit fields", bmp::File(With([](Bitmap &s) { s.compression = 6; s.bitCount = 16; })),
+         DibUnsupportedCompression},
+        {"16-bit bit fields with two colours",
+         bmp::File(With([](Bitmap &s) { s.compression = BI_BITFIELDS; s.bitCount = 16; s.clrUsed = 2; })),
+         DibBadMasks},
         {"JPEG", bmp::File(With([](Bitmap &s) { s.compression = 4; })), DibUnsupportedCompression},
         {"PNG", bmp::File(With([](Bitmap &s) { s.compression = 5; })), DibUnsupportedCompression},
         {"RLE8 at 4 bits", bmp::File(With([](Bitmap &s) { s.compression = BI_RLE8; s.bitCount = 4; })),
@@ -343,11 +428,15 @@ TEST_F(DibReadTest, RefusedFiles) {
         {"top-down RLE4",
          bmp::File(With([](Bitmap &s) { s.compression = BI_RLE4; s.bitCount = 4; s.height = -2; s.sizeImage = 4; })),
          DibTopDownCompressed},
+        {"first read fails", good, DibReadFailed, 1},
+        {"header read fails", good, DibReadFailed, 2},
     };
     for (const RefusalCase &c : cases) {
         SCOPED_TRACE(c.name);
         sim::Reset();
         sim::MapDrive('D', DRIVE_CDROM, Scratch());
+        if (c.failingRead)
+            sim::FailCall("ReadFile", c.failingRead);
         DibRefusal why = DibAccepted;
         EXPECT_EQ(Read(c.file, &why), nullptr);
         EXPECT_EQ(why, c.why);

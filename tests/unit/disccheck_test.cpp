@@ -551,6 +551,19 @@ struct BmpCase {
 
 TEST_F(DiscCheck, BitmapFindings) {
     std::string core = Bmp(50, 50, 8, 12);
+    // 16-bit bit fields as editors save them: the three masks after a
+    // 40-byte header (the pixels 12 bytes further on), or inside a larger one.
+    auto bit_fields = [](uint32_t header, uint32_t red, uint32_t green) {
+        std::string b = Bmp(300, 100, 16, header, BI_BITFIELDS), masks;
+        Put32(masks, red);
+        Put32(masks, green);
+        Put32(masks, 0x1F);
+        if (header > 40)
+            return b.replace(54, 12, masks);
+        std::string offset;
+        Put32(offset, 14 + 40 + 12);
+        return b.insert(54, masks).replace(10, 4, offset);
+    };
     const BmpCase cases[] = {
         {"accepted 4-bit", Bmp(320, 100, 4), "Launcher.bmp: 320 x 100 pixels, 4 bits per pixel", "322 x 120", 0},
         {"too large for 640 x 480", Bmp(700, 300, 8), "warning: Launcher.bmp: the splash window (702 x 320) does not fit",
@@ -567,10 +580,19 @@ TEST_F(DiscCheck, BitmapFindings) {
         {"no width", Bmp(0, 10, 8), "error: Launcher.bmp: refused", "size 0 x 10", 1},
         {"compression", Bmp(10, 10, 24, 40, 4), "error: Launcher.bmp: refused", "compression 4", 1},
         {"bit fields", Bmp(10, 10, 32, 40, 3), "error: Launcher.bmp: refused",
-         "it is a bit-field bitmap (32 bits per pixel with colour masks), as image editors save 16- and 32-bit pictures "
-         "by default, which the launcher does not draw: save it as an 8-bit bitmap with its own palette (convert in.png "
-         "-type Palette BMP3:Launcher.bmp) or as a 24-bit one (convert in.png -type TrueColor BMP3:Launcher.bmp)",
+         "it is a bit-field bitmap (32 bits per pixel with colour masks), as image editors save 32-bit pictures "
+         "by default, which the launcher does not draw (it draws 16-bit ones): save it as an 8-bit bitmap with its own "
+         "palette (convert in.png -type Palette BMP3:Launcher.bmp) or as a 24-bit one (convert in.png -type TrueColor "
+         "BMP3:Launcher.bmp)",
          1},
+        {"16-bit 5-6-5", bit_fields(40, 0xF800, 0x7E0), "Launcher.bmp: 300 x 100 pixels, 16 bits per pixel, bit fields",
+         "; the splash window is 302 x 120", 0},
+        {"16-bit 5-5-5 in a 124-byte header", bit_fields(124, 0x7C00, 0x3E0),
+         "Launcher.bmp: 300 x 100 pixels, 16 bits per pixel, bit fields", "", 0},
+        {"16-bit 4-4-4", bit_fields(40, 0xF00, 0xF0), "error: Launcher.bmp: refused",
+         "it is a 16-bit bit-field bitmap without the 5-5-5 or 5-6-5 colour masks", 1},
+        {"16-bit without its masks", Bmp(10, 10, 16, 40, 3), "error: Launcher.bmp: refused",
+         "(the masks must follow its header): save it as an 8-bit bitmap", 1},
         {"pixel data cut short", Bmp(300, 200, 24).substr(0, 54 + 900 * 200 - 1000),
          "warning: Launcher.bmp: its pixel data is 1000 bytes shorter than its header says",
          ": the launcher draws the top 2 rows black", 0},

@@ -143,6 +143,9 @@ TEST_F(LauncherPaths_, SplitsProgramFromItsArguments) {
     WriteFile("c/Program", "MZ");
     WriteFile("c/PROD/RUN.EXE", "MZ");
     WriteFile("c/PROD/x.dat", "");
+    // An unquoted line of exactly 512 characters, as disccheck may hand
+    // over from autorun.inf: its prefixes are tried, none overruns.
+    const std::string line512 = "C:\\PROD\\RUN.EXE " + std::string(512 - 16, 'x');
     struct Case {
         const char *line;
         const char *program;
@@ -163,6 +166,9 @@ TEST_F(LauncherPaths_, SplitsProgramFromItsArguments) {
         {"C:\\PROD\\RUN.EXE -d ..\\..\\x.dat", "C:\\PROD\\RUN.EXE", "-d ..\\..\\x.dat"},
         {"  C:\\RUN.EXE  -a", "C:\\RUN.EXE", "-a"},
         {"C:\\a,b.exe x", "C:\\a,b.exe", "x"},
+        {"C:\\PROD\\RUN.EXE -d ../../x.dat", "C:\\PROD\\RUN.EXE", "-d ../../x.dat"},
+        {"C:\\Program Files\\Orchard\\run.exe2 /x", "C:\\Program", "Files\\Orchard\\run.exe2 /x"},
+        {line512.c_str(), "C:\\PROD\\RUN.EXE", line512.c_str() + 16},
     };
     for (const Case &c : cases) {
         char program[64];
@@ -175,6 +181,7 @@ TEST_F(LauncherPaths_, SplitsProgramFromItsArguments) {
     char small[8];
     EXPECT_EQ(SplitCommandLine("C:\\LONGNAME.EXE", small, sizeof small), nullptr);
     EXPECT_NE(SplitCommandLine("C:\\A.EX", small, sizeof small), nullptr); // 7 characters fit
+    EXPECT_EQ(SplitCommandLine("C:\\A.EXE", small, sizeof small), nullptr); // 8 leave no room for the end
 }
 
 } // namespace

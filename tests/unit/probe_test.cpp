@@ -32,6 +32,9 @@ protected:
         WriteFile("c/WINDOWS/SYSTEM32/NOTEPAD.EXE", "MZ");
         sim::MapDrive('D', DRIVE_CDROM, Scratch() + "/disc");
         sim::MapDrive('C', DRIVE_FIXED, Scratch() + "/c");
+        // A second CD-ROM drive without its disc.
+        sim::MapDrive('E', DRIVE_CDROM, Scratch() + "/e");
+        sim::SetMediaPresent('E', false);
     }
 
     InstallStatus Run(const char *section = "Paper") {
@@ -133,6 +136,13 @@ TEST_F(Probe, RecordOutcomes) {
          "notepad.exe readme.txt"},
         {"program on the drive named by CD is not required", "D:\\", "C:\\PROD\\RUN.EXE", true, true, Installed,
          "C:\\PROD\\RUN.EXE"},
+        {"bare program name found nowhere", "C:\\", "gone.exe readme.txt", true, true, Incomplete,
+         "gone.exe readme.txt"},
+        // Installed to run from a disc that is not in the drive: not there,
+        // and no "no disk" box on the way.
+        {"program on a drive without its disc", "E:\\", "E:\\PAPER\\PAPER.EXE /cd", true, true, Incomplete,
+         "E:\\PAPER\\PAPER.EXE /cd"},
+        {"CD names a drive without its disc", "E", "C:\\PROD\\RUN.EXE", true, true, Installed, "C:\\PROD\\RUN.EXE"},
     };
     for (const RecordCase &c : cases) {
         sim::Reset();
@@ -143,8 +153,10 @@ TEST_F(Probe, RecordOutcomes) {
         if (c.command != none)
             sim::SetRegValue(kKey, "CommandLine",
                              c.command_terminated ? std::string(c.command.c_str(), c.command.size() + 1) : c.command);
+        PrepareProcess(); // as the launcher does before its first probe
         EXPECT_EQ(Run(), c.expected) << c.what;
         EXPECT_STREQ(command_, c.command_after) << c.what;
+        EXPECT_EQ(sim::CriticalErrorBoxes(), std::vector<std::string>{}) << c.what;
         EXPECT_EQ(sim::Outstanding("key"), 0) << c.what;
         EXPECT_EQ(sim::Outstanding("local"), 0) << c.what;
     }

@@ -61,6 +61,57 @@ TEST_F(Run, NoInstallIniOffersToInstall) {
     EXPECT_EQ(ProfileReads(), (std::vector<std::string>{"INSTALL,ConfigFile", "INSTALL,ProductName"}));
 }
 
+// Before anything else: DLLs from the system folder only, by the best
+// means the system has, and no "no disk" box during the probe; what is
+// started gets the error mode the launcher was started with.
+TEST_F(Run, FirstKeepsDllsToTheSystemFolderAndDrivesQuiet) {
+    const std::vector<std::string> kernel = {"GetModuleHandleA(KERNEL32)", "GetProcAddress(SetDefaultDllDirectories)"};
+    const std::vector<std::string> quiet = {"SetErrorMode(0x8001)", "GetPrivateProfileStringA(INSTALL,ConfigFile)",
+                                            "SetErrorMode(0x2)", "WinExec(D:\\setup.exe)"};
+    const struct {
+        const char *system;
+        std::vector<std::string> hidden; // KERNEL32 functions it lacks
+        const char *fails;
+        std::vector<std::string> search; // the calls after the first look-up
+    } cases[] = {
+        {"Windows 8 to 11", {}, nullptr, {"SetDefaultDllDirectories(0x800)"}},
+        {"Windows XP SP1 to 7 without its update",
+         {"SetDefaultDllDirectories"},
+         nullptr,
+         {"GetProcAddress(SetDllDirectoryA)", "SetDllDirectoryA(\"\")"}},
+        {"Windows 95 to XP", {"SetDefaultDllDirectories", "SetDllDirectoryA"}, nullptr,
+         {"GetProcAddress(SetDllDirectoryA)"}},
+        {"SetDefaultDllDirectories refuses",
+         {},
+         "SetDefaultDllDirectories",
+         {"SetDefaultDllDirectories(0x800)", "GetProcAddress(SetDllDirectoryA)", "SetDllDirectoryA(\"\")"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.system);
+        sim::Reset();
+        Prepare();
+        for (const std::string &f : c.hidden)
+            sim::HideExport("KERNEL32", f);
+        if (c.fails)
+            sim::FailCall(c.fails);
+        SetErrorMode(SEM_NOGPFAULTERRORBOX); // the mode it is started with
+        sim::QueueDialogResult(1);
+        EXPECT_EQ(RunLauncher(nullptr), 1);
+        std::vector<std::string> want = {"SetErrorMode(0x2)"};
+        want.insert(want.end(), kernel.begin(), kernel.end());
+        want.insert(want.end(), c.search.begin(), c.search.end());
+        want.insert(want.end(), quiet.begin(), quiet.end());
+        std::vector<std::string> got;
+        for (const std::string &e : sim::Events())
+            for (const char *kind : {"SetErrorMode", "GetModuleHandleA", "GetProcAddress", "SetDefaultDllDirectories",
+                                     "SetDllDirectoryA", "LoadLibraryA", "WinExec",
+                                     "GetPrivateProfileStringA(INSTALL,ConfigFile)"})
+                if (e.rfind(kind, 0) == 0)
+                    got.push_back(e);
+        EXPECT_EQ(got, want);
+    }
+}
+
 TEST_F(Run, MarkerIsReadFirstAndGatesEveryProbe) {
     Install("Alpha", "C:\\ALPHA\\RUN.EXE");
     struct {

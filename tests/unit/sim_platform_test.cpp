@@ -167,6 +167,70 @@ TEST_F(Platform, FileExistenceAsWindowsReportsIt) {
     EXPECT_EQ(GetFileAttributesA((p127 + " .").c_str()), (DWORD)FILE_ATTRIBUTE_ARCHIVE);
     EXPECT_EQ(GetFileAttributesA(("D:\\" + std::string(100, 'f')).c_str()), (DWORD)FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_EQ(GetFileAttributesA("D:\\none.exe"), INVALID_FILE_ATTRIBUTES);
+    // ".." pops the name before it, blanks and all; "RUN.EXE -d .." is a
+    // name of its own (seen so under Wine).
+    WriteFile("d/PROD/RUN.EXE", "MZ");
+    WriteFile("d/PROD/x.dat", "");
+    EXPECT_EQ(GetFileAttributesA("D:\\PROD\\RUN.EXE -d ../../x.dat"), (DWORD)FILE_ATTRIBUTE_ARCHIVE);
+    EXPECT_EQ(GetFileAttributesA("D:\\PROD\\RUN.EXE /../x.dat"), (DWORD)FILE_ATTRIBUTE_ARCHIVE);
+    EXPECT_EQ(GetFileAttributesA("D:\\PROD\\RUN.EXE -d ../x.dat"), INVALID_FILE_ATTRIBUTES);
+}
+
+// A drive without its disc keeps its type; each file query on it fails, and
+// raises the system's "no disk" box unless the error mode says otherwise.
+TEST_F(Platform, DriveWithoutItsDiscRaisesTheBoxUnlessTold) {
+    const struct {
+        const char *what;
+        UINT mode;
+        bool box;
+    } modes[] = {
+        {"default mode", 0, true},
+        {"no open-file box only", SEM_NOOPENFILEERRORBOX, true},
+        {"critical errors fail", SEM_FAILCRITICALERRORS, false},
+        {"both", SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, false},
+    };
+    const struct {
+        const char *call;
+        bool (*fails)();
+    } queries[] = {
+        {"GetFileAttributesA", [] { return GetFileAttributesA("D:\\t.ini") == INVALID_FILE_ATTRIBUTES; }},
+        {"OpenFile", [] {
+             OFSTRUCT of;
+             std::memset(&of, 'J', sizeof of);
+             return OpenFile("D:\\t.ini", &of, OF_EXIST) == HFILE_ERROR && of.nErrCode == ERROR_NOT_READY;
+         }},
+        {"OpenFile, bare name in the module's folder", [] {
+             OFSTRUCT of;
+             sim::SetModulePath("D:\\GO.EXE");
+             return OpenFile("t.ini", &of, OF_EXIST) == HFILE_ERROR;
+         }},
+        {"CreateFileA", [] {
+             return CreateFileA("D:\\t.ini", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr) == INVALID_HANDLE_VALUE;
+         }},
+        {"GetPrivateProfileStringA", [] {
+             char buffer[16];
+             return GetPrivateProfileStringA("Install", "key1", "none", buffer, sizeof buffer, "D:\\t.ini") == 4 &&
+                    std::string(buffer) == "none";
+         }},
+    };
+    for (const auto &m : modes) {
+        for (const auto &q : queries) {
+            SCOPED_TRACE(std::string(m.what) + ": " + q.call);
+            sim::Reset();
+            sim::MapDrive('D', DRIVE_CDROM, Scratch() + "/d");
+            sim::SetMediaPresent('D', false);
+            EXPECT_EQ(SetErrorMode(m.mode), 0u);
+            EXPECT_EQ(GetDriveTypeA("D:\\"), (UINT)DRIVE_CDROM);
+            EXPECT_TRUE(q.fails());
+            EXPECT_EQ(sim::CriticalErrorBoxes().size(), m.box ? 1u : 0u);
+            EXPECT_EQ(sim::ErrorMode(), m.mode);
+            // The disc back in the drive: the file is there again, no box.
+            sim::MapDrive('D', DRIVE_CDROM, Scratch() + "/d");
+            EXPECT_EQ(GetFileAttributesA("D:\\t.ini"), (DWORD)FILE_ATTRIBUTE_ARCHIVE);
+            EXPECT_EQ(sim::CriticalErrorBoxes().size(), m.box ? 1u : 0u);
+        }
+    }
 }
 
 TEST_F(Platform, LedgerCatchesWhatIsLeftOpen) {
@@ -191,14 +255,21 @@ TEST_F(Platform, NoNewHandleIsAStockObject) {
     std::set<uintptr_t> stock;
     for (int i = 0; i <= 19; ++i)
         stock.insert(reinterpret_cast<uintptr_t>(GetStockObject(i)));
-    uintptr_t beyond = *stock.rbegin();
-    for (uintptr_t h = 0; h <= beyond;) {
+    // Handles only count up, so only those around the stock values can meet
+    // one: every handle from well below the lowest to well above the highest.
+    const uintptr_t from = *stock.begin() - 0x100, to = *stock.rbegin() + 0x100;
+    sim::SkipHandlesTo(from);
+    int made = 0;
+    for (uintptr_t h = 0; h <= to; ++made) {
         HPALETTE pal = CreatePalette(&lp.head);
         ASSERT_NE(pal, nullptr);
         h = reinterpret_cast<uintptr_t>(pal);
         ASSERT_EQ(stock.count(h), 0u) << std::hex << h;
+        if (made == 0)
+            ASSERT_LE(h, from + 0x10) << std::hex << h; // none was skipped past
         ASSERT_TRUE(DeleteObject(pal));
     }
+    EXPECT_GE(made, static_cast<int>((to - from) / 0x10));
     EXPECT_EQ(sim::Outstanding(), 0) << sim::LedgerReport();
 }
 

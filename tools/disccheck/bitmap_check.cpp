@@ -43,8 +43,8 @@ std::string RefusalText(DibRefusal reason, const std::string &bytes) {
     case DibUnsupportedCompression:
         if (Le32(bytes, 30) == BI_BITFIELDS || Le32(bytes, 30) == kAlphaBitFields)
             return "it is a bit-field bitmap (" + Num(Le16(bytes, 28)) +
-                   " bits per pixel with colour masks), as image editors save 16- and 32-bit pictures by default, "
-                   "which the launcher does not draw: " +
+                   " bits per pixel with colour masks), as image editors save 32-bit pictures by default, "
+                   "which the launcher does not draw (it draws 16-bit ones): " +
                    kSaveAs;
         return "its compression " + Num(Le32(bytes, 30)) +
                " is not drawn by the launcher (only uncompressed, RLE8 at 8 bits and RLE4 at 4 bits): " + kSaveAs;
@@ -61,6 +61,10 @@ std::string RefusalText(DibRefusal reason, const std::string &bytes) {
                " MiB of memory";
     case DibTopDownCompressed:
         return "it is compressed and stored top-down, which Windows does not draw";
+    case DibBadMasks:
+        return "it is a 16-bit bit-field bitmap without the 5-5-5 or 5-6-5 colour masks, the only ones Windows 95 "
+               "draws (the masks must follow its header): " +
+               std::string(kSaveAs) + ", or as a 16-bit one (convert in.png -define bmp:subtype=RGB565 Launcher.bmp)";
     }
     return "refused (reason " + Num(static_cast<int>(reason)) + ")";
 }
@@ -70,7 +74,10 @@ std::string RefusalText(DibRefusal reason, const std::string &bytes) {
 void CheckPixelData(Report &r, const std::string &label, const std::string &bytes, bool compressed, uint64_t image,
                     uint64_t colours, uint64_t row_size, uint64_t rows, bool top_down, const std::string &zero) {
     const uint64_t offset = Le32(bytes, 10);
-    const uint64_t start = offset != 0 ? offset : 14 + static_cast<uint64_t>(Le32(bytes, 14)) + colours * 4;
+    // Without an offset the rows follow the colour table, which the reader
+    // takes from after the header, or from file offset 54 for bit fields.
+    const uint64_t table = Le32(bytes, 30) == BI_BITFIELDS ? 54 : 14 + static_cast<uint64_t>(Le32(bytes, 14));
+    const uint64_t start = offset != 0 ? offset : table + colours * 4;
     // Uncompressed, only whole rows are drawn, whatever biSizeImage adds.
     const uint64_t needed = compressed ? image : row_size * rows;
     const uint64_t held = bytes.size() > start ? bytes.size() - start : 0;
@@ -134,10 +141,13 @@ bool CheckBitmap(Report &r, const std::string &label, const std::string &win_pat
     const LONG ww = w + 2 * GetSystemMetrics(SM_CXBORDER);
     const LONG wh = h + 2 * GetSystemMetrics(SM_CYBORDER) + GetSystemMetrics(SM_CYCAPTION);
     std::string what = label + ": " + Num(w) + " x " + Num(h) + " pixels, " + Num(bits) + " bits per pixel";
-    if (compression == 1 || compression == 2)
-        what += compression == 1 ? ", RLE8" : ", RLE4";
+    if (compression == BI_RLE8 || compression == BI_RLE4)
+        what += compression == BI_RLE8 ? ", RLE8" : ", RLE4";
+    if (compression == BI_BITFIELDS)
+        what += ", bit fields";
     r.Info(what + "; the splash window is " + Num(ww) + " x " + Num(wh));
-    CheckPixelData(r, label, bytes, compression != BI_RGB, image, colours, row_size, rows, top_down, zero);
+    CheckPixelData(r, label, bytes, compression == BI_RLE8 || compression == BI_RLE4, image, colours, row_size, rows,
+                   top_down, zero);
     if (ww > screen_w || wh > screen_h)
         r.Warning(label + ": the splash window (" + Num(ww) + " x " + Num(wh) + ") does not fit a " + Num(screen_w) +
                   " x " + Num(screen_h) + " screen");
