@@ -449,8 +449,9 @@ def write_gallery(demo_dir, shots):
                         '-border', '12', tile], check=True)
         tiles.append(tile)
     gallery = os.path.join(demo_dir, 'gallery.png')
-    subprocess.run(['convert', '-background', 'white', '-gravity', 'north'] + tiles + ['+append', gallery],
-                   check=True)
+    # Without the time it was made, so that the same screens give the same file.
+    subprocess.run(['convert', '-background', 'white', '-gravity', 'north'] + tiles +
+                   ['+append', '-strip', '-define', 'png:exclude-chunks=date,time', gallery], check=True)
     return gallery
 
 
