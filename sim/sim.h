@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
@@ -85,6 +86,29 @@ UINT ErrorMode();
 void HideExport(const std::string &dll, const std::string &function);
 // The name given to each LoadLibraryA call, in order.
 const std::vector<std::string> &LibraryLoads();
+
+// ---- Text (sim_text.cpp): the program's strings are in the ANSI code page,
+// Windows-1252 here; the host's file names are UTF-8 (on a Windows host, the
+// ANSI code page itself). Every conversion between the two is made there.
+uint32_t AnsiToUnicode(unsigned char c);
+// '?' (and *lossy set) for a character the code page lacks.
+char UnicodeToAnsi(uint32_t c, bool *lossy);
+std::string AnsiToUtf8(const std::string &ansi);
+std::string Utf8ToAnsi(const std::string &utf8, bool *lossy);
+// A name of the program's as the host's file system spells it, and back.
+std::string HostName(const std::string &ansi);
+std::string AnsiName(const std::string &host);
+// A host path or name as UTF-8, for output.
+std::string HostToUtf8(const std::string &host);
+// UTF-16, big-endian (an ISO 9660 Joliet label, an X.509 BMPString), as UTF-8.
+std::string Utf16BeToUtf8(const std::string &bytes);
+// Windows' case-insensitive form of an ANSI name: letters of the code page
+// (A-Z, the accented ones) in lower case.
+std::string FoldAnsi(const std::string &ansi);
+// The text of a profile file as GetPrivateProfileStringA reads it on
+// Windows 2000 to 11: UTF-16 (little-endian, after its byte-order mark) in
+// the ANSI code page, anything else byte for byte.
+std::string ProfileText(const std::string &bytes);
 
 // ---- Registry (HKEY_LOCAL_MACHINE only). A 32-bit program sees View32 unless
 // it asks for KEY_WOW64_64KEY.

@@ -43,10 +43,11 @@ int DriveIndex(char letter) {
     return -1;
 }
 
-// Finds one path component in a host folder, exactly or else ignoring case.
+// Finds one path component (an ANSI name) in a host folder, exactly or else
+// ignoring case as Windows does.
 bool ResolveComponent(const std::string &folder, const std::string &name, std::string *out) {
     struct stat st;
-    std::string exact = folder + "/" + name;
+    std::string exact = folder + "/" + HostName(name);
     if (stat(exact.c_str(), &st) == 0) {
         *out = exact;
         return true;
@@ -54,10 +55,10 @@ bool ResolveComponent(const std::string &folder, const std::string &name, std::s
     DIR *dir = opendir(folder.c_str());
     if (!dir)
         return false;
-    std::string want = internal::Lower(name);
+    std::string want = FoldAnsi(name);
     bool found = false;
     while (dirent *e = readdir(dir)) {
-        if (internal::Lower(e->d_name) == want) {
+        if (FoldAnsi(AnsiName(e->d_name)) == want) {
             *out = folder + "/" + e->d_name;
             found = true;
             break;
@@ -121,7 +122,7 @@ std::string HostPath(const char *win_path) {
     for (size_t k = 0; k < parts.size(); ++k) {
         std::string next;
         if (!ResolveComponent(host, parts[k], &next))
-            next = host + "/" + parts[k]; // does not exist (yet): keep the name as given
+            next = host + "/" + HostName(parts[k]); // does not exist (yet): keep the name as given
         host = next;
     }
     return host;

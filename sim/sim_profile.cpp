@@ -2,7 +2,8 @@
 // GetPrivateProfileStringA: section and key names match without regard to
 // case, blanks around names and values are dropped, a value wrapped in a pair
 // of matching quotes loses them, the result is cut to capacity minus one, and
-// a missing file, section or key gives the default.
+// a missing file, section or key gives the default. A file saved as UTF-16
+// is read as Windows 2000 to 11 read it (sim_text.cpp).
 #include "sim_internal.h"
 
 #include <cstring>
@@ -31,10 +32,11 @@ bool SectionLines(const std::string &host, const std::string &section, std::vect
         return false;
     std::stringstream all;
     all << in.rdbuf();
+    std::string text = sim::ProfileText(all.str());
     std::string want_section = sim::internal::Lower(Trim(section));
     bool in_section = false, seen_section = false;
     std::string line;
-    std::istringstream lines(all.str());
+    std::istringstream lines(text);
     while (std::getline(lines, line)) {
         std::string t = Trim(line);
         if (t.empty())

@@ -166,11 +166,34 @@ std::vector<uint8_t> Encode(const Canvas &cv, const std::vector<Rgb> &palette) {
     return f;
 }
 
+const char kUsage[] = "usage: make_splash OUT.bmp [TITLE [SUBTITLE]]\n";
+
+const char kHelp[] =
+    "\n"
+    "Draws a splash picture for the launcher: a 400 x 300 Windows bitmap, 8 bits\n"
+    "per pixel with its own 256-colour palette, TITLE (by default BRINDLEMARK) and\n"
+    "SUBTITLE (PRACTICE TESTS) over an emblem, and a plain band along the bottom\n"
+    "where the launcher lays its two buttons. It draws the letters A to Z, the\n"
+    "digits 0 to 3, \".\" and \"-\"; any other character leaves a gap. Save it as\n"
+    "Launcher.bmp in the launcher's folder on the disc.\n";
+
 } // namespace
 
 int main(int argc, char **argv) {
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a == "-h" || a == "--help") {
+            std::printf("%s%s", kUsage, kHelp);
+            return 0;
+        }
+        // An output file whose name starts with "-" is given as ./-name.
+        if (i == 1 && a.size() > 1 && a[0] == '-') {
+            std::fprintf(stderr, "make_splash: unknown option %s\n%s", argv[i], kUsage);
+            return 2;
+        }
+    }
     if (argc < 2 || argc > 4) {
-        std::fprintf(stderr, "usage: make_splash OUT.bmp [TITLE [SUBTITLE]]\n");
+        std::fprintf(stderr, "%s", kUsage);
         return 2;
     }
     std::string title = argc > 2 ? argv[2] : "BRINDLEMARK";

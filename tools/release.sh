@@ -56,6 +56,11 @@ rm -rf "$stage" "$out/$name.zip"
 mkdir -p "$stage"
 
 cp build/win32/launcher.exe build/win32/disccheck.exe README.md "$stage/"
+# The pictures the README shows, beside it as it names them.
+if compgen -G 'docs/*.png' >/dev/null; then
+  mkdir -p "$stage/docs"
+  cp docs/*.png "$stage/docs/"
+fi
 {
   printf '<!DOCTYPE html>\n<html lang="en">\n<head>\n<meta charset="utf-8">\n'
   printf '<title>CD AutoPlay Launcher %s</title>\n' "$version"

@@ -1,45 +1,89 @@
 #!/usr/bin/env python3
 """Shows the launcher on a disc under Wine (used by demo.sh).
 
-Usage: demo.py SOURCE_DIR DEMO_DIR [DISC] [--registry FILE.reg] [--drive X:=FOLDER ...]
+Usage: demo.py SOURCE_DIR DEMO_DIR [DISC] [--all [--gallery FILE.png]]
+               [--registry FILE.reg] [--drive X:=FOLDER ...] [--disc X:]
+               [--launcher FILE] [--launcher-dir NAME]
 
-DISC is a disc's root folder or an ISO 9660 image of it; without it, the
-sample disc, laid out with a stand-in setup.exe. The launcher that runs is
-always the build's (build/win32/launcher.exe), put where the disc's
-autorun.inf says the launcher is; everything else is the disc's. The disc
-is drive D:, a CD-ROM drive; nothing of it is changed: the launcher's
-folder is a folder of links under build/demo.
+DISC is the disc's root folder, the launcher's folder on it, or an ISO 9660
+image of it (read by the names Windows shows); without it, the sample disc,
+laid out with a stand-in setup.exe. The launcher's folder is found as
+disccheck finds it (autorun.inf's open=, else the one folder that holds
+launcher.exe or install.ini, else --launcher-dir NAME). The launcher that
+runs is the build's (build/win32/launcher.exe), or with --launcher FILE that
+file (the disc's own, signed one, say), put in the launcher's place;
+everything else is the disc's, and nothing of it is changed: the launcher's
+folder is a folder of links under build/demo. The disc is a CD-ROM drive,
+D: or the letter --disc gives.
 
---registry imports a .reg file (as the Registry Editor exports it) into
-the machine first, in place of any installation records; --drive X:=FOLDER
-lays FOLDER's files out as drive X: (on C:, beside Windows' own), so that
-the programs the records name can be there.
+The machine the launcher runs on comes from disccheck --write-machines, the
+same machine disccheck predicts for, so the two cannot disagree unseen:
 
-With a display (DISPLAY set) the launcher simply runs there. Without one,
-an Xvfb screen is started, the first window the launcher opens (its splash,
-a choice or the repair message box) is saved to build/demo/splash.png, that
-path printed, and the window answered with Cancel, Escape or No, so that
-nothing is started and the command ends."""
+  (nothing)      no product installed;
+  --all          one machine per state that makes the launcher show a
+                 different screen: nothing installed; product 1 installed;
+                 both installed (the splash, then the choice between them);
+                 product 1 incomplete with product 2 installed; all
+                 incomplete (the repair message box). Each product's record
+                 is made with the launcher's own code from install.ini, a
+                 stand-in program where the record points, the disc's drive
+                 as the drive it names;
+  --registry     the installation records of a .reg file as the Registry
+                 Editor exports it, each in the registry view a 32-bit
+                 program reads it from on the machine it was exported on
+                 (Wow6432Node keys of a 64-bit export are its 32-bit view);
+  --drive X:=FOLDER  FOLDER's files as drive X: (on C:, beside Windows'
+                 own), so that the programs the records name can be there.
 
+Without a display (DISPLAY unset), or with --all, an Xvfb screen is used:
+every window the launcher shows is saved to build/demo/screens/STATE.png
+(STATE-2.png for a second one), answered with its default (Enter) when disccheck predicts
+that it leads to another window and otherwise cancelled (Escape, or No), so
+nothing is started, and one line is printed for each:
+
+  screen STATE: KIND "TITLE" PNG
+
+--all also writes build/demo/gallery.png (the screens side by side, each
+labelled with its state and what Enter and Cancel start; --gallery FILE.png
+copies it there too) and gallery.html (one under the other, with
+disccheck's findings and its prediction for each machine). Where the launcher shows other than disccheck predicts, that is
+said and the exit status is 1. With a display, the launcher simply runs there
+on the one machine."""
+
+import json
 import os
 import re
 import shutil
 import struct
 import subprocess
 import sys
+import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import driver  # noqa: E402
 
-USAGE = 'usage: demo.sh [DISC-FOLDER|IMAGE.iso] [--registry FILE.reg] [--drive X:=FOLDER ...]'
+USAGE = ('usage: demo.sh [DISC] [--all [--gallery FILE.png]] [--registry FILE.reg] [--drive X:=FOLDER ...]\n'
+         '               [--disc X:] [--launcher FILE] [--launcher-dir NAME]')
 
 
 def fail(message):
     sys.exit('demo: ' + message)
 
 
+class Options:
+    disc = None
+    all = False
+    registry = None
+    drives = ()
+    letter = None
+    launcher = None
+    launcher_dir = None
+    gallery = None
+
+
 def parse(argv):
-    disc, registry, drives = None, None, []
+    o = Options()
+    o.drives = []
     i = 0
     while i < len(argv):
         a = argv[i]
@@ -47,28 +91,55 @@ def parse(argv):
             print(USAGE + '\n')
             print(__doc__.split('\n\n', 2)[2])
             sys.exit(0)
-        if a in ('--registry', '--drive'):
+        if a == '--all':
+            o.all = True
+            i += 1
+            continue
+        if a in ('--registry', '--drive', '--disc', '--launcher', '--launcher-dir', '--gallery'):
             if i + 1 == len(argv):
                 fail('%s needs a value\n%s' % (a, USAGE))
             value = argv[i + 1]
             i += 2
             if a == '--registry':
-                registry = os.path.abspath(value)
-            elif re.match(r'^[A-Za-z]:=.', value) and value[0].upper() not in 'D':
-                drives.append((value[0].upper(), os.path.abspath(value[3:])))
+                o.registry = os.path.abspath(value)
+            elif a == '--launcher':
+                o.launcher = os.path.abspath(value)
+            elif a == '--launcher-dir':
+                o.launcher_dir = value
+            elif a == '--gallery':
+                o.gallery = os.path.abspath(value)
+            elif a == '--disc':
+                if not re.match(r'^[A-Za-z]:?$', value) or value[0].upper() in 'AB':
+                    fail('--disc takes the disc\'s drive letter, such as E: (C: to Z:), not %r\n%s' % (value, USAGE))
+                o.letter = value[0].upper()
+            elif re.match(r'^[A-Za-z]:=.', value):
+                o.drives.append((value[0].upper(), os.path.abspath(value[3:])))
             else:
-                fail('--drive takes X:=FOLDER, for a letter other than D: (the disc)\n' + USAGE)
+                fail('--drive takes X:=FOLDER, not %r\n%s' % (value, USAGE))
             continue
-        if a.startswith('-') or disc:
+        if a.startswith('-') or o.disc:
             fail('unexpected %r\n%s' % (a, USAGE))
-        disc = os.path.abspath(a)
+        o.disc = os.path.abspath(a)
         i += 1
-    if registry and not os.path.isfile(registry):
-        fail('no registry file ' + registry)
-    for _, folder in drives:
+    if o.gallery and not o.all:
+        fail('--gallery goes with --all\n' + USAGE)
+    if o.gallery and not os.path.isdir(os.path.dirname(o.gallery)):
+        fail('no folder %s for --gallery %s' % (os.path.dirname(o.gallery), o.gallery))
+    if o.all and (o.registry or o.drives):
+        fail('--all makes its own machines: it takes no --registry or --drive\n' + USAGE)
+    if o.registry and not os.path.isfile(o.registry):
+        fail('no registry file %s (--registry takes a .reg file as the Registry Editor exports it)' % o.registry)
+    if o.launcher and not os.path.isfile(o.launcher):
+        fail('no launcher file %s (--launcher takes the launcher.exe to show)' % o.launcher)
+    for letter, folder in o.drives:
         if not os.path.isdir(folder):
-            fail('no folder ' + folder)
-    return disc, registry, drives
+            fail('no folder %s (for --drive %s:)' % (folder, letter))
+        if letter == (o.letter or 'D'):
+            fail('--drive %s: is the disc\'s drive; give the disc another letter with --disc' % letter)
+    if o.disc and not os.path.exists(o.disc):
+        fail('no disc folder or image %s (expected the disc\'s root folder, the launcher\'s folder or an '
+             'ISO 9660 image)' % o.disc)
+    return o
 
 
 def find_nocase(folder, name):
@@ -79,35 +150,6 @@ def find_nocase(folder, name):
         if entry.lower() == name.lower():
             return entry
     return None
-
-
-def launcher_place(root):
-    """The launcher's folder (relative, '/'-separated) and file name on the
-    disc: from autorun.inf's open=, or else the one folder that holds an
-    install.ini."""
-    inf = find_nocase(root, 'autorun.inf')
-    if inf:
-        section = None
-        with open(os.path.join(root, inf), 'rb') as f:
-            for raw in f.read().decode('cp1252').splitlines():
-                line = raw.strip()
-                if line.startswith('['):
-                    section = line.strip('[]').strip().lower()
-                elif section == 'autorun' and line.lower().startswith('open'):
-                    key, _, value = line.partition('=')
-                    if key.strip().lower() != 'open':
-                        continue
-                    value = value.strip()
-                    program = value[1:].split('"')[0] if value.startswith('"') else value.split()[0]
-                    parts = [p for p in re.split(r'[\\/]', program) if p]
-                    if parts:
-                        return '/'.join(parts[:-1]), parts[-1]
-    candidates = [e for e in sorted(os.listdir(root))
-                  if os.path.isdir(os.path.join(root, e)) and find_nocase(os.path.join(root, e), 'install.ini')]
-    if len(candidates) == 1:
-        return candidates[0], 'launcher.exe'
-    fail('cannot tell where the launcher goes on %s: no open= in autorun.inf, and %s folders hold an install.ini'
-         % (root, len(candidates) or 'no'))
 
 
 def extract_image(image, into):
@@ -128,51 +170,71 @@ def extract_image(image, into):
     os.chmod(into, 0o755)
 
 
-def lay_out_disc(cfg, source_dir, demo_dir, disc):
-    """The folder that becomes drive D:, and the launcher's path on it."""
+def sample_disc(cfg, source_dir, demo_dir):
+    """The sample disc, with the build's launcher and a stand-in installer."""
+    sample = os.path.join(source_dir, 'samples', 'disc')
+    folder = os.path.join(demo_dir, 'sample-disc')
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(os.path.join(folder, 'LAUNCH'))
+    for name in ('autorun.inf', 'LAUNCH/install.ini', 'LAUNCH/Launcher.bmp'):
+        shutil.copy(os.path.join(sample, name), os.path.join(folder, name))
+    shutil.copy(cfg.launcher, os.path.join(folder, 'LAUNCH', 'launcher.exe'))
+    shutil.copy(cfg.standin, os.path.join(folder, 'setup.exe'))
+    return folder
+
+
+def machines_of(o, disc, demo_dir):
+    """disccheck's machines for this disc and these options."""
+    out_dir = os.path.join(demo_dir, 'machines')
+    shutil.rmtree(out_dir, ignore_errors=True)
+    args = [driver.env('E2E_DISCCHECK'), disc, '--write-machines', out_dir]
+    if o.launcher_dir:
+        args += ['--launcher-dir', o.launcher_dir]
+    if o.registry:
+        args += ['--registry', o.registry]
+    for letter, folder in o.drives:
+        args += ['--drive', '%s:=%s' % (letter, folder)]
+    if o.letter:
+        args += ['--disc', o.letter + ':']
+    log = os.path.join(demo_dir, 'disccheck.txt')
+    with open(log, 'wb') as out:
+        r = subprocess.run(args, stdout=out, stderr=subprocess.PIPE)
+    if r.returncode == 2 or not os.path.isfile(os.path.join(out_dir, 'machines.json')):
+        fail(r.stderr.decode(errors='replace').strip().replace('disccheck: ', '', 1) or 'disccheck failed')
+    with open(os.path.join(out_dir, 'machines.json'), encoding='utf-8') as f:
+        return json.load(f), log
+
+
+def lay_out_view(cfg, demo_dir, root, folder, launcher):
+    """The folder that becomes the disc's drive: links to the disc's own
+    files, the launcher's folder made of links too, with the launcher shown
+    in the launcher's place. Returns the view and the launcher's path in it."""
     view = os.path.join(demo_dir, 'disc')
     shutil.rmtree(view, ignore_errors=True)
-    if disc is None:
-        # The sample, with the build's launcher and a stand-in installer.
-        sample = os.path.join(source_dir, 'samples', 'disc')
-        os.makedirs(os.path.join(view, 'LAUNCH'))
-        for name in ('autorun.inf', 'LAUNCH/install.ini', 'LAUNCH/Launcher.bmp'):
-            shutil.copy(os.path.join(sample, name), os.path.join(view, name))
-        shutil.copy(cfg.launcher, os.path.join(view, 'LAUNCH', 'launcher.exe'))
-        shutil.copy(cfg.standin, os.path.join(view, 'setup.exe'))
-        return view, 'LAUNCH\\launcher.exe'
-    if os.path.isfile(disc):
-        root = os.path.join(demo_dir, 'image')
-        extract_image(disc, root)
-    elif os.path.isdir(disc):
-        root = disc
-    else:
-        fail('no disc folder or image ' + disc)
-    folder, program = launcher_place(root)
-    # Links to the disc's own files, the launcher's folder made of links too,
-    # with the build's launcher in the launcher's place.
     os.makedirs(view)
     here_root, here_view = root, view
-    parts = folder.split('/') if folder else []
-    for depth, part in enumerate(parts + [None]):
+    parts = [p for p in folder.split('\\') if p]
+    program = 'launcher.exe'
+    for part in parts + [None]:
         found = find_nocase(here_root, part) if part else None
         if part and not found:
             fail('the launcher\'s folder %s is not on the disc' % folder)
         for entry in os.listdir(here_root):
-            if entry != found and not (part is None and entry.lower() == program.lower()):
+            if entry != found and not (part is None and entry.lower() == program):
                 os.symlink(os.path.join(here_root, entry), os.path.join(here_view, entry))
         if part:
             here_root = os.path.join(here_root, found)
             here_view = os.path.join(here_view, found)
             os.makedirs(here_view)
     name = find_nocase(here_root, program) or program
-    target = os.path.join(here_view, name)
-    if os.path.isfile(os.path.join(here_root, name)):
-        with open(os.path.join(here_root, name), 'rb') as a, open(cfg.launcher, 'rb') as b:
+    own = os.path.join(here_root, name)
+    if os.path.isfile(own) and launcher == cfg.launcher:
+        with open(own, 'rb') as a, open(launcher, 'rb') as b:
             if a.read() != b.read():
-                print('note: the disc\'s %s is not this build\'s launcher; the build\'s is shown' % name)
-    shutil.copy(cfg.launcher, target)
-    return view, os.path.relpath(target, view).replace(os.sep, '\\')
+                print('note: the disc\'s %s is not this build\'s launcher; the build\'s is shown '
+                      '(--launcher %s shows the disc\'s)' % (name, own))
+    shutil.copy(launcher, os.path.join(here_view, name))
+    return view, os.path.relpath(os.path.join(here_view, name), view).replace(os.sep, '\\')
 
 
 def lay_out_drives(cfg, drives):
@@ -210,128 +272,315 @@ def take_away(made):
             os.rmdir(path)
 
 
-def import_registry(s, cfg, registry, demo_dir):
-    """The machine's records: none, or those of the .reg file. A file
-    exported on 64-bit Windows names the 32-bit view's keys Wow6432Node;
-    any other file is what 32-bit installers wrote, in the 32-bit view.
-    Records an earlier demo imported go first, whatever key under SOFTWARE
-    they were in (a disc may name its own)."""
-    imported = os.path.join(demo_dir, 'imported-roots.txt')
-    roots = {'Vantorel'}
-    if os.path.exists(imported):
-        with open(imported, encoding='utf-8') as f:
-            roots.update(line.strip() for line in f if line.strip())
-    s.records([], [], 'demo', roots=sorted(roots))
-    if os.path.exists(imported):
-        os.remove(imported)
-    if not registry:
+def reg_body(path):
+    """The key and value lines of a .reg file disccheck wrote."""
+    if not path:
+        return ''
+    with open(path, 'rb') as f:
+        text = f.read().decode('utf-16')
+    return text.split('\n', 1)[1] if '\n' in text else ''
+
+
+def wow_path(key):
+    """Where the 32-bit view keeps a key, as the 64-bit view names it."""
+    if key.lower().startswith('software\\'):
+        return 'SOFTWARE\\Wow6432Node\\' + key[9:]
+    return key
+
+
+def apply_machine(s, cfg, machine, all_keys, letter, n):
+    """The machine's installation records in the registry, every record of
+    the other machines gone, and the disc's drive a CD-ROM drive."""
+    def import_reg(text, name, view):
+        path = os.path.join(s.log_dir, name)
+        with open(path, 'wb') as f:
+            f.write(('Windows Registry Editor Version 5.00\r\n' + text).replace('\r\n', '\n')
+                    .replace('\n', '\r\n').encode('utf-16'))
+        rc = s.wine(['reg', 'import', driver.windows_path(path)] + ([view] if view else []), 'wine.log')
+        driver.equal(rc, 0, 'reg import ' + name)
+
+    drive = '\r\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Drives]\r\n"%s:"="cdrom"\r\n' % letter.lower()
+    wipe = ''.join('\r\n[-HKEY_LOCAL_MACHINE\\%s]\r\n' % k for k in all_keys)
+    if not cfg.other_view:
+        # One view (a 32-bit prefix, or the 64-bit launcher's own): where
+        # both views hold a key, the 32-bit one is what the launcher finds
+        # first, so it goes in last.
+        import_reg(drive + wipe + reg_body(machine['reg64']) + reg_body(machine['reg32']),
+                   'machine-%d.reg' % n, cfg.view)
         return
-    with open(registry, 'rb') as f:
-        data = f.read()
-    text = data.decode('utf-16') if data[:2] in (b'\xff\xfe', b'\xfe\xff') else data.decode('cp1252')
-    found = re.findall(r'^\[HKEY_LOCAL_MACHINE\\SOFTWARE\\(?:Wow6432Node\\)?([^\\\]]+)', text, re.I | re.M)
-    with open(imported, 'w', encoding='utf-8') as f:
-        f.writelines('%s\n' % root for root in sorted(set(found)) if root.lower() != 'wow6432node')
-    view = cfg.view
-    if cfg.other_view and 'wow6432node' in text.lower():
-        view = cfg.other_view
-    rc = s.wine(['reg', 'import', driver.windows_path(registry)] + ([view] if view else []), 'wine.log')
-    driver.equal(rc, 0, 'reg import ' + registry)
+    # reg import deletes keys in the 64-bit view whatever view it is given,
+    # so the 32-bit view's keys go by the path they have there.
+    wipe32 = ''.join('\r\n[-HKEY_LOCAL_MACHINE\\%s]\r\n' % wow_path(k) for k in all_keys)
+    import_reg(drive + wipe + wipe32 + reg_body(machine['reg64']), 'machine64-%d.reg' % n, cfg.other_view)
+    if machine['reg32']:
+        import_reg(reg_body(machine['reg32']), 'machine32-%d.reg' % n, cfg.view)
 
 
-def first_window(case):
-    """Waits for the launcher's first window; returns it and its kind."""
+def kind_of(window):
+    ids = sorted(c['id'] for c in window['children'])
+    if 101 in ids:
+        return 'choice'
+    if 6 in ids and 7 in ids:
+        return 'message box'
+    return 'splash'
+
+
+def signature(window):
+    return (window['title'], window['rect'], tuple((c['id'], c['text']) for c in window['children']))
+
+
+def next_window(case, before):
+    """Waits for a launcher window other than before; returns it."""
     state = {}
 
     def look():
         _, windows = case.s.probe()
-        if case.launcher.poll() is not None:
-            raise driver.Failure('the launcher ended (code %s) without a window' % case.launcher.returncode)
-        if windows:
-            state['w'] = windows[-1]
+        new = [w for w in windows if signature(w) != before]
+        if new:
+            state['w'] = new[-1]
             return True
+        if case.launcher.poll() is not None:
+            raise driver.Failure('the launcher ended (code %s) without showing a window' % case.launcher.returncode)
         return False
-    driver.poll(look, driver.WAIT, 'the launcher\'s first window', interval=0.2)
-    w = state['w']
-    ids = sorted(c['id'] for c in w['children'])
-    if 101 in ids:
-        return w, 'choice'
-    if 6 in ids and 7 in ids:
-        return w, 'message box'
-    return w, 'splash'
+    driver.poll(look, driver.WAIT, 'the launcher\'s window', interval=0.2)
+    return state['w']
+
+
+def shown_text(window, kind):
+    """What the prediction names the window by: the splash's action button,
+    the choice's message, the message box's text."""
+    if kind == 'splash':
+        return next((c['text'] for c in window['children'] if c['id'] == 1), '')
+    if kind == 'choice':
+        return next((c['text'] for c in window['children'] if c['id'] == 105), '')
+    texts = [c['text'] for c in window['children'] if c['class'].lower() == 'static' and c['text']]
+    return texts[-1] if texts else ''
+
+
+def save_window(s, window, path, log_dir):
+    """The window with a margin of desktop around it."""
+    full = os.path.join(log_dir, 'screen.png')
+    s.save_png(full)
+    left, top, right, bottom = window['rect']
+    margin = 24
+    x, y = max(left - margin, 0), max(top - margin, 0)
+    w, h = min(right + margin, 1024) - x, min(bottom + margin, 768) - y
+    subprocess.run(['convert', full, '-crop', '%dx%d+%d+%d' % (w, h, x, y), '+repage', path], check=True)
+
+
+def check_splash_pixels(case, window, view, launcher):
+    """Nothing installed: the disc's picture, pixel for pixel."""
+    folder = os.path.join(view, *launcher.split('\\')[:-1])
+    name = find_nocase(folder, 'Launcher.bmp')
+    try:
+        rows = driver.read_bmp(os.path.join(folder, name))[2] if name else None
+    except (AssertionError, IndexError, struct.error, OSError):
+        rows = None  # a kind of picture this script does not read
+    if rows:
+        driver.check_pixels(case, window, rows)
+
+
+def run_machine(s, cfg, machine, launcher, demo_dir, view, shots):
+    """Runs the launcher on the machine, saves each window it shows, and
+    answers it. Returns what differs from disccheck's prediction."""
+    state = machine['state']
+    case = driver.Case(s, 'demo-' + state)
+    case.starts_log = os.path.join(demo_dir, 'logs', 'starts-%s.log' % state)
+    case.start('%s:\\%s' % (view['letter'], launcher))
+    disagree = []
+    before = None
+    try:
+        predicted = machine['screens']
+        for n, screen in enumerate(predicted):
+            window = next_window(case, before)
+            kind = kind_of(window)
+            text = shown_text(window, kind)
+            if (kind, text) != (screen['kind'], screen['text']):
+                disagree.append('%s: disccheck predicts %s, the launcher shows %s "%s"'
+                                % (state, screen['description'], kind, text))
+            if kind == 'splash' and n == 0 and state in ('nothing-installed',) and view['checks_pixels']:
+                check_splash_pixels(case, window, view['folder'], launcher)
+            png = os.path.join(demo_dir, 'screens', '%s%s.png' % (state, '-%d' % (n + 1) if n else ''))
+            save_window(s, window, png, s.log_dir)
+            shots.append({'state': state, 'label': machine['label'], 'n': n + 1, 'kind': kind,
+                          'title': window['title'], 'texts': [c['text'] for c in window['children']],
+                          'png': png, 'enter_label': screen['enter_label'], 'enter': screen['enter'],
+                          'cancel_label': screen['cancel_label'], 'cancel': screen['cancel']})
+            print('screen %s: %s "%s" %s' % (state, kind, window['title'], png), flush=True)
+            if screen['enter'] == 'shows the next window' and n + 1 < len(predicted):
+                before = signature(window)
+                case.key(window, 'Return')
+                continue
+            case.key(window, 'alt+n' if kind == 'message box' else 'Escape')
+            break
+        case.finish([])
+    except driver.Failure as e:
+        disagree.append('%s: %s' % (state, e))
+    finally:
+        case.stop()
+    return disagree
+
+
+def label_of(shot):
+    """The state, and what Enter and Cancel start."""
+    head = shot['label'] + (', after Enter' if shot['n'] > 1 else '')
+    return head, '%s: %s\n%s: %s' % (shot['enter_label'], shot['enter'], shot['cancel_label'], shot['cancel'])
+
+
+def im_text(text):
+    """Text as ImageMagick's caption: takes it, not as its escapes."""
+    return text.replace('\\', '\\\\').replace('%', '%%')
+
+
+def write_gallery(demo_dir, shots):
+    tiles = []
+    for i, shot in enumerate(shots):
+        width = int(subprocess.run(['identify', '-format', '%w', shot['png']], stdout=subprocess.PIPE,
+                                   check=True).stdout)
+        tile = os.path.join(demo_dir, 'logs', 'tile-%d.png' % i)
+        head, lines = label_of(shot)
+        caption = ['-size', '%dx' % max(width, 320), '-background', 'white', '-fill', 'black']
+        subprocess.run(['convert', shot['png'],
+                        '('] + caption + ['-font', 'DejaVu-Sans-Bold', '-pointsize', '14', 'caption:' + im_text(head),
+                                          ')',
+                        '('] + caption + ['-font', 'DejaVu-Sans', '-pointsize', '13', 'caption:' + im_text(lines),
+                                          ')',
+                        '-background', 'white', '-gravity', 'northwest', '-append', '-bordercolor', 'white',
+                        '-border', '12', tile], check=True)
+        tiles.append(tile)
+    gallery = os.path.join(demo_dir, 'gallery.png')
+    # Without the time it was made, so that the same screens give the same file.
+    subprocess.run(['convert', '-background', 'white', '-gravity', 'north'] + tiles +
+                   ['+append', '-strip', '-define', 'png:exclude-chunks=date,time', gallery], check=True)
+    return gallery
+
+
+def html(text):
+    return text.replace('&', '&amp;').replace('<', '&lt;').replace('>', '&gt;').replace('"', '&quot;')
+
+
+def write_html(demo_dir, name, data, shots, disagree):
+    parts = ['<!DOCTYPE html>', '<html><head><meta charset="utf-8"><title>Every screen of the disc</title>',
+             '<style>body{font-family:sans-serif;margin:2em}pre{background:#f4f4f4;padding:1em;white-space:pre-wrap}'
+             '.bad{color:#a00}</style></head><body>',
+             '<h1>Every screen of %s</h1>' % html(name),
+             '<p>The launcher %s, run under Wine on each machine below, the machines and the predictions made by '
+             'disccheck.</p>' % html(data['disc']['launcher']),
+             '<p>disccheck on the disc: %s</p>' % ('no finding' if not data['findings'] else '')]
+    if data['findings']:
+        parts.append('<pre>%s</pre>' % html('\n'.join(data['findings'])))
+    for line in disagree:
+        parts.append('<p class="bad">%s</p>' % html(line))
+    for m in data['machines']:
+        parts.append('<h2>%s</h2>' % html(m['label']))
+        for shot in [x for x in shots if x['state'] == m['state']]:
+            parts.append('<p><img src="%s" alt="%s"><br>%s: %s<br>%s: %s</p>' % (
+                html(os.path.relpath(shot['png'], demo_dir)), html('%s "%s"' % (shot['kind'], shot['title'])),
+                html(shot['enter_label']), html(shot['enter']), html(shot['cancel_label']), html(shot['cancel'])))
+        parts.append('<p>disccheck predicts on this machine:</p><pre>%s</pre>' % html(m['prediction']))
+    for m in data['skipped']:
+        parts.append('<h2>%s</h2><p>not shown: %s</p>' % (html(m['label']), html(m['why'])))
+    parts.append('</body></html>')
+    path = os.path.join(demo_dir, 'gallery.html')
+    with open(path, 'w', encoding='utf-8') as f:
+        f.write('\n'.join(parts) + '\n')
+    return path
 
 
 def main(argv):
+    started = time.monotonic()
     source_dir, demo_dir = argv[0], argv[1]
-    disc, registry, drives = parse(argv[2:])
+    o = parse(argv[2:])
     os.environ['E2E_WORK'] = demo_dir
     driver.enter_wine32()
     cfg = driver.Config()
     print(cfg.under_test())
     driver.setup_prefix(cfg)
+    launcher = o.launcher or cfg.launcher
 
-    view, launcher = lay_out_disc(cfg, source_dir, demo_dir, disc)
-    link = os.path.join(cfg.prefix, 'dosdevices', 'd:')
+    # The disc as disccheck reads it, and the folder Wine shows as its drive.
+    if o.disc is None:
+        disc = root = sample_disc(cfg, source_dir, demo_dir)
+    elif os.path.isfile(o.disc):
+        disc, root = o.disc, os.path.join(demo_dir, 'image')
+        extract_image(o.disc, root)
+    else:
+        disc = o.disc
+    data, check_log = machines_of(o, disc, demo_dir)
+    if os.path.isdir(disc):
+        root = data['disc']['root']
+    letter = data['disc']['letter']
+    view, launcher_path = lay_out_view(cfg, demo_dir, root, data['disc']['folder'], launcher)
+    # The machine has no drive but Windows' own C:, the disc and the drives
+    # it is given (and Z:, Wine's view of this computer, which the demo
+    # reaches its files by): none that an earlier run or Wine's set-up made.
+    dosdevices = os.path.join(cfg.prefix, 'dosdevices')
+    for entry in os.listdir(dosdevices):
+        if re.match(r'^[a-y]:$', entry) and entry != 'c:':
+            os.remove(os.path.join(dosdevices, entry))
+    link = os.path.join(cfg.prefix, 'dosdevices', letter.lower() + ':')
     if os.path.lexists(link):
         os.remove(link)
     os.symlink(view, link)
-    print('disc: %s (drive D:)' % (disc or view))
-    print('launcher: D:\\' + launcher)
-    made = lay_out_drives(cfg, drives)
-    try:
-        return show(cfg, demo_dir, registry, launcher)
-    finally:
-        take_away(made)
+    print('disc: %s (drive %s:)' % (o.disc or root, letter))
+    print('launcher: %s:\\%s (%s)' % (letter, launcher_path,
+                                     'given with --launcher: ' + launcher if o.launcher else 'the build\'s'))
+    print('disccheck: %s' % check_log)
+    for finding in data['findings']:
+        print('disccheck ' + finding)
 
+    machines = data['machines'] if o.all else data['machines'][:1]
+    for m in data['skipped'] if o.all else []:
+        print('not shown: %s: %s' % (m['label'], m['why']))
+    # Every record this demo may have left in the prefix before goes too.
+    written = os.path.join(demo_dir, 'registry-keys.txt')
+    keys = {k for m in data['machines'] for k in m['keys']} | {'SOFTWARE\\Vantorel'}
+    if os.path.isfile(written):
+        with open(written, encoding='utf-8') as f:
+            keys |= {line.rstrip('\n') for line in f if line.strip()}
+    all_keys = sorted(keys)
+    with open(written, 'w', encoding='utf-8') as f:
+        f.writelines(k + '\n' for k in all_keys)
+    for m in machines:
+        for p in m['programs']:
+            # disccheck made them empty: stand-ins that say they were started.
+            for d in m['drives']:
+                if p[0].upper() == d['letter']:
+                    shutil.copy(cfg.standin, os.path.join(d['folder'], *p[3:].split('\\')))
 
-def show(cfg, demo_dir, registry, launcher):
     log_dir = os.path.join(demo_dir, 'logs')
-    shutil.rmtree(log_dir, ignore_errors=True)
-    os.makedirs(log_dir)
-    starts = os.path.join(demo_dir, 'starts.log')
-    if os.environ.get('DISPLAY'):
-        with driver.Session(cfg, log_dir, os.environ['DISPLAY']) as s:
-            import_registry(s, cfg, registry, demo_dir)
-            s.env['E2E_LOG'] = driver.windows_path(starts)
-            rc = s.wine(['D:\\' + launcher], 'launcher.log', timeout=24 * 3600)
-        print('launcher exit code %d' % rc)
-        return 0
-
-    with driver.Session(cfg, log_dir) as s:
-        import_registry(s, cfg, registry, demo_dir)
-        case = driver.Case(s, 'demo')
-        case.starts_log = starts
-        case.start('D:\\' + launcher)
-        try:
-            window, kind = first_window(case)
-            if kind == 'splash' and not registry:
-                # Nothing installed: the disc's picture, pixel for pixel.
-                bmp = os.path.join(cfg.prefix, 'dosdevices', 'd:', *launcher.split('\\')[:-1])
-                name = find_nocase(bmp, 'Launcher.bmp')
-                try:
-                    rows = driver.read_bmp(os.path.join(bmp, name))[2] if name else None
-                except (AssertionError, IndexError, struct.error, OSError):
-                    rows = None  # a kind of picture this script does not read
-                if rows:
-                    driver.check_pixels(case, window, rows)
-            shot = os.path.join(demo_dir, 'splash.png')
-            left, top, right, bottom = window['rect']
-            full = os.path.join(log_dir, 'screen.png')
-            s.save_png(full)
-            # The window with a margin of desktop around it.
-            margin = 24
-            x, y = max(left - margin, 0), max(top - margin, 0)
-            subprocess.run(['convert', full, '-crop', '%dx%d+%d+%d' % (right - left + 2 * margin,
-                                                                       bottom - top + 2 * margin, x, y),
-                            '+repage', shot], check=True)
-            print('%s "%s": %s' % (kind, window['title'], shot))
-            case.key(window, 'alt+n' if kind == 'message box' else 'Escape')
-            case.finish([])
-        except driver.Failure as e:
-            fail(str(e))
-        finally:
-            case.stop()
-    return 0
+    for folder in (log_dir, os.path.join(demo_dir, 'screens')):
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder)
+    display = os.environ.get('DISPLAY') if not o.all else None
+    shots, disagree = [], []
+    with driver.Session(cfg, log_dir, display) as s:
+        for n, m in enumerate(machines):
+            made = lay_out_drives(cfg, [(d['letter'], d['folder']) for d in m['drives']])
+            try:
+                apply_machine(s, cfg, m, all_keys, letter, n)
+                if display:
+                    s.env['E2E_LOG'] = driver.windows_path(os.path.join(demo_dir, 'starts.log'))
+                    rc = s.wine(['%s:\\%s' % (letter, launcher_path)], 'launcher.log', timeout=24 * 3600)
+                    print('launcher exit code %d' % rc)
+                    return 0
+                checks = {'letter': letter, 'folder': view, 'checks_pixels': o.launcher is None}
+                disagree += run_machine(s, cfg, m, launcher_path, demo_dir, checks, shots)
+            finally:
+                take_away(made)
+    with open(os.path.join(demo_dir, 'screens.json'), 'w', encoding='utf-8') as f:
+        json.dump({'screens': shots, 'disagreements': disagree}, f, indent=1, ensure_ascii=False)
+    if o.all:
+        gallery = write_gallery(demo_dir, shots)
+        print('gallery: %s' % gallery)
+        print('gallery: %s' % write_html(demo_dir, o.disc or 'the sample disc', data, shots, disagree))
+        if o.gallery:
+            shutil.copy(gallery, o.gallery)
+            print('gallery: %s' % o.gallery)
+    print('demo: %d screens of %d machines in %.1f s' % (len(shots), len(machines), time.monotonic() - started))
+    for line in disagree:
+        print('demo: disagreement: ' + line, file=sys.stderr)
+    return 1 if disagree else 0
 
 
 if __name__ == '__main__':

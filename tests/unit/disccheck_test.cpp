@@ -117,6 +117,15 @@ std::string Utf16(const std::string &ascii) {
     return s;
 }
 
+std::string Utf16Be(const std::string &ascii) {
+    std::string s;
+    for (char c : ascii) {
+        s.push_back('\0');
+        s.push_back(c);
+    }
+    return s;
+}
+
 const char kGoodIni[] = "[INSTALL]\r\n"
                         "ConfigFile=yes\r\n"
                         "ProductName=Family\r\n"
@@ -140,12 +149,12 @@ protected:
     std::string Disc() const { return Scratch() + "/disc"; }
     std::string Launch() const { return Scratch() + "/disc/LAUNCH"; }
 
-    void WriteGoodDisc() {
+    void WriteGoodDisc(const std::string &folder = "LAUNCH") {
         WriteFile("disc/autorun.inf", "[autorun]\r\nopen=LAUNCH\\launcher.exe\r\nicon=LAUNCH\\launcher.exe,0\r\n");
         WriteFile("disc/setup.exe", Exe());
-        WriteFile("disc/LAUNCH/launcher.exe", Exe());
-        WriteFile("disc/LAUNCH/install.ini", kGoodIni);
-        WriteFile("disc/LAUNCH/Launcher.bmp", Bmp(300, 200));
+        WriteFile("disc/" + folder + "/launcher.exe", Exe());
+        WriteFile("disc/" + folder + "/install.ini", kGoodIni);
+        WriteFile("disc/" + folder + "/Launcher.bmp", Bmp(300, 200));
     }
 
     Outcome Run(const std::vector<std::string> &args) {
@@ -262,6 +271,56 @@ TEST_F(DiscCheck, SampleDiscPassesWithoutWarnings) {
         << o.out;
 }
 
+// ---- Where the launcher is: the disc given by its root, the launcher's
+// folder or an image, found the one way disccheck, ./demo.sh and
+// tools/make-image.sh find it
+
+struct PlaceCase {
+    const char *name;
+    std::vector<std::string> args;     // "@" stands for the scratch folder
+    std::vector<const char *> removed; // files of the good disc taken away
+    const char *how;
+    int code;
+};
+
+TEST_F(DiscCheck, TheLauncherIsFoundFromTheRootItsFolderOrAnImage) {
+    const PlaceCase cases[] = {
+        {"the root", {"@/disc"}, {}, "named by autorun.inf's open=", 0},
+        {"the launcher's folder", {"@/disc/LAUNCH"}, {}, "the folder given holds launcher.exe", 0},
+        {"the root and --launcher-dir", {"@/disc", "--launcher-dir", "launch"}, {}, "given with --launcher-dir", 0},
+        {"the root without autorun.inf", {"@/disc"}, {"disc/autorun.inf"},
+         "the one folder that holds launcher.exe or install.ini", 0},
+        {"the root before the launcher is laid in", {"@/disc"}, {"disc/LAUNCH/launcher.exe", "disc/autorun.inf"},
+         "the one folder that holds launcher.exe or install.ini", 1},
+        {"the launcher's folder before the launcher is laid in", {"@/disc/LAUNCH"}, {"disc/LAUNCH/launcher.exe"},
+         "the folder given holds install.ini", 1},
+    };
+    for (const PlaceCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteGoodDisc();
+        for (const char *f : c.removed)
+            RemoveFile(f);
+        std::vector<std::string> args;
+        for (std::string a : c.args)
+            args.push_back(a[0] == '@' ? Scratch() + a.substr(1) : a);
+        Outcome o = Run(args);
+        EXPECT_EQ(o.code, c.code) << o.out << o.err;
+        EXPECT_TRUE(o.HasLine("disccheck: " + args[0] + ": the launcher's folder \"LAUNCH\" (" + c.how +
+                              ") is D:\\LAUNCH\\ (disc root " + Disc() + ")"))
+            << o.out;
+        // The disc's own autorun.inf is found (and no other).
+        EXPECT_EQ(o.Has("warning: autorun.inf: missing"), c.removed.size() && std::string(c.removed.back()) == "disc/autorun.inf")
+            << o.out;
+        EXPECT_FALSE(o.Has("error: autorun.inf")) << o.out;
+        EXPECT_TRUE(o.Has("install.ini: product 1 [P1] \"One\" is looked up")) << o.out;
+    }
+    // What the scripts read.
+    WriteGoodDisc();
+    Outcome o = Run({Launch(), "--where"});
+    EXPECT_EQ(o.code, 0);
+    EXPECT_EQ(o.out, "root=" + Disc() + "\nfolder=LAUNCH\nhow=the folder given holds launcher.exe\n");
+}
+
 // ---- install.ini findings
 
 struct IniCase {
@@ -347,9 +406,24 @@ TEST_F(DiscCheck, InstallIniFindings) {
         // Windows-1252 text is what the launcher expects; shown in UTF-8.
         {"windows-1252 text", "[INSTALL]\r\nConfigFile=1\r\nProductName=Caf\xE9 & Co\r\nProduct=P1\r\n[P1]\r\nProgramName=A\r\nVersion=1\r\n",
          "warning: install.ini: [INSTALL] ProductName \"Caf\xC3\xA9 & Co\" holds \"&\"", "", 0},
-        {"utf-16", Utf16(kGoodIni), "error: install.ini: saved as UTF-16", "not checked further", 1},
+        // What each family of Windows makes of Unicode, said per family; the
+        // checks go on as Windows 2000 and later read UTF-16.
+        {"utf-16", Utf16(kGoodIni), "error: install.ini: saved as UTF-16 (little-endian, with a byte-order mark). "
+         "Windows 95/98/Me: read it as empty, so the launcher looks up no product and always offers to install; "
+         "Windows NT to 11: Windows 2000 and later read it as text (checked below as they read it), NT 4.0 as empty",
+         "", 1},
+        {"utf-16 read as Windows 2000 and later read it", Utf16(kGoodIni),
+         "install.ini: product 2 [P2] \"Two\" is looked up under HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorel\\Two\\2.0\\P2",
+         "", 1},
+        {"utf-16 big-endian", "\xFE\xFF" + Utf16Be(kGoodIni), "error: install.ini: saved as UTF-16 big-endian. Windows "
+         "95/98/Me: read it as empty; Windows NT to 11: read it as empty too", "not checked further", 1},
         {"utf-8 mark", "\xEF\xBB\xBF; comment first\r\n" + std::string(kGoodIni),
-         "warning: install.ini: starts with a UTF-8 byte-order mark", "", 0},
+         "warning: install.ini: starts with a UTF-8 byte-order mark. Windows 95/98/Me and Windows NT to 11 alike read "
+         "the mark as three characters (\"\xC3\xAF\xC2\xBB\xC2\xBF\") of the first line (harmless on this one", "", 0},
+        {"utf-8 mark on a section's line", "\xEF\xBB\xBF" + std::string(kGoodIni),
+         "error: install.ini: starts with a UTF-8 byte-order mark on the line of section [INSTALL]. Windows 95/98/Me "
+         "and Windows NT to 11 alike read the mark as three characters",
+         "so that line is no section header and the keys under it are not found; Wine skips the mark", 1},
         {"binary junk", std::string("\x00\x01[INSTALL]\xff\xfe\x00=\x00\n\n[\x00", 14) + std::string(3000, '\x9c'),
          "error: install.ini: holds binary data", "", 1},
         // Keys the launcher does not read where they stand.
@@ -625,6 +699,8 @@ struct AutorunCase {
     std::string text;
     const char *expected; // empty: no finding about autorun.inf
     int code;
+    const char *folder = "LAUNCH"; // the launcher's folder; the disc is given by its root
+    const char *extra = "";        // another program in the disc root
 };
 
 TEST_F(DiscCheck, AutorunFindings) {
@@ -649,12 +725,34 @@ TEST_F(DiscCheck, AutorunFindings) {
         {"icon missing", "[autorun]\r\nopen=LAUNCH\\launcher.exe\r\nicon=disc.ico\r\n",
          "warning: autorun.inf: [autorun] icon=disc.ico names a file that is not on the disc", 0},
         {"junk", std::string("\x01\x00\xff[autorun]\x00open", 16), "error: autorun.inf: holds binary data", 1},
+        // A blank in the launcher's folder: Windows starts the line quoted or
+        // not (seen under Wine with CreateProcess, WinExec and ShellExecute),
+        // trying the part before the blank first, a program of that name
+        // on the disc included (quotes around the whole value are dropped by
+        // the profile reader, and do not help).
+        {"a blank, quoted", "[autorun]\r\nopen=\"Lumora Startprogramm\\launcher.exe\" /auto\r\n"
+         "icon=Lumora Startprogramm\\launcher.exe\r\n", "", 0, "Lumora Startprogramm"},
+        {"a blank, not quoted", "[autorun]\r\nopen=Lumora Startprogramm\\launcher.exe\r\n"
+         "icon=\"Lumora Startprogramm\\launcher.exe\",0\r\n", "", 0, "Lumora Startprogramm"},
+        {"a blank, and a program named as the part before it",
+         "[autorun]\r\nopen=\"Lumora Startprogramm\\launcher.exe\"\r\nicon=Lumora Startprogramm\\launcher.exe\r\n",
+         "error: autorun.inf: [autorun] open=Lumora Startprogramm\\launcher.exe starts \"Lumora.exe\", not the launcher: "
+         "Windows tries the part of the line before each blank first, and that one names a file on the disc; rename "
+         "that file or take it off the disc", 1, "Lumora Startprogramm", "Lumora.exe"},
+        {"another program, a blank in the launcher's folder", "[autorun]\r\nopen=setup.exe\r\n"
+         "icon=Lumora Startprogramm\\launcher.exe\r\n",
+         "error: autorun.inf: [autorun] open=setup.exe does not name the launcher: write "
+         "open=\"Lumora Startprogramm\\launcher.exe\"", 1, "Lumora Startprogramm"},
     };
     for (const AutorunCase &c : cases) {
         SCOPED_TRACE(c.name);
-        WriteGoodDisc();
+        std::string cmd = "rm -rf '" + Disc() + "'";
+        ASSERT_EQ(std::system(cmd.c_str()), 0);
+        WriteGoodDisc(c.folder);
         WriteFile("disc/autorun.inf", c.text);
-        Outcome o = Check();
+        if (c.extra[0])
+            WriteFile(std::string("disc/") + c.extra, Exe());
+        Outcome o = std::string(c.folder) == "LAUNCH" ? Check() : Run({Disc()});
         EXPECT_EQ(o.code, c.code) << o.out;
         if (c.expected[0])
             EXPECT_TRUE(o.Has(c.expected)) << o.out;
@@ -669,15 +767,6 @@ TEST_F(DiscCheck, AutorunFindings) {
 }
 
 // ---- Images: what Windows reads of them
-
-std::string Utf16Be(const std::string &ascii) {
-    std::string s;
-    for (char c : ascii) {
-        s.push_back('\0');
-        s.push_back(c);
-    }
-    return s;
-}
 
 struct ImageCase {
     const char *name;
@@ -705,6 +794,11 @@ TEST_F(DiscCheck, ImageFindings) {
          "does not start the launcher", 1},
         {"a name no file can have", "-joliet on -volid DISC", "", "zz", "",
          "error: image: holds names that no file can have (\"..\")", 1},
+        // The Joliet label read as UCS-2; the plain one as its bytes stand.
+        {"a label beyond ASCII", "-joliet on -volid 'Lumora \xC3\x9C""bung'", "", "", "",
+         "warning: image: the plain ISO 9660 volume label holds lower-case letters and characters beyond ASCII, which "
+         "ISO 9660 does not allow in a label (only A-Z, 0-9 and \"_\"): a system that reads no Joliet tree shows the "
+         "disc as \"Lumora \xC3\x83\xC5\x93""bung\" (Windows shows the Joliet label \"Lumora \xC3\x9C""bung\")", 0},
     };
     for (const ImageCase &c : cases) {
         SCOPED_TRACE(c.name);
@@ -735,6 +829,10 @@ TEST_F(DiscCheck, ImageFindings) {
             EXPECT_TRUE(o.Has(c.expected)) << o.out;
         EXPECT_TRUE(o.Has("disccheck: " + iso + ": the launcher's folder \"LAUNCH\" (")) << o.out;
         EXPECT_TRUE(o.Has("Launcher.bmp: 300 x 200 pixels")) << o.out;
+        EXPECT_TRUE(o.Has("image: " + iso + ": Windows reads its ", {std::string(c.options).find("Lumora") != std::string::npos
+                                                                          ? "volume label \"Lumora \xC3\x9C""bung\""
+                                                                          : "label"}))
+            << o.out;
     }
 
     // The checks and the prediction run on what the image holds.
@@ -804,9 +902,33 @@ TEST_F(DiscCheck, SignaturesAreTold) {
     ASSERT_EQ(std::system(sign.c_str()), 0) << sign;
     Outcome o = Check();
     EXPECT_EQ(o.code, 0) << o.out;
-    EXPECT_TRUE(o.HasLine("setup.exe: carries an Authenticode signature (not verified here)")) << o.out;
+    // Read from the signature: who the certificate is issued to, that a
+    // self-signed one is not trusted, and that there is no time stamp.
+    EXPECT_TRUE(o.HasLine("setup.exe: carries an Authenticode signature (not verified here), issued to \"Disc\" by "
+                          "itself: a self-signed certificate, which Windows does not trust: it warns of an unknown "
+                          "publisher as for an unsigned program; no time stamp: the signature counts only while the "
+                          "certificate is valid (sign with osslsigncode -ts URL)"))
+        << o.out;
     EXPECT_TRUE(o.HasLine("launcher.exe: carries no Authenticode signature: Windows 10 and 11 warn before they start "
                           "it from the disc"))
+        << o.out;
+    // A publisher's certificate from an authority, and an RFC 3161 time stamp
+    // (from osslsigncode's own time-stamping authority, for the test).
+    RemoveFile("disc/setup.exe");
+    std::string stamped =
+        "cd '" + s + "' && openssl req -x509 -newkey rsa:2048 -nodes -keyout ca-key.pem -out ca.pem -days 2 "
+        "-subj '/CN=Orchard Root CA' >>sign.log 2>&1 && openssl req -new -newkey rsa:2048 -nodes -keyout pub-key.pem "
+        "-out pub.csr -utf8 -subj '/CN=Verlag f\xC3\xBCr Lernsoftware' >>sign.log 2>&1 && openssl x509 -req -in pub.csr "
+        "-CA ca.pem -CAkey ca-key.pem -CAcreateserial -out pub.pem -days 2 >>sign.log 2>&1 && openssl req -x509 "
+        "-newkey rsa:2048 -nodes -keyout tsa-key.pem -out tsa.pem -days 2 -subj /CN=Stamp "
+        "-addext extendedKeyUsage=critical,timeStamping >>sign.log 2>&1 && osslsigncode sign -certs pub.pem "
+        "-ac ca.pem -key pub-key.pem -TSA-certs tsa.pem -TSA-key tsa-key.pem -in tiny.exe -out disc/setup.exe "
+        ">>sign.log 2>&1";
+    ASSERT_EQ(std::system(stamped.c_str()), 0) << stamped;
+    o = Check();
+    EXPECT_TRUE(o.HasLine("setup.exe: carries an Authenticode signature (not verified here), issued to \"Verlag "
+                          "f\xC3\xBCr Lernsoftware\" by \"Orchard Root CA\"; time-stamped (RFC 3161): it stays valid "
+                          "after the certificate expires"))
         << o.out;
     WriteFile("disc/setup.exe", "MZ");
     o = Check();
@@ -885,6 +1007,76 @@ TEST_F(DiscCheck, PredictsEveryCellOfTheDecision) {
     }
 }
 
+// ---- Machines for the demo: every state that shows a different screen,
+// each product's record made with the launcher's own code
+
+struct MachinesCase {
+    const char *name;
+    std::string ini;
+    std::vector<std::string> states; // "state: kind kind ..." of the windows one after the other
+    const char *skipped;             // a part of why a state is not shown; empty: none is left out
+};
+
+TEST_F(DiscCheck, WritesAMachineForEachScreen) {
+    const std::string one = "[INSTALL]\r\nConfigFile=1\r\nProductName=F\r\nProduct=P1\r\n[P1]\r\nProgramName=One\r\n"
+                            "Version=1.0\r\n";
+    const MachinesCase cases[] = {
+        {"two products", kGoodIni,
+         {"nothing-installed: splash", "product-1-installed: splash", "both-installed: splash choice",
+          "one-incomplete: choice", "all-incomplete: message box"},
+         ""},
+        {"one product", one, {"nothing-installed: splash", "product-1-installed: splash", "all-incomplete: message box"},
+         ""},
+        {"no product looked up", "[INSTALL]\r\nProductName=F\r\nProduct=P1\r\n[P1]\r\nProgramName=One\r\n",
+         {"nothing-installed: splash"}, "the launcher looks up no product"},
+        {"a key path the launcher cannot open", "[INSTALL]\r\nConfigFile=1\r\nProduct=P1\r\n[P1]\r\nProgramName=A\r\n"
+         "Version=" + std::string(505, 'v') + "\r\n",
+         {"nothing-installed: splash"}, "product 1 [P1]: its registry key path is longer than the launcher reads"},
+    };
+    for (const MachinesCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteGoodDisc();
+        WriteFile("disc/LAUNCH/install.ini", c.ini);
+        Outcome o = Run({Disc(), "--write-machines", Scratch() + "/machines"});
+        EXPECT_TRUE(o.HasLine("machines: " + Scratch() + "/machines/machines.json, for ./demo.sh")) << o.out << o.err;
+        std::ifstream in(Scratch() + "/machines/machines.json");
+        std::string json((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        // The states and their windows, in order, as the file lists them.
+        std::vector<std::string> states;
+        for (size_t at = 0; (at = json.find("{\"state\": \"", at)) != std::string::npos;) {
+            at += 11;
+            std::string state = json.substr(at, json.find('"', at) - at);
+            size_t end = json.find("\"prediction\"", at);
+            if (end == std::string::npos)
+                break; // a state left out: it has no windows
+            std::string line = state + ":";
+            for (size_t k = at; (k = json.find("{\"kind\": \"", k)) != std::string::npos && k < end;) {
+                k += 10;
+                line += " " + json.substr(k, json.find('"', k) - k);
+            }
+            states.push_back(line);
+        }
+        EXPECT_EQ(states, c.states) << json;
+        EXPECT_EQ(json.find(c.skipped) != std::string::npos && c.skipped[0], c.skipped[0] != 0) << json;
+    }
+    // The records are what a 32-bit installer writes, with a stand-in
+    // program where they point and the disc as their drive; disccheck
+    // predicts the same from them given back as a machine.
+    WriteGoodDisc();
+    Outcome o = Run({Disc(), "--write-machines", Scratch() + "/machines"});
+    std::ifstream in(Scratch() + "/machines/both-installed/view32.reg", std::ios::binary);
+    std::string reg((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    disccheck::RegImage image;
+    ASSERT_TRUE(disccheck::ReadRegFile(reg, disccheck::RegSource::Auto, &image).ok);
+    const auto &values = image.keys[0]["software\\vantorel\\one\\1.0\\p1"].values;
+    EXPECT_EQ(values.at("cd").data, std::string("D:\\\0", 4));
+    EXPECT_EQ(values.at("commandline").data, "\"C:\\Program Files\\One\\P1.exe\"" + std::string(1, '\0'));
+    o = Run({Disc(), "--registry", Scratch() + "/machines/both-installed/view32.reg", "--drive",
+             "C:=" + Scratch() + "/machines/both-installed/drive-c"});
+    EXPECT_TRUE(o.Has("product 1 [P1]: Installed: runs \"\"C:\\Program Files\\One\\P1.exe\"\"")) << o.out;
+    EXPECT_TRUE(o.Has("product 2 [P2]: Installed: runs \"\"C:\\Program Files\\Two\\P2.exe\"\"")) << o.out;
+}
+
 // ---- Status reasons
 
 struct ReasonCase {
@@ -952,6 +1144,15 @@ TEST_F(DiscCheck, StatusReasons) {
          key + "\"CD\"=\"C\"\r\n\"CommandLine\"=\"C:\\\\Program Files\\\\gone.exe /x\"\r\n",
          "product 1 [P1]: Incomplete: program \"C:\\Program\" is not present (looked for " + Scratch() +
              "/c/Program); the line is unquoted, and no longer part of it before a blank names a file either"},
+        // The record's text is ANSI, the host's names UTF-8: the program is
+        // found, and its path is written out as UTF-8.
+        {"installed, a folder named beyond ASCII", key + "\"CD\"=\"C\"\r\n\"CommandLine\"=\"\\\"C:\\\\Sprachtrainer "
+         "f\xFCr Sch\xFCler\\\\p1.exe\\\"\"\r\n",
+         "product 1 [P1]: Installed: runs \"\"C:\\Sprachtrainer f\xC3\xBCr Sch\xC3\xBCler\\p1.exe\"\""},
+        {"program gone from a folder named beyond ASCII", key + "\"CD\"=\"C\"\r\n\"CommandLine\"=\"\\\"C:\\\\"
+         "SPRACHTRAINER F\xDCR SCH\xDCLER\\\\gone.exe\\\"\"\r\n",
+         "product 1 [P1]: Incomplete: program \"C:\\SPRACHTRAINER F\xC3\x9CR SCH\xC3\x9CLER\\gone.exe\" is not present (looked "
+         "for " + Scratch() + "/c/Sprachtrainer f\xC3\xBCr Sch\xC3\xBCler/gone.exe)"},
         {"installed, 64-bit view only",
          "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Other]\r\n" + key +
              "\"CD\"=\"C\"\r\n\"CommandLine\"=\"C:\\\\p1.exe\"\r\n",
@@ -975,6 +1176,7 @@ TEST_F(DiscCheck, StatusReasons) {
         WriteGoodDisc();
         WriteFile("c/p1.exe", "MZ");
         WriteFile("c/Program Files/p1.exe", "MZ");
+        WriteFile("c/Sprachtrainer f\xC3\xBCr Sch\xC3\xBCler/p1.exe", "MZ");
         WriteFile("c/Program Files (x86)/Orchard Learning Systems/Orchard Practice Suite/Professional Edition 2024/"
                   "bin/Orchard Paper Test Launcher.exe",
                   "MZ");
@@ -1214,13 +1416,23 @@ TEST_F(DiscCheck, UsageAndUnreadableInput) {
     std::ifstream made(MakeImage("-joliet on"), std::ios::binary);
     std::string image((std::istreambuf_iterator<char>(made)), std::istreambuf_iterator<char>());
     WriteFile("cut.iso", image.substr(0, 60 * 1024)); // in the middle of Launcher.bmp
+    WriteFile("nodisc/readme.txt", "not a disc");
+    WriteFile("two/A/install.ini", kGoodIni);
+    WriteFile("two/B/launcher.exe", Exe());
     const UsageCase cases[] = {
-        {"nothing", {}, "name the launcher's folder"},
+        {"nothing", {}, "name the disc: its root folder, the launcher's folder or its image"},
         {"missing folder", {"@/nowhere"}, "cannot read the folder " + Scratch() + "/nowhere: it does not exist", false},
         {"a file, not a folder or an image", {"@/disc/setup.exe"}, "not an ISO 9660 image", false},
         {"junk after an image's first descriptor", {"@/junk.iso"}, "not an ISO 9660 image", false},
         {"an image cut short", {"@/cut.iso"}, "the image is damaged or cut short", false},
-        {"launcher folder of a folder", {"@/disc/LAUNCH", "--launcher-dir", "LAUNCH"}, "--launcher-dir is for an image"},
+        {"launcher folder given, and again with --launcher-dir", {"@/disc/LAUNCH", "--launcher-dir", "LAUNCH"},
+         "the disc root " + Scratch() + "/disc/LAUNCH has no folder \"LAUNCH\" (given with --launcher-dir)", false},
+        {"a folder that is no disc", {"@/nodisc"},
+         "nodisc: cannot tell which folder is the launcher's: expected a disc root whose autorun.inf names "
+         "launcher.exe with open=, or where one folder holds launcher.exe or install.ini, or the launcher's own "
+         "folder; no folder holds one: name it with --launcher-dir NAME",
+         false},
+        {"a root with two launcher folders", {"@/two"}, "2 folders hold one (\"A\", \"B\")", false},
         {"unknown option", {"@/disc/LAUNCH", "--fast"}, "unknown option \"--fast\""},
         {"two folders", {"@/disc/LAUNCH", "@/disc"}, "one folder only"},
         {"drive without folder", {"@/disc/LAUNCH", "--drive", "C:"}, "--drive needs X:=FOLDER"},
@@ -1248,7 +1460,7 @@ TEST_F(DiscCheck, UsageAndUnreadableInput) {
         EXPECT_NE(o.err.find(c.message), std::string::npos) << o.err;
         EXPECT_EQ(o.Count("error:"), 0) << o.out;
         // Wrong usage gets the usage line and a pointer to the help, not the help.
-        EXPECT_EQ(o.err.find("usage: disccheck DIR") != std::string::npos, c.usage) << o.err;
+        EXPECT_EQ(o.err.find("usage: disccheck DISC") != std::string::npos, c.usage) << o.err;
         EXPECT_EQ(o.err.find("see disccheck --help\n") != std::string::npos, c.usage) << o.err;
         EXPECT_EQ(o.err.find("Exit status"), std::string::npos) << o.err;
     }

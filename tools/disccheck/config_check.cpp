@@ -150,7 +150,7 @@ void CheckAmpersand(Report &r, const std::string &where, const std::string &valu
 
 // Text the launcher reads byte for byte as ANSI: UTF-8 in it names other
 // registry keys and shows other characters than the author wrote.
-void CheckUtf8Lines(Report &r, const std::string &bytes) {
+void CheckUtf8Lines(Report &r, const std::string &bytes, bool marked) {
     std::istringstream lines(bytes);
     std::string line;
     for (int number = 1; std::getline(lines, line); ++number) {
@@ -159,8 +159,56 @@ void CheckUtf8Lines(Report &r, const std::string &bytes) {
         if (IsUtf8BeyondAscii(line))
             r.Warning("install.ini: line " + Num(number) + " holds non-ASCII text saved as UTF-8, which the launcher "
                       "reads as ANSI: " + Quote(line) +
-                      "; it does not match what an ANSI installer writes: save install.ini as ANSI (Windows-1252)");
+                      "; it does not match what an ANSI installer writes" +
+                      (marked ? " (Wine reads it as UTF-8 after the byte-order mark, so ./demo.sh shows what Windows "
+                                "does not)"
+                              : "") +
+                      ": save install.ini as ANSI (Windows-1252)");
     }
+}
+
+// What each family of Windows makes of a file saved as Unicode, as
+// Microsoft documents the profile functions (Wine reads every one of these
+// as text whatever Windows version it plays, so ./demo.sh cannot show the
+// difference). A file Windows 2000 and later read is checked as they read
+// it (bytes becomes that text); false when it is not checked further.
+bool CheckEncoding(Report &r, std::string *bytes) {
+    const std::string &b = *bytes;
+    auto starts = [&](const char *mark, size_t n) { return b.size() >= n && b.compare(0, n, mark) == 0; };
+    const char kAnsi[] = ": save it as ANSI text (Windows-1252), which every Windows reads alike";
+    if (starts("\xFF\xFE", 2)) {
+        r.Error(std::string("install.ini: saved as UTF-16 (little-endian, with a byte-order mark). Windows 95/98/Me: "
+                            "read it as empty, so the launcher looks up no product and always offers to install; "
+                            "Windows NT to 11: Windows 2000 and later read it as text (checked below as they read "
+                            "it), NT 4.0 as empty. Wine reads it as text") +
+                kAnsi);
+        *bytes = sim::ProfileText(b);
+        return true;
+    }
+    if (starts("\xFE\xFF", 2)) {
+        r.Error(std::string("install.ini: saved as UTF-16 big-endian. Windows 95/98/Me: read it as empty; Windows NT "
+                            "to 11: read it as empty too (they read UTF-16 only little-endian), so the launcher "
+                            "looks up no product and always offers to install; Wine reads it as text") +
+                kAnsi + "; not checked further");
+        return false;
+    }
+    if (!HasUtf8Mark(b))
+        return true;
+    std::string first = b.substr(3, b.find('\n') == std::string::npos ? std::string::npos : b.find('\n') - 3);
+    size_t at = first.find_first_not_of(" \t");
+    std::string families = "Windows 95/98/Me and Windows NT to 11 alike read the mark as three characters "
+                           "(\"\xEF\xBB\xBF\") of the first line";
+    if (at != std::string::npos && first[at] == '[') {
+        size_t close = first.find(']', at);
+        std::string section = first.substr(at + 1, close == std::string::npos ? std::string::npos : close - at - 1);
+        r.Error("install.ini: starts with a UTF-8 byte-order mark on the line of section [" + section + "]. " +
+                families + ", so that line is no section header and the keys under it are not found; Wine skips the "
+                "mark, so ./demo.sh finds them" + kAnsi);
+    } else {
+        r.Warning("install.ini: starts with a UTF-8 byte-order mark. " + families +
+                  " (harmless on this one, which holds no section); Wine skips the mark" + kAnsi);
+    }
+    return true;
 }
 
 // A backslash in a name that goes into the registry key path makes keys of
@@ -220,15 +268,14 @@ void CheckInstallIni(Report &r, const Machine &m, DiscView *view) {
                 "offers to install");
         return;
     }
+    if (!CheckEncoding(r, &bytes))
+        return;
     std::string problem = TextProblem(bytes);
     if (!problem.empty()) {
         r.Error("install.ini: " + problem + "; not checked further");
         return;
     }
-    if (HasUtf8Mark(bytes))
-        r.Warning("install.ini: starts with a UTF-8 byte-order mark, which older Windows reads as part of the "
-                  "first line: save it as ANSI text");
-    CheckUtf8Lines(r, HasUtf8Mark(bytes) ? bytes.substr(3) : bytes);
+    CheckUtf8Lines(r, HasUtf8Mark(bytes) ? bytes.substr(3) : bytes, HasUtf8Mark(bytes));
 
     std::set<std::string> sections = SectionsOf(bytes);
     bool has_install = sections.count("install") != 0;

@@ -10,6 +10,8 @@
 #include <string>
 #include <sys/stat.h>
 
+#include "sim.h"
+
 namespace disccheck {
 namespace {
 
@@ -29,6 +31,17 @@ uint32_t Le16(const std::string &b, size_t at) {
     return static_cast<unsigned char>(b[at]) | (static_cast<unsigned char>(b[at + 1]) << 8);
 }
 
+#ifdef _WIN32
+std::filesystem::path FsPath(const std::string &host) { return fs::u8path(sim::AnsiToUtf8(host)); }
+std::string HostOf(const std::filesystem::path &path) {
+    bool lossy = false;
+    return sim::Utf8ToAnsi(path.u8string(), &lossy);
+}
+#else
+std::filesystem::path FsPath(const std::string &host) { return fs::path(host); }
+std::string HostOf(const std::filesystem::path &path) { return path.string(); }
+#endif
+
 bool IsRegularFile(const std::string &host) {
     struct stat st;
     return !host.empty() && stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -36,7 +49,7 @@ bool IsRegularFile(const std::string &host) {
 
 bool IsFolder(const std::string &host) {
     std::error_code ec;
-    return fs::is_directory(host, ec) && !ec;
+    return fs::is_directory(FsPath(host), ec) && !ec;
 }
 
 std::string FolderProblem(const std::string &host) {
@@ -46,7 +59,7 @@ std::string FolderProblem(const std::string &host) {
     if (!S_ISDIR(st.st_mode))
         return "it is not a folder";
     std::error_code ec;
-    fs::directory_iterator it(host, ec);
+    fs::directory_iterator it(FsPath(host), ec);
     if (ec)
         return ec == std::errc::permission_denied ? "no permission to read it" : ec.message();
     return "";

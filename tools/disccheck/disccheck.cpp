@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,21 +25,28 @@ namespace {
 namespace fs = std::filesystem;
 
 const char kUsage[] =
-    "usage: disccheck DIR [--registry FILE.reg] [--drive X:=FOLDER]... [--disc X:] [--reg-source 32|64]\n"
-    "       disccheck IMAGE.iso [--launcher-dir NAME] [the same options]\n"
+    "usage: disccheck DISC [--launcher-dir NAME] [--registry FILE.reg] [--drive X:=FOLDER]... [--disc X:]\n"
+    "                      [--reg-source 32|64] [--write-machines FOLDER] [--where]\n"
     "       disccheck --bitmap FILE\n"
     "       disccheck --help\n"
     "       disccheck --version\n"
     "\n"
-    "Checks a disc image before it is pressed, with the launcher's own code.\n"
-    "DIR is the launcher's folder on the disc image, where launcher.exe, install.ini\n"
-    "and Launcher.bmp sit; the disc root is its parent, where setup.exe and\n"
-    "autorun.inf sit. The output has three kinds of line: findings, which start\n"
-    "with \"error:\" (the disc does not work as meant) or \"warning:\" (it works,\n"
-    "but likely not as meant) and name the file, section or key concerned; and\n"
-    "facts without a prefix (key paths, the picture's size, the prediction, the\n"
-    "summary). Output is UTF-8, the disc's ANSI text read as Windows-1252.\n"
-    "  install.ini   present, ANSI text; [INSTALL] with a non-empty ConfigFile, a\n"
+    "Checks a disc before it is pressed, with the launcher's own code.\n"
+    "DISC is the disc's root folder (where autorun.inf and setup.exe sit), the\n"
+    "launcher's folder on it (where launcher.exe, install.ini and Launcher.bmp sit;\n"
+    "its parent is then the root), or an ISO 9660 image of the disc. The launcher's\n"
+    "folder is the one autorun.inf's open= names, else the folder given when it\n"
+    "holds launcher.exe or install.ini, else the one folder that holds either;\n"
+    "--launcher-dir NAME names it (a folder of the root) where that does not tell.\n"
+    "./demo.sh and tools/make-image.sh find it the same way: they ask disccheck.\n"
+    "\n"
+    "The output has three kinds of line: findings, which start with \"error:\" (the\n"
+    "disc does not work as meant) or \"warning:\" (it works, but likely not as\n"
+    "meant) and name the file, section or key concerned; and facts without a\n"
+    "prefix (key paths, the picture's size, the prediction, the summary). Output\n"
+    "is UTF-8, the disc's ANSI text read as Windows-1252.\n"
+    "  install.ini   present, ANSI text (what each Windows family makes of UTF-16 or\n"
+    "                a UTF-8 byte-order mark); [INSTALL] with a non-empty ConfigFile, a\n"
     "                ProductName and a Product naming one or two sections, each with\n"
     "                ProgramName and Version; the registry key each product is looked\n"
     "                up under (RegistryRoot, RegistryKey) and the values read there\n"
@@ -52,16 +60,19 @@ const char kUsage[] =
     "                bit depth, pixel data missing from the file, and whether the\n"
     "                splash window and its buttons fit.\n"
     "  setup.exe     (or the Installer install.ini names) present and a Windows\n"
-    "                program; launcher.exe present in DIR and the 32-bit Windows build.\n"
+    "                program; launcher.exe present in the launcher's folder and the\n"
+    "                32-bit Windows build.\n"
     "  autorun.inf   present in the disc root, its [autorun] open= naming the launcher\n"
-    "                with backslashes, and an icon=.\n"
-    "  launcher.exe and setup.exe are also said to carry an Authenticode signature or not.\n"
+    "                with backslashes, as Windows takes the line (quoted or not, the\n"
+    "                part before a blank tried first), and an icon=.\n"
+    "  launcher.exe and setup.exe are also said to carry an Authenticode signature or\n"
+    "  not, and who its certificate is issued to (a self-signed one Windows does not\n"
+    "  trust) and whether it is time-stamped, as read from it; it is not verified.\n"
     "\n"
-    "IMAGE.iso is the ISO 9660 image that is pressed, checked as Windows reads it: its\n"
-    "Joliet names when it has a Joliet tree, otherwise its plain ISO 9660 names, never\n"
-    "Rock Ridge. The launcher's folder in it is the one autorun.inf's open= names, or\n"
-    "the one folder that holds launcher.exe, or --launcher-dir NAME. Also checked:\n"
-    "  image         a Joliet tree and a volume label; autorun.inf, launcher.exe,\n"
+    "An image is checked as Windows reads it: its Joliet names when it has a Joliet\n"
+    "tree, otherwise its plain ISO 9660 names, never Rock Ridge. Also checked:\n"
+    "  image         a Joliet tree and a volume label (and a plain ISO 9660 label\n"
+    "                that systems without Joliet can show); autorun.inf, launcher.exe,\n"
     "                install.ini and setup.exe present under the names Windows reads,\n"
     "                and Launcher.bmp where the image has one.\n"
     "Images are read with libarchive: the Windows build (disccheck.exe) checks folders only.\n"
@@ -85,6 +96,20 @@ const char kUsage[] =
     "  Installed), how to write a recorded CommandLine whose program path needs\n"
     "  quotes, then every way through the launcher's dialogs and what each starts.\n"
     "\n"
+    "For ./demo.sh:\n"
+    "  --write-machines FOLDER  writes FOLDER/machines.json and beside it the machines\n"
+    "                       the demo runs the launcher on: without --registry and\n"
+    "                       --drive, one for each state that makes the launcher show a\n"
+    "                       different screen (nothing installed, product 1 installed,\n"
+    "                       both, one incomplete, all incomplete), each product's record\n"
+    "                       made with the launcher's own code (the key and the values its\n"
+    "                       probe reads, a program file where the record points, the\n"
+    "                       disc's drive); with them, the machine given. For each: its\n"
+    "                       records as .reg files, its drives, the windows the launcher\n"
+    "                       shows, and this prediction for it.\n"
+    "  --where              prints where the disc root (root=) and the launcher's folder\n"
+    "                       (folder=) are, and how that was told (how=), and stops.\n"
+    "\n"
     "  --bitmap FILE        checks one bitmap file alone, as the launcher's reader sees it.\n"
     "\n"
     "Exit status: 0 when there is no error; 1 when there is one (for --bitmap: the\n"
@@ -101,6 +126,8 @@ struct Options {
     RegSource source = RegSource::Auto;
     std::string bitmap;
     bool help = false;
+    bool where = false;
+    std::string machines;
 };
 
 bool DriveLetter(const std::string &text, char *letter) {
@@ -148,7 +175,7 @@ std::string ParseOptions(int argc, const char *const *argv, Options *o) {
             size_t sep = value.find('=');
             char letter = 0;
             if (sep == std::string::npos || !DriveLetter(value.substr(0, sep), &letter) || sep + 1 >= value.size())
-                return "--drive needs X:=FOLDER, not " + Quote(value);
+                return "--drive needs X:=FOLDER, not " + Quote(Host(value));
             for (const auto &d : o->drives)
                 if (d.first == letter)
                     return "--drive " + std::string(1, letter) + ": is given twice";
@@ -162,18 +189,24 @@ std::string ParseOptions(int argc, const char *const *argv, Options *o) {
             o->source = value == "64" ? RegSource::Windows64 : RegSource::Windows32;
         } else if (arg == "--launcher-dir") {
             if (!take("NAME") || value.empty())
-                return "--launcher-dir needs the name of a folder in the image";
+                return "--launcher-dir needs the name of the launcher's folder on the disc";
             o->launcher_dir = value;
+        } else if (arg == "--write-machines") {
+            if (!take("FOLDER") || value.empty())
+                return "--write-machines needs a folder";
+            o->machines = value;
+        } else if (arg == "--where") {
+            o->where = true;
         } else if (arg == "--bitmap") {
             if (!take("FILE"))
                 return "--bitmap needs a file";
             o->bitmap = value;
         } else if (arg.compare(0, 1, "-") == 0 && arg.size() > 1) {
-            return "unknown option " + Quote(arg);
+            return "unknown option " + Quote(Host(arg));
         } else if (o->dir.empty()) {
             o->dir = arg;
         } else {
-            return "one folder only, not also " + Quote(arg);
+            return "one folder only, not also " + Quote(Host(arg));
         }
     }
     if (o->help)
@@ -184,7 +217,7 @@ std::string ParseOptions(int argc, const char *const *argv, Options *o) {
         return "";
     }
     if (o->dir.empty())
-        return "name the launcher's folder on the disc, or the disc's image";
+        return "name the disc: its root folder, the launcher's folder or its image";
     if (o->disc)
         for (const auto &d : o->drives)
             if (d.first == o->disc)
@@ -194,10 +227,10 @@ std::string ParseOptions(int argc, const char *const *argv, Options *o) {
 
 std::string Absolute(const std::string &path) {
     std::error_code ec;
-    fs::path p = fs::canonical(path, ec);
+    fs::path p = fs::canonical(FsPath(path), ec);
     if (ec)
-        p = fs::absolute(path, ec);
-    return p.string();
+        p = fs::absolute(FsPath(path), ec);
+    return HostOf(p);
 }
 
 // The folder an image is read into goes when the check ends, however it ends.
@@ -208,7 +241,7 @@ struct ImageFolder {
 
 // Wrong usage: what is wrong, the usage line and a pointer to the help.
 int UsageError(std::ostream &err, const std::string &problem) {
-    err << "disccheck: " << problem << "\n"
+    err << "disccheck: " << ToUtf8(problem) << "\n"
         << std::string(kUsage).substr(0, std::string(kUsage).find('\n') + 1) << "see disccheck --help\n";
     return 2;
 }
@@ -217,13 +250,13 @@ int BitmapMain(const Options &o, std::ostream &out, std::ostream &err) {
     std::string host = Absolute(o.bitmap);
     std::string problem = FileProblem(host);
     if (!problem.empty()) {
-        err << "disccheck: cannot read " << o.bitmap << ": " << problem << "\n";
+        err << ToUtf8("disccheck: cannot read " + Host(o.bitmap) + ": " + problem) << "\n";
         return 2;
     }
-    fs::path p(host);
+    fs::path p = FsPath(host);
     sim::Reset();
-    sim::MapDrive('C', DRIVE_FIXED, p.parent_path().string());
-    std::string win = "C:\\" + p.filename().string();
+    sim::MapDrive('C', DRIVE_FIXED, HostOf(p.parent_path()));
+    std::string win = "C:\\" + sim::AnsiName(HostOf(p.filename()));
     Report r{out};
     bool accepted = CheckBitmap(r, Host(o.bitmap), win, host);
     return accepted ? 0 : 1;
@@ -249,32 +282,30 @@ int Main(int argc, const char *const *argv, std::ostream &out, std::ostream &err
     ImageFolder image_folder{image};
     std::string found_by;
     if (IsRegularFile(dir)) {
-        if (!ReadImage(dir, &image, &problem) ||
-            !FindLauncherFolder(image, o.launcher_dir, &m.folder, &found_by, &problem)) {
-            err << "disccheck: " << o.dir << ": " << problem << "\n";
+        if (!ReadImage(dir, &image, &problem) || !PlaceLauncher(dir, &image, o.launcher_dir, &m, &found_by, &problem)) {
+            err << ToUtf8("disccheck: " + Host(o.dir) + ": " + problem) << "\n";
             return 2;
         }
-        m.root = image.root;
-    } else if (!o.launcher_dir.empty()) {
-        return UsageError(err, "--launcher-dir is for an image; " + o.dir + " is no file");
     } else if (!(problem = FolderProblem(dir)).empty()) {
-        err << "disccheck: cannot read the folder " << o.dir << ": " << problem << "\n";
+        err << ToUtf8("disccheck: cannot read the folder " + Host(o.dir) + ": " + problem)
+            << " (expected a disc's root folder, the launcher's folder or an ISO 9660 image)\n";
         return 2;
-    } else {
-        fs::path launcher_dir(dir);
-        fs::path parent = launcher_dir.parent_path();
-        if (parent.empty() || parent == launcher_dir) {
-            m.root = dir;
-        } else {
-            m.root = parent.string();
-            m.folder = launcher_dir.filename().string();
-        }
+    } else if (!PlaceLauncher(dir, nullptr, o.launcher_dir, &m, &found_by, &problem)) {
+        err << ToUtf8("disccheck: " + Host(o.dir) + ": " + problem) << "\n";
+        return 2;
+    }
+    if (o.where) {
+        // For the scripts: where the disc and the launcher are, one per line.
+        out << "root=" << (image.root.empty() ? ToUtf8(Host(m.root)) : "") << "\nfolder=" << ToUtf8(m.folder)
+            << "\nhow=" << found_by << "\n";
+        return 0;
     }
     for (const auto &d : o.drives) {
         std::string folder = Absolute(d.second);
         problem = FolderProblem(folder);
         if (!problem.empty()) {
-            err << "disccheck: cannot read the folder " << d.second << " (for drive " << d.first << ":): " << problem
+            err << ToUtf8("disccheck: cannot read the folder " + Host(d.second) + " (for drive " + d.first + ":): " +
+                          problem)
                 << "\n";
             return 2;
         }
@@ -292,19 +323,22 @@ int Main(int argc, const char *const *argv, std::ostream &out, std::ostream &err
         err << "disccheck: no drive letter is left for the disc: give one with --disc\n";
         return 2;
     }
-    Report r{out};
+    // The report is kept until the end: the machines written for the demo
+    // carry its findings.
+    std::ostringstream report;
+    Report r{report};
     if (!o.registry.empty()) {
         std::string bytes;
         problem = FileProblem(Absolute(o.registry));
         if (problem.empty() && !ReadWhole(Absolute(o.registry), &bytes))
             problem = "reading it failed";
         if (!problem.empty()) {
-            err << "disccheck: cannot read the registry file " << o.registry << ": " << problem << "\n";
+            err << ToUtf8("disccheck: cannot read the registry file " + Host(o.registry) + ": " + problem) << "\n";
             return 2;
         }
         RegReadResult read = ReadRegFile(bytes, o.source, &m.registry);
         if (!read.ok) {
-            err << "disccheck: " << o.registry << ": " << read.error << "\n";
+            err << ToUtf8("disccheck: " + Host(o.registry) + ": " + read.error) << "\n";
             return 2;
         }
         m.has_registry = true;
@@ -313,11 +347,8 @@ int Main(int argc, const char *const *argv, std::ostream &out, std::ostream &err
     }
 
     std::string module_dir = ModulePath(m).substr(0, ModulePath(m).rfind('\\') + 1);
-    if (image.root.empty())
-        r.Info("disccheck: " + Host(dir) + " is " + module_dir + " (disc root " + Host(m.root) + ")");
-    else
-        r.Info("disccheck: " + Host(dir) + ": the launcher's folder " + Quote(m.folder.empty() ? "\\" : m.folder) + " (" +
-               found_by + ") is " + module_dir);
+    r.Info("disccheck: " + Host(dir) + ": the launcher's folder " + Quote(m.folder.empty() ? "\\" : m.folder) + " (" +
+           found_by + ") is " + module_dir + (image.root.empty() ? " (disc root " + Host(m.root) + ")" : ""));
     DiscView view;
     ReadLauncherView(m, &view);
     if (!image.root.empty() && view.installer_label != "setup.exe") {
@@ -326,7 +357,7 @@ int Main(int argc, const char *const *argv, std::ostream &out, std::ostream &err
         for (char &c : installer)
             c = c == '\\' ? '/' : c;
         if (!ReadImageFile(image, installer, &problem)) {
-            err << "disccheck: " << o.dir << ": " << problem << "\n";
+            err << ToUtf8("disccheck: " + Host(o.dir) + ": " + problem) << "\n";
             return 2;
         }
     }
@@ -347,8 +378,25 @@ int Main(int argc, const char *const *argv, std::ostream &out, std::ostream &err
         }
         Predict(r, m, view);
     }
+    if (!o.machines.empty()) {
+        std::vector<std::string> findings;
+        std::istringstream lines(report.str());
+        for (std::string line; std::getline(lines, line);)
+            if (line.compare(0, 7, "error: ") == 0 || line.compare(0, 9, "warning: ") == 0)
+                findings.push_back(line);
+        std::string folder = Absolute(o.machines);
+        std::string name = o.registry.empty() ? "machine" : HostOf(FsPath(o.registry).stem());
+        if (!WriteMachines(folder, m, view, !o.registry.empty() || !o.drives.empty(), sim::AnsiName(name), findings,
+                           &problem)) {
+            out << report.str();
+            err << "disccheck: --write-machines: " << ToUtf8(problem) << "\n";
+            return 2;
+        }
+        r.Info("machines: " + Host(folder) + "/machines.json, for ./demo.sh");
+    }
     r.Info("disccheck: " + Num(r.errors) + (r.errors == 1 ? " error, " : " errors, ") + Num(r.warnings) +
            (r.warnings == 1 ? " warning" : " warnings"));
+    out << report.str();
     return r.errors ? 1 : 0;
 }
 

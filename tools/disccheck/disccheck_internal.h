@@ -5,6 +5,8 @@
 #define DISCCHECK_DISCCHECK_INTERNAL_H
 
 #include <cstdint>
+#include <filesystem>
+#include <functional>
 #include <ostream>
 #include <set>
 #include <string>
@@ -20,7 +22,8 @@ namespace disccheck {
 
 // Three kinds of line: "error: ...", "warning: ..." and facts without a
 // prefix. Their text is in the launcher's code page, Windows-1252, as the
-// values it quotes are; the report writes it out as UTF-8.
+// values it quotes are, but for what Host() and Utf8() mark; the report
+// writes it all out as UTF-8.
 struct Report {
     std::ostream &out;
     int errors = 0;
@@ -37,9 +40,13 @@ std::string Quote(const std::string &s);
 std::string Num(long long n);
 // "1 key", "2 keys".
 std::string Counted(long long n, const char *one, const char *many);
-// Text of this machine (its paths), already UTF-8: marked so that the
-// report writes it as it is.
+// Text of this machine (its paths and names, UTF-8 on Linux, ANSI on
+// Windows), and text that is UTF-8 whatever the machine (an image's label, a
+// certificate's name): marked so that the report converts it right.
 std::string Host(const std::string &text);
+std::string Utf8(const std::string &text);
+// Text so marked, as the report writes it (for messages that are no report line).
+std::string ToUtf8(const std::string &text);
 
 // ---- Files of the disc (disc_files.cpp): the one place the checker itself
 // reads them
@@ -47,6 +54,11 @@ std::string Host(const std::string &text);
 // Little-endian numbers in a file's bytes; 0 beyond their end.
 uint32_t Le32(const std::string &b, size_t at);
 uint32_t Le16(const std::string &b, size_t at);
+
+// std::filesystem's paths for the host's names, and back: on Windows it
+// would take narrow names for UTF-8, where the host's are ANSI.
+std::filesystem::path FsPath(const std::string &host);
+std::string HostOf(const std::filesystem::path &path);
 
 bool IsRegularFile(const std::string &host);
 bool IsFolder(const std::string &host);
@@ -157,6 +169,30 @@ void CheckAutorun(Report &r, const Machine &m);
 
 void Predict(Report &r, const Machine &m, const DiscView &view);
 
+// One window the launcher shows on a machine, and what its default answer
+// (Enter, or Yes) and its way out (Cancel, Escape, or No) do.
+struct Screen {
+    std::string kind;        // "splash", "choice" or "message box"
+    std::string templ;       // the dialog template; empty for the message box
+    std::string text;        // the splash's action button, the choice's message, the box's text
+    std::string caption;     // the message box's caption
+    std::string description; // as the prediction writes it
+    std::string enter_label, enter;   // "Enter", "starts ..." or "shows the next window"
+    std::string cancel_label, cancel; // "Cancel", "starts nothing"
+};
+// The windows the launcher shows one after the other when each is answered
+// with its default.
+std::vector<Screen> ScreensOf(const Machine &m);
+
+// ---- Machines for ./demo.sh (machine_model.cpp)
+
+// Writes dir/machines.json, and beside it each machine's registry records
+// (as .reg files) and program files: every machine state that makes the
+// launcher show a different screen, made from install.ini, or (given) the
+// machine base is. findings are the check's error and warning lines.
+bool WriteMachines(const std::string &dir, const Machine &base, const DiscView &view, bool given,
+                   const std::string &given_name, const std::vector<std::string> &findings, std::string *problem);
+
 // ---- Signatures of launcher.exe and setup.exe (signature_check.cpp)
 
 void ReportSignatures(Report &r, const Machine &m, const DiscView &view);
@@ -164,13 +200,21 @@ void ReportSignatures(Report &r, const Machine &m, const DiscView &view);
 // ---- Disc images (image_read.cpp with libarchive; no_image_read.cpp where
 // there is none)
 
+// A file or folder of a disc, relative to its root, "/" between folders,
+// spelt as the host spells it.
+struct DiscName {
+    std::string path;
+    bool folder;
+};
+
 struct Image {
     std::string path;                  // the image file, as given
     std::string root;                  // host folder holding its files under the names Windows reads
     bool joliet = false;               // Windows reads the Joliet names; otherwise the ISO 9660 ones
-    std::string label;                 // the volume label Windows shows
-    std::vector<std::string> names;    // every path as Windows reads it, "/" between folders
-    std::vector<std::string> rr_names; // every path as Rock Ridge names it (as names without Rock Ridge)
+    std::string label;                 // the volume label Windows shows (UTF-8)
+    std::string iso_label;             // the plain ISO 9660 label, its bytes as they stand
+    std::vector<DiscName> names;       // every path as Windows reads it
+    std::vector<DiscName> rr_names;    // every path as Rock Ridge names it (as names without Rock Ridge)
     std::vector<std::string> unsafe;   // names no file can have ("..", "/x"), left out of root
 };
 
@@ -184,13 +228,37 @@ bool ReadImage(const std::string &host, Image *image, std::string *problem);
 bool ReadImageFile(const Image &image, const std::string &path, std::string *problem);
 void RemoveImageFolder(const Image &image);
 
+// ---- Where the launcher is on the disc (disc_place.cpp)
+
+// Every file and folder under a host folder (a disc's root), as far down as
+// a disc goes.
+std::vector<DiscName> ListFolder(const std::string &root);
+
+// What autorun.inf's open= (as the profile reader gives it, without quotes
+// around the whole value) starts, taken as Windows takes a command line
+// (seen under Wine with CreateProcess, WinExec and ShellExecute): a quoted
+// path whole; unquoted, the shortest part before a blank that names a file
+// (".exe" added to a name without an extension), else the part that names
+// the launcher, else the first word. exists says whether a path relative to
+// the disc root names a file.
+struct OpenLine {
+    std::string program;    // relative to the disc root, "\\" between folders
+    std::string instead_of; // the longer part naming the launcher, when a file before it shadows it
+};
+OpenLine ReadOpenLine(const std::string &open, const std::function<bool(const std::string &)> &exists,
+                      const std::string &launcher);
+
+// The disc's root and the launcher's folder on it (m->root, m->folder), for
+// a disc given as a folder (its root or the launcher's own folder) or as an
+// image: the folder given with --launcher-dir, else the one autorun.inf's
+// open= names, else the folder given when it holds launcher.exe or
+// install.ini, else the one folder that holds either. False, with what was
+// expected, when none can be told.
+bool PlaceLauncher(const std::string &given, const Image *image, const std::string &launcher_dir, Machine *m,
+                   std::string *how, std::string *problem);
+
 // ---- What the image holds (image_check.cpp)
 
-// The launcher's folder inside the image ("" for the root, "\\" between
-// folders): given, named by autorun.inf's open=, or the one folder that
-// holds launcher.exe. False, with the reason, when none can be told.
-bool FindLauncherFolder(const Image &image, const std::string &given, std::string *folder, std::string *how,
-                        std::string *problem);
 void CheckImage(Report &r, const Machine &m, const DiscView &view, const Image &image);
 
 } // namespace disccheck

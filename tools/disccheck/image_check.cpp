@@ -33,94 +33,61 @@ std::string InImage(std::string path) {
 
 // The name the image gives a path, matched as Windows matches names
 // (without regard to case); empty when it has none.
-std::string Named(const std::vector<std::string> &names, const std::string &path) {
-    std::string want = Lower(path);
-    for (const std::string &n : names)
-        if (n.size() == want.size() && Lower(n) == want)
-            return n;
+std::string Named(const std::vector<DiscName> &names, const std::string &path) {
+    std::string want = sim::FoldAnsi(sim::AnsiName(path));
+    for (const DiscName &n : names)
+        if (!n.folder && sim::FoldAnsi(sim::AnsiName(n.path)) == want)
+            return n.path;
     return "";
 }
 
-std::string FolderOf(const std::string &path) {
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "" : path.substr(0, slash);
-}
-
-// The folders that hold a launcher.exe.
-std::vector<std::string> LauncherFolders(const std::vector<std::string> &names) {
-    std::vector<std::string> folders;
-    for (const std::string &n : names) {
-        size_t slash = n.rfind('/');
-        if (Lower(n.substr(slash == std::string::npos ? 0 : slash + 1)) == "launcher.exe")
-            folders.push_back(FolderOf(n));
+// What ISO 9660 does not allow in its plain label (A-Z, 0-9 and "_" only; a
+// blank is taken by Windows and most tools), in words; empty when nothing.
+std::string LabelProblem(const std::string &label) {
+    std::vector<std::string> kinds;
+    std::string signs;
+    bool lower = false, beyond = false;
+    for (unsigned char c : label) {
+        if (c >= 'a' && c <= 'z')
+            lower = true;
+        else if (c >= 0x80)
+            beyond = true;
+        else if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == ' ') &&
+                 signs.find(Quote(std::string(1, static_cast<char>(c)))) == std::string::npos)
+            signs += (signs.empty() ? "" : ", ") + Quote(std::string(1, static_cast<char>(c)));
     }
-    return folders;
-}
-
-// The folder of the program autorun.inf's open= starts, when that program is
-// launcher.exe on the disc.
-bool FolderFromAutorun(const Image &image, std::string *folder) {
-    if (Named(image.names, "autorun.inf").empty())
-        return false;
-    sim::Reset();
-    sim::MapDrive('D', DRIVE_CDROM, image.root);
-    std::string open = Profile("autorun", "open", "D:\\autorun.inf");
-    sim::Reset();
-    std::vector<char> program(open.size() + 1);
-    SplitCommandLine(open.c_str(), program.data(), static_cast<int>(program.size()));
-    std::string named = InImage(NormaliseDiscPath(program.data()));
-    if (named.find(':') != std::string::npos || named.empty())
-        return false;
-    size_t slash = named.rfind('/');
-    if (Lower(named.substr(slash == std::string::npos ? 0 : slash + 1)) != "launcher.exe")
-        return false;
-    *folder = FolderOf(named);
-    return true;
+    if (lower)
+        kinds.push_back("lower-case letters");
+    if (beyond)
+        kinds.push_back("characters beyond ASCII");
+    if (!signs.empty())
+        kinds.push_back(signs);
+    std::string text;
+    for (size_t i = 0; i < kinds.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == kinds.size() ? " and " : ", ") + kinds[i];
+    return text;
 }
 
 } // namespace
 
-bool FindLauncherFolder(const Image &image, const std::string &given, std::string *folder, std::string *how,
-                        std::string *problem) {
-    std::string found;
-    if (!given.empty()) {
-        found = InImage(given);
-        if (!found.empty() && Named(image.names, found).empty() && Named(image.rr_names, found).empty()) {
-            *problem = "the image has no folder " + Quote(OnDisc(found)) + " (given with --launcher-dir)";
-            return false;
-        }
-        *how = "given with --launcher-dir";
-    } else if (FolderFromAutorun(image, &found)) {
-        *how = "named by autorun.inf's open=";
-    } else {
-        std::vector<std::string> folders = LauncherFolders(image.names);
-        if (folders.empty())
-            folders = LauncherFolders(image.rr_names);
-        if (folders.size() != 1) {
-            *problem = "cannot tell which folder of the image is the launcher's: autorun.inf's open= names no "
-                       "launcher.exe, and " +
-                       Num(static_cast<long long>(folders.size())) +
-                       " folders hold one: name it with --launcher-dir NAME";
-            return false;
-        }
-        found = folders[0];
-        *how = "the one folder that holds launcher.exe";
-    }
-    std::string named = Named(image.names, found);
-    *folder = OnDisc(named.empty() ? found : named);
-    return true;
-}
-
 void CheckImage(Report &r, const Machine &m, const DiscView &view, const Image &image) {
     const std::string tree = image.joliet ? "Joliet" : "ISO 9660";
-    r.Info("image: " + image.path + ": Windows reads its " + tree + " names; " +
-           (image.label.empty() ? std::string("no volume label") : "volume label " + Quote(image.label)));
+    r.Info("image: " + Host(image.path) + ": Windows reads its " + tree + " names; " +
+           (image.label.empty() ? std::string("no volume label") : "volume label " + Quote(Utf8(image.label))));
     if (!image.joliet)
         r.Warning("image: no Joliet tree: Windows shows the plain ISO 9660 names, in capitals and cut short where "
                   "they are long; make the image with Joliet (tools/make-image.sh does)");
     if (image.label.empty())
         r.Warning("image: no volume label: Explorer and AutoPlay show the disc with no name of its own; give the "
                   "image a label (tools/make-image.sh DISC-ROOT OUT.iso LABEL)");
+    std::string bad = LabelProblem(image.iso_label);
+    if (!bad.empty())
+        // Its bytes as a Western system takes them, whatever made the image.
+        r.Warning("image: the plain ISO 9660 volume label holds " + bad +
+                  ", which ISO 9660 does not allow in a label (only A-Z, 0-9 and \"_\"): a system that reads no "
+                  "Joliet tree shows the disc as " + Quote(image.iso_label) +
+                  (image.joliet ? " (Windows shows the Joliet label " + Quote(Utf8(image.label)) + ")" : "") +
+                  "; tools/make-image.sh writes that label in capitals");
     if (!image.unsafe.empty()) {
         std::string list;
         for (size_t i = 0; i < image.unsafe.size() && i < 3; ++i)
@@ -135,10 +102,11 @@ void CheckImage(Report &r, const Machine &m, const DiscView &view, const Image &
         bool when_absent; // an error even when no tree of the image names it
         std::string then;
     };
-    std::string folder = InImage(m.folder);
+    std::string folder = InImage(sim::HostName(m.folder));
     std::string in_folder = folder.empty() ? "" : folder + "/";
     std::string installer = view.paths.installer;
-    std::string setup = InImage(installer.size() > 2 && installer[1] == ':' ? installer.substr(2) : installer);
+    std::string setup =
+        InImage(sim::HostName(installer.size() > 2 && installer[1] == ':' ? installer.substr(2) : installer));
     const Needed needed[] = {
         {"autorun.inf", "autorun.inf", true, "AutoPlay does not start the launcher when the disc is inserted"},
         {"launcher.exe", in_folder + "launcher.exe", true, "there is no " + Quote(ModulePath(m)) + " to start"},
@@ -155,9 +123,9 @@ void CheckImage(Report &r, const Machine &m, const DiscView &view, const Image &
         std::string elsewhere = Named(image.rr_names, n.path);
         if (!n.when_absent && elsewhere.empty())
             continue;
-        r.Error(std::string(n.subject) + ": " + Quote(OnDisc(n.path)) + " is not in the image under the " + tree +
+        r.Error(std::string(n.subject) + ": " + Quote(Host(OnDisc(n.path))) + " is not in the image under the " + tree +
                 " names Windows reads" +
-                (elsewhere.empty() ? "" : ", only under its Rock Ridge name " + Quote(OnDisc(elsewhere))) + ": " +
+                (elsewhere.empty() ? "" : ", only under its Rock Ridge name " + Quote(Host(OnDisc(elsewhere)))) + ": " +
                 n.then);
         r.settled.insert(n.subject);
     }

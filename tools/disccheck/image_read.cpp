@@ -20,6 +20,8 @@
 #include <system_error>
 #include <vector>
 
+#include "sim.h"
+
 namespace disccheck {
 namespace {
 
@@ -33,27 +35,6 @@ std::string Trimmed(std::string s) {
     while (!s.empty() && (s.back() == ' ' || s.back() == '\0'))
         s.pop_back();
     return s;
-}
-
-// A Joliet label: UCS-2, big-endian, as UTF-8.
-std::string FromUcs2(const std::string &bytes) {
-    std::string out;
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        unsigned c = static_cast<unsigned char>(bytes[i]) << 8 | static_cast<unsigned char>(bytes[i + 1]);
-        if (c >= 0xD800 && c < 0xE000)
-            c = '?';
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | c >> 6);
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | c >> 12);
-            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
 }
 
 // Whether the image has a Joliet tree, and the label Windows shows: the
@@ -70,11 +51,13 @@ void ReadDescriptors(const std::string &host, Image *image) {
             break;
         if (type == 1 && primary.empty())
             primary = Trimmed(d.substr(40, 32));
+        if (type == 1 && image->iso_label.empty())
+            image->iso_label = primary;
         // A supplementary descriptor with a UCS-2 escape sequence (levels 1 to 3).
         if (type == 2 && !image->joliet && d[88] == '%' && d[89] == '/' &&
             (d[90] == '@' || d[90] == 'C' || d[90] == 'E')) {
             image->joliet = true;
-            joliet = Trimmed(FromUcs2(d.substr(40, 32)));
+            joliet = Trimmed(sim::Utf16BeToUtf8(d.substr(40, 32)));
         }
     }
     image->label = image->joliet ? joliet : primary;
@@ -123,7 +106,7 @@ bool ReadWholeByChecks(const std::string &path) {
 bool CopyData(archive *a, const std::string &host, std::string *problem) {
     std::ofstream out(host, std::ios::binary | std::ios::trunc);
     if (!out) {
-        *problem = "cannot write " + host;
+        *problem = "cannot write " + Host(host);
         return false;
     }
     const void *block;
@@ -140,7 +123,7 @@ bool CopyData(archive *a, const std::string &host, std::string *problem) {
         written += static_cast<la_int64_t>(size);
     }
     if (status != ARCHIVE_EOF) {
-        *problem = "the image is damaged or cut short: " + ArchiveProblem(a, "a file's data cannot be read");
+        *problem = "the image is damaged or cut short: " + Utf8(ArchiveProblem(a, "a file's data cannot be read"));
         return false;
     }
     return static_cast<bool>(out);
@@ -153,7 +136,7 @@ archive *OpenTree(const std::string &host, bool rock_ridge, std::string *problem
     archive_read_support_format_iso9660(a);
     if ((!rock_ridge && archive_read_set_options(a, "iso9660:!rockridge") != ARCHIVE_OK) ||
         archive_read_open_filename(a, host.c_str(), 64 * 1024) != ARCHIVE_OK) {
-        *problem = "not an ISO 9660 image (" + ArchiveProblem(a, "unreadable") + ")";
+        *problem = "not an ISO 9660 image (" + Utf8(ArchiveProblem(a, "unreadable")) + ")";
         archive_read_free(a);
         return nullptr;
     }
@@ -162,7 +145,7 @@ archive *OpenTree(const std::string &host, bool rock_ridge, std::string *problem
 
 bool EndOfTree(archive *a, int status, std::string *problem) {
     if (status != ARCHIVE_EOF)
-        *problem = "the image is damaged or cut short: " + ArchiveProblem(a, "unreadable");
+        *problem = "the image is damaged or cut short: " + Utf8(ArchiveProblem(a, "unreadable"));
     archive_read_free(a);
     return status == ARCHIVE_EOF;
 }
@@ -195,7 +178,7 @@ bool CopyShared(const std::string &host, const std::map<std::string, std::vector
 }
 
 // One pass over a directory tree. With a folder, lays the tree out in it.
-bool ReadTree(const std::string &host, bool rock_ridge, const std::string &folder, std::vector<std::string> *names,
+bool ReadTree(const std::string &host, bool rock_ridge, const std::string &folder, std::vector<DiscName> *names,
               std::vector<std::string> *unsafe, std::string *problem) {
     archive *a = OpenTree(host, rock_ridge, problem);
     if (!a)
@@ -213,7 +196,7 @@ bool ReadTree(const std::string &host, bool rock_ridge, const std::string &folde
                 unsafe->push_back(path);
             continue;
         }
-        names->push_back(path);
+        names->push_back(DiscName{path, archive_entry_filetype(e) == AE_IFDIR});
         if (folder.empty())
             continue;
         std::error_code ec;
@@ -274,9 +257,9 @@ bool ReadImage(const std::string &host, Image *image, std::string *problem) {
 
 bool ReadImageFile(const Image &image, const std::string &path, std::string *problem) {
     std::string name;
-    for (const std::string &n : image.names)
-        if (Lower(n) == Lower(path))
-            name = n;
+    for (const DiscName &n : image.names)
+        if (!n.folder && sim::FoldAnsi(sim::AnsiName(n.path)) == sim::FoldAnsi(path))
+            name = n.path;
     if (name.empty())
         return true; // not in the image: a finding of the checks
     const std::string stored = name;

@@ -108,35 +108,49 @@ void CheckAutorun(Report &r, const Machine &m) {
         return;
     }
     std::string launcher = (m.folder.empty() ? "" : m.folder + "\\") + "launcher.exe";
+    // What to write: the path in quotes when it holds a blank.
+    std::string write = launcher.find_first_of(" \t") == std::string::npos ? launcher : "\"" + launcher + "\"";
     if (!SectionsOf(bytes).count("autorun")) {
         r.Error("autorun.inf: no section [autorun]: AutoPlay does not start the launcher; add [autorun] with open=" +
-                launcher);
+                write);
         return;
     }
     std::string open = Profile("autorun", "open", win);
+    auto on_disc = [&](const std::string &path) {
+        return IsRegularFile(sim::HostPath((std::string(1, m.disc) + ":\\" + path).c_str()));
+    };
+    OpenLine line = ReadOpenLine(open, on_disc, launcher);
+    std::string named = line.program;
     if (open.empty()) {
-        r.Error("autorun.inf: [autorun] has no open=: add open=" + launcher);
-    } else {
-        std::vector<char> program(open.size() + 1);
-        SplitCommandLine(open.c_str(), program.data(), static_cast<int>(program.size()));
-        std::string named = NormaliseDiscPath(program.data());
-        if (named.size() >= 2 && named[1] == ':')
-            r.Error("autorun.inf: [autorun] open=" + open +
-                    " names a drive letter: write the path relative to the disc root, open=" + launcher);
-        else if (Lower(named) != Lower(launcher))
-            r.Error("autorun.inf: [autorun] open=" + open + " does not name the launcher: write open=" + launcher);
-        else if (std::string(program.data()).find('/') != std::string::npos)
-            r.Warning("autorun.inf: [autorun] open=" + open + " has forward slashes: Windows starts a program so "
-                      "named, but AutoPlay documents open= with backslashes only: write open=" + launcher);
+        r.Error("autorun.inf: [autorun] has no open=: add open=" + write);
+    } else if (named.size() >= 2 && named[1] == ':') {
+        r.Error("autorun.inf: [autorun] open=" + open +
+                " names a drive letter: write the path relative to the disc root, open=" + write);
+    } else if (!line.instead_of.empty()) {
+        // Seen under Wine, as Windows documents it for a command line: the
+        // part before the first blank is tried first. Quotes around the
+        // whole value do not help: the profile reader drops them.
+        r.Error("autorun.inf: [autorun] open=" + open + " starts " + Quote(named) +
+                ", not the launcher: Windows tries the part of the line before each blank first, and that one names "
+                "a file on the disc; rename that file or take it off the disc");
+    } else if (Lower(named) != Lower(launcher)) {
+        r.Error("autorun.inf: [autorun] open=" + open + " does not name the launcher: write open=" + write);
+    } else if (Lower(open).substr(0, Lower(open).find(Lower(named.substr(named.rfind('\\') + 1)))).find('/') !=
+               std::string::npos) {
+        r.Warning("autorun.inf: [autorun] open=" + open + " has forward slashes: Windows starts a program so "
+                  "named, but AutoPlay documents open= with backslashes only: write open=" + write);
     }
     std::string icon = Profile("autorun", "icon", win);
     if (icon.empty()) {
         r.Warning("autorun.inf: [autorun] has no icon=: add icon=" + launcher +
                   " so that the disc shows the launcher's icon");
     } else {
-        std::string file = NormaliseDiscPath(icon.substr(0, icon.find(',')));
+        std::string file = icon.substr(0, icon.find(','));
         while (!file.empty() && (file.back() == ' ' || file.back() == '\t'))
             file.pop_back();
+        if (file.size() >= 2 && file[0] == '"' && file.back() == '"')
+            file = file.substr(1, file.size() - 2);
+        file = NormaliseDiscPath(file);
         std::string where = std::string(1, m.disc) + ":\\" + file;
         if (file.size() >= 2 && file[1] == ':')
             r.Warning("autorun.inf: [autorun] icon=" + icon + " names a drive letter: write the path relative to the "

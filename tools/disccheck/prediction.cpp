@@ -436,4 +436,24 @@ void Predict(Report &r, const Machine &m, const DiscView &view) {
     Render(r, tree, "", "the launcher: ");
 }
 
+std::vector<Screen> ScreensOf(const Machine &m) {
+    std::vector<Screen> screens;
+    Tree tree = Explore(m, {});
+    for (const Tree *t = &tree; !t->leaf && !t->branches.empty(); t = &t->branches.front().tree) {
+        Screen s;
+        s.kind = t->what.message_box ? "message box" : Lower(t->what.templ) == "launcher" ? "splash" : "choice";
+        s.templ = t->what.templ;
+        s.text = t->what.text;
+        s.caption = t->what.caption;
+        s.enter_label = t->what.message_box ? "Yes" : "Enter";
+        s.cancel_label = t->what.message_box ? "No" : "Cancel";
+        const Tree &enter = t->branches.front().tree, &cancel = t->branches.back().tree;
+        s.enter = enter.leaf ? StartsText(enter.starts) : "shows the next window";
+        s.cancel = cancel.leaf ? StartsText(cancel.starts) : "shows the next window";
+        s.description = Describe(t->what);
+        screens.push_back(s);
+    }
+    return screens;
+}
+
 } // namespace disccheck

@@ -5,6 +5,8 @@
 #include <cctype>
 #include <set>
 
+#include "sim.h"
+
 namespace disccheck {
 namespace {
 
@@ -14,32 +16,8 @@ typedef std::u32string Text;
 
 // ---- Decoding
 
-// Windows-1252 for the code points 0x80..0x9F that differ from Latin-1.
-const struct {
-    uint32_t unicode;
-    unsigned char ansi;
-} kCp1252[] = {{0x20AC, 0x80}, {0x201A, 0x82}, {0x0192, 0x83}, {0x201E, 0x84}, {0x2026, 0x85}, {0x2020, 0x86},
-               {0x2021, 0x87}, {0x02C6, 0x88}, {0x2030, 0x89}, {0x0160, 0x8A}, {0x2039, 0x8B}, {0x0152, 0x8C},
-               {0x017D, 0x8E}, {0x2018, 0x91}, {0x2019, 0x92}, {0x201C, 0x93}, {0x201D, 0x94}, {0x2022, 0x95},
-               {0x2013, 0x96}, {0x2014, 0x97}, {0x02DC, 0x98}, {0x2122, 0x99}, {0x0161, 0x9A}, {0x203A, 0x9B},
-               {0x0153, 0x9C}, {0x017E, 0x9E}, {0x0178, 0x9F}};
-
 // One Unicode code point in the ANSI code page; '?' (and *lossy) when it has none.
-char ToAnsi(uint32_t c, bool *lossy) {
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
-        return static_cast<char>(c);
-    for (const auto &m : kCp1252)
-        if (m.unicode == c)
-            return static_cast<char>(m.ansi);
-    if (c >= 0x80 && c < 0xA0) {
-        for (const auto &m : kCp1252)
-            if (m.ansi == c)
-                return (*lossy = true), '?'; // that byte means something else
-        return static_cast<char>(c);         // the five bytes 1252 leaves undefined
-    }
-    *lossy = true;
-    return '?';
-}
+char ToAnsi(uint32_t c, bool *lossy) { return sim::UnicodeToAnsi(c, lossy); }
 
 Text DecodeUtf16(const std::string &b, size_t from) {
     Text out;
@@ -414,13 +392,6 @@ std::vector<std::pair<int, std::string>> Route(const std::string &path, bool fro
 }
 
 } // namespace
-
-uint32_t FromAnsi(unsigned char c) {
-    for (const auto &m : kCp1252)
-        if (m.ansi == c)
-            return m.unicode;
-    return c;
-}
 
 bool IsUtf8BeyondAscii(const std::string &bytes) {
     bool beyond = false;

@@ -48,8 +48,6 @@ RegReadResult ReadRegFile(const std::string &bytes, RegSource source, RegImage *
 
 std::string Lower(const std::string &s);
 
-// A byte of the ANSI code page, Windows-1252, as a Unicode code point.
-uint32_t FromAnsi(unsigned char c);
 // Whether the bytes hold text beyond ASCII that is all well-formed UTF-8:
 // most likely saved as UTF-8 where ANSI was meant.
 bool IsUtf8BeyondAscii(const std::string &bytes);

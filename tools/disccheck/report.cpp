@@ -4,38 +4,40 @@
 
 #include <cstdint>
 
+#include "sim.h"
+
 namespace disccheck {
 namespace {
 
-// Host() wraps its text in this byte, which no text the launcher reads can
-// hold (it reads C strings).
-const char kHostMark = '\0';
+// Host() and Utf8() wrap their text in this byte, which no text the launcher
+// reads can hold (it reads C strings), followed by the kind of text.
+const char kMark = '\0';
+const char kHostText = 'H';
+const char kUtf8Text = 'U';
 
-void PutUtf8(std::ostream &out, uint32_t c) {
-    if (c < 0x80) {
-        out << static_cast<char>(c);
-    } else if (c < 0x800) {
-        out << static_cast<char>(0xC0 | (c >> 6)) << static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out << static_cast<char>(0xE0 | (c >> 12)) << static_cast<char>(0x80 | ((c >> 6) & 0x3F))
-            << static_cast<char>(0x80 | (c & 0x3F));
+} // namespace
+
+// The launcher's ANSI text turned into UTF-8, and so the host's names; text
+// already in UTF-8 as it is.
+std::string ToUtf8(const std::string &text) {
+    std::string line, run;
+    char kind = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != kMark) {
+            run += text[i];
+            continue;
+        }
+        line += kind == kHostText ? sim::HostToUtf8(run) : kind == kUtf8Text ? run : sim::AnsiToUtf8(run);
+        run.clear();
+        kind = kind ? 0 : (i + 1 < text.size() ? text[++i] : 0);
     }
+    line += kind == kHostText ? sim::HostToUtf8(run) : kind == kUtf8Text ? run : sim::AnsiToUtf8(run);
+    return line;
 }
 
-// One line, Windows-1252 turned into UTF-8 except where Host() marked it.
-void Emit(std::ostream &out, const char *prefix, const std::string &text) {
-    out << prefix;
-    bool host = false;
-    for (char ch : text) {
-        if (ch == kHostMark)
-            host = !host;
-        else if (host)
-            out << ch;
-        else
-            PutUtf8(out, FromAnsi(static_cast<unsigned char>(ch)));
-    }
-    out << "\n";
-}
+namespace {
+
+void Emit(std::ostream &out, const char *prefix, const std::string &text) { out << prefix << ToUtf8(text) << "\n"; }
 
 bool IsSettled(const Report &r, const std::string &text) {
     return !r.settled.empty() && r.settled.count(text.substr(0, text.find(':'))) != 0;
@@ -64,6 +66,7 @@ std::string Num(long long n) { return std::to_string(n); }
 
 std::string Counted(long long n, const char *one, const char *many) { return Num(n) + " " + (n == 1 ? one : many); }
 
-std::string Host(const std::string &text) { return kHostMark + text + kHostMark; }
+std::string Host(const std::string &text) { return std::string(1, kMark) + kHostText + text + kMark; }
+std::string Utf8(const std::string &text) { return std::string(1, kMark) + kUtf8Text + text + kMark; }
 
 } // namespace disccheck
