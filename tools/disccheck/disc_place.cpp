@@ -25,19 +25,6 @@ namespace fs = std::filesystem;
 const size_t kMostNames = 50000;
 const int kDeepest = 8;
 
-std::string Slashed(std::string path) {
-    for (char &c : path)
-        if (c == '\\')
-            c = '/';
-    return path;
-}
-
-std::string Backslashed(std::string path) {
-    for (char &c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
 
 std::string FolderOf(const std::string &path) {
     size_t slash = path.rfind('/');
@@ -228,6 +215,20 @@ bool PlaceLauncher(const std::string &given, const Image *image, const std::stri
     m->root = root;
     m->folder = Backslashed(sim::AnsiName(folder));
     return true;
+}
+
+std::string Slashed(std::string path) {
+    for (char &c : path)
+        if (c == '\\')
+            c = '/';
+    return path;
+}
+
+std::string Backslashed(std::string path) {
+    for (char &c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
 }
 
 } // namespace disccheck

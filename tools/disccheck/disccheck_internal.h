@@ -230,6 +230,10 @@ void RemoveImageFolder(const Image &image);
 
 // ---- Where the launcher is on the disc (disc_place.cpp)
 
+// The same path with "/" between folders, and with "\\".
+std::string Slashed(std::string path);
+std::string Backslashed(std::string path);
+
 // Every file and folder under a host folder (a disc's root), as far down as
 // a disc goes.
 std::vector<DiscName> ListFolder(const std::string &root);

@@ -13,13 +13,6 @@
 namespace disccheck {
 namespace {
 
-std::string OnDisc(std::string path) {
-    for (char &c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
-
 std::string InImage(std::string path) {
     for (char &c : path)
         if (c == '\\')
@@ -123,9 +116,9 @@ void CheckImage(Report &r, const Machine &m, const DiscView &view, const Image &
         std::string elsewhere = Named(image.rr_names, n.path);
         if (!n.when_absent && elsewhere.empty())
             continue;
-        r.Error(std::string(n.subject) + ": " + Quote(Host(OnDisc(n.path))) + " is not in the image under the " + tree +
+        r.Error(std::string(n.subject) + ": " + Quote(Host(Backslashed(n.path))) + " is not in the image under the " + tree +
                 " names Windows reads" +
-                (elsewhere.empty() ? "" : ", only under its Rock Ridge name " + Quote(Host(OnDisc(elsewhere)))) + ": " +
+                (elsewhere.empty() ? "" : ", only under its Rock Ridge name " + Quote(Host(Backslashed(elsewhere)))) + ": " +
                 n.then);
         r.settled.insert(n.subject);
     }
