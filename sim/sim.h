@@ -87,15 +87,36 @@ void HideExport(const std::string &dll, const std::string &function);
 // The name given to each LoadLibraryA call, in order.
 const std::vector<std::string> &LibraryLoads();
 
-// ---- Text (sim_text.cpp): the program's strings are in the ANSI code page,
-// Windows-1252 here; the host's file names are UTF-8 (on a Windows host, the
-// ANSI code page itself). Every conversion between the two is made there.
-uint32_t AnsiToUnicode(unsigned char c);
-// '?' (and *lossy set) for a character the code page lacks.
-char UnicodeToAnsi(uint32_t c, bool *lossy);
+// ---- Text (sim_text.cpp): the program's strings are in the machine's ANSI
+// code page (Windows-1252 after a reset, as on a Western system); the
+// host's file names are UTF-8 (on a Windows host, UTF-16 through the wide
+// file API). Every conversion between the two is made there.
+//
+// The ANSI code page: what GetACP gives, and what IsDBCSLeadByte,
+// CharNextA and CharPrevA split text by. False for a code page the
+// simulation cannot convert (see SupportedCodePages).
+bool SetCodePage(UINT codepage);
+UINT CodePage();
+bool IsSupportedCodePage(UINT codepage);
+// "874, 932, 936, 949, 950, 1250 to 1258", for messages.
+const char *SupportedCodePages();
+// A lead byte of a double-byte character in the machine's code page.
+bool IsLeadByte(unsigned char c);
+// The code points of ANSI text; a byte sequence the code page does not
+// define is U+FFFD (a byte that Windows maps to a C1 control keeps that
+// meaning) and sets *invalid.
+std::u32string AnsiToUnicode(const std::string &ansi, bool *invalid = nullptr);
+// One code point in the ANSI code page (one or two bytes); "?" (and *lossy
+// set) for a character the code page lacks.
+std::string UnicodeToAnsi(uint32_t c, bool *lossy);
 std::string AnsiToUtf8(const std::string &ansi);
 std::string Utf8ToAnsi(const std::string &utf8, bool *lossy);
-// A name of the program's as the host's file system spells it, and back.
+// UTF-8 text as code points; a byte that starts no well-formed sequence is
+// U+FFFD.
+std::u32string Utf8ToUnicode(const std::string &utf8);
+std::string UnicodeToUtf8(const std::u32string &text);
+// A name of the program's as the host's file system spells it (UTF-8 on
+// every host: the Windows host converts at its wide file API), and back.
 std::string HostName(const std::string &ansi);
 std::string AnsiName(const std::string &host);
 // A host path or name as UTF-8, for output.

@@ -1,10 +1,23 @@
 // Text between the two sides of the simulated platform: the program's
-// strings are in the ANSI code page (Windows-1252, as on a Western system),
-// the host's file names are UTF-8 (on a Windows host, the ANSI code page
-// itself), and Windows 2000 and later read a profile file saved as UTF-16
-// (little-endian, with its byte-order mark) as text. Every conversion
-// between them is made here.
+// strings are in the machine's ANSI code page (Windows-1252 unless set
+// otherwise), the host's file names are UTF-8 (on a Windows host, the ANSI
+// code page itself), and Windows 2000 and later read a profile file saved
+// as UTF-16 (little-endian, with its byte-order mark) as text. Every
+// conversion between them is made here. Code pages other than 1252 are
+// converted by the host: iconv on Linux, the wide-character API on Windows.
 #include "sim_internal.h"
+
+#include <cstring>
+#include <map>
+
+#ifdef _WIN32
+extern "C" __declspec(dllimport) int __stdcall MultiByteToWideChar(unsigned, unsigned long, const char *, int,
+                                                                   wchar_t *, int);
+extern "C" __declspec(dllimport) int __stdcall WideCharToMultiByte(unsigned, unsigned long, const wchar_t *, int,
+                                                                   char *, int, const char *, int *);
+#else
+#include <iconv.h>
+#endif
 
 namespace sim {
 namespace {
@@ -61,42 +74,224 @@ uint32_t NextUtf8(const std::string &s, size_t *at) {
 
 } // namespace
 
-uint32_t AnsiToUnicode(unsigned char c) {
+namespace {
+
+UINT g_codepage = 1252;
+internal::ResetHook g_text_hook([] { g_codepage = 1252; });
+
+const UINT kCodePages[] = {874, 932, 936, 949, 950, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258};
+
+bool IsDoubleByte(UINT cp) { return cp == 932 || cp == 936 || cp == 949 || cp == 950; }
+
+// Windows-1252, byte for byte as the launcher has always been checked.
+uint32_t From1252(unsigned char c, bool *invalid) {
     for (const auto &m : kCp1252)
         if (m.ansi == c)
             return m.unicode;
+    if (c >= 0x80 && c < 0xA0 && invalid)
+        *invalid = true; // one of the five bytes 1252 leaves undefined
     return c;
 }
 
-char UnicodeToAnsi(uint32_t c, bool *lossy) {
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
-        return static_cast<char>(c);
-    for (const auto &m : kCp1252)
-        if (m.unicode == c)
-            return static_cast<char>(m.ansi);
-    if (c >= 0x80 && c < 0xA0) {
-        for (const auto &m : kCp1252)
-            if (m.ansi == c) {
-                *lossy = true; // that byte means something else
-                return '?';
-            }
-        return static_cast<char>(c); // the five bytes 1252 leaves undefined
+// One character's bytes in a code page other than 1252 as a code point, by
+// the host's own tables; 0xFFFFFFFF when the code page does not define them.
+uint32_t HostDecode(UINT cp, const std::string &bytes) {
+    static std::map<std::pair<UINT, std::string>, uint32_t> cache;
+    auto at = cache.find({cp, bytes});
+    if (at != cache.end())
+        return at->second;
+    uint32_t c = 0xFFFFFFFF;
+#ifdef _WIN32
+    wchar_t w[2];
+    // MB_ERR_INVALID_CHARS
+    int n = MultiByteToWideChar(cp, 8, bytes.data(), static_cast<int>(bytes.size()), w, 2);
+    if (n == 1)
+        c = w[0];
+    else if (n == 2 && w[0] >= 0xD800 && w[0] < 0xDC00)
+        c = 0x10000 + ((w[0] - 0xD800u) << 10) + (w[1] - 0xDC00u);
+#else
+    std::string name = "CP" + std::to_string(cp);
+    iconv_t cd = iconv_open("UTF-32LE", name.c_str());
+    if (cd != reinterpret_cast<iconv_t>(-1)) {
+        char in[4], out[8];
+        std::memcpy(in, bytes.data(), bytes.size());
+        char *ip = in, *op = out;
+        size_t il = bytes.size(), ol = sizeof out;
+        if (iconv(cd, &ip, &il, &op, &ol) != static_cast<size_t>(-1) && il == 0 && ol == 4)
+            c = static_cast<unsigned char>(out[0]) | static_cast<unsigned char>(out[1]) << 8 |
+                static_cast<unsigned char>(out[2]) << 16 | static_cast<uint32_t>(static_cast<unsigned char>(out[3])) << 24;
+        iconv_close(cd);
     }
-    *lossy = true;
-    return '?';
+#endif
+    cache[{cp, bytes}] = c;
+    return c;
 }
 
-std::string AnsiToUtf8(const std::string &ansi) {
-    std::string out;
-    for (char c : ansi)
-        PutUtf8(out, AnsiToUnicode(static_cast<unsigned char>(c)));
+// A code point in a code page other than 1252; empty when it has none.
+std::string HostEncode(UINT cp, uint32_t c) {
+    static std::map<std::pair<UINT, uint32_t>, std::string> cache;
+    auto at = cache.find({cp, c});
+    if (at != cache.end())
+        return at->second;
+    std::string bytes;
+#ifdef _WIN32
+    wchar_t w[2];
+    int wn = 1;
+    if (c >= 0x10000) {
+        w[0] = static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+        w[1] = static_cast<wchar_t>(0xDC00 + (c & 0x3FF));
+        wn = 2;
+    } else {
+        w[0] = static_cast<wchar_t>(c);
+    }
+    char out[8];
+    int used = 0;
+    // WC_NO_BEST_FIT_CHARS: a character the code page lacks is lacking.
+    int n = WideCharToMultiByte(cp, 0x400, w, wn, out, sizeof out, nullptr, &used);
+    if (n > 0 && !used)
+        bytes.assign(out, static_cast<size_t>(n));
+#else
+    std::string name = "CP" + std::to_string(cp);
+    iconv_t cd = iconv_open(name.c_str(), "UTF-32LE");
+    if (cd != reinterpret_cast<iconv_t>(-1)) {
+        char in[4] = {static_cast<char>(c & 0xFF), static_cast<char>((c >> 8) & 0xFF),
+                      static_cast<char>((c >> 16) & 0xFF), static_cast<char>(c >> 24)};
+        char out[8];
+        char *ip = in, *op = out;
+        size_t il = sizeof in, ol = sizeof out;
+        if (iconv(cd, &ip, &il, &op, &ol) != static_cast<size_t>(-1) && il == 0)
+            bytes.assign(out, sizeof out - ol);
+        iconv_close(cd);
+    }
+#endif
+    // The conversion must come back: a byte that decodes as something else
+    // is no encoding of c.
+    if (!bytes.empty() && HostDecode(cp, bytes) != c)
+        bytes.clear();
+    cache[{cp, c}] = bytes;
+    return bytes;
+}
+
+// Windows' lower case for the letters the ANSI code pages hold: Latin,
+// Greek, Cyrillic, and the full-width Latin of the East Asian ones.
+uint32_t LowerOf(uint32_t c) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3AB && c != 0x3A2) ||
+        (c >= 0x410 && c <= 0x42F) || (c >= 0xFF21 && c <= 0xFF3A))
+        return c + 0x20;
+    if (c >= 0x400 && c <= 0x40F)
+        return c + 0x50;
+    if (c == 0x178)
+        return 0xFF;
+    if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E))
+        return c & 1 ? c + 1 : c;
+    if (c >= 0x100 && c <= 0x177 && c != 0x130 && c != 0x131 && c != 0x138 && c != 0x149)
+        return c & 1 ? c : c + 1;
+    return c;
+}
+
+} // namespace
+
+bool IsSupportedCodePage(UINT codepage) {
+    for (UINT cp : kCodePages)
+        if (cp == codepage)
+            return cp == 1252 || HostDecode(cp, "A") == 'A';
+    return false;
+}
+
+const char *SupportedCodePages() { return "874, 932, 936, 949, 950, 1250 to 1258"; }
+
+bool SetCodePage(UINT codepage) {
+    if (!IsSupportedCodePage(codepage))
+        return false;
+    g_codepage = codepage;
+    return true;
+}
+
+UINT CodePage() { return g_codepage; }
+
+bool IsLeadByte(unsigned char c) {
+    switch (g_codepage) {
+    case 932:
+        return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+    case 936:
+    case 949:
+    case 950:
+        return c >= 0x81 && c <= 0xFE;
+    }
+    return false;
+}
+
+std::u32string AnsiToUnicode(const std::string &ansi, bool *invalid) {
+    std::u32string out;
+    for (size_t i = 0; i < ansi.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(ansi[i]);
+        if (g_codepage == 1252) {
+            out += From1252(c, invalid);
+            continue;
+        }
+        if (c < 0x80) {
+            out += c;
+            continue;
+        }
+        size_t n = IsLeadByte(c) && i + 1 < ansi.size() ? 2 : 1;
+        uint32_t u = HostDecode(g_codepage, ansi.substr(i, n));
+        if (u == 0xFFFFFFFF) {
+            if (invalid)
+                *invalid = true;
+            // A single byte Windows leaves undefined keeps its value, as in 1252.
+            u = n == 1 && !IsDoubleByte(g_codepage) ? c : 0xFFFD;
+        }
+        out += u;
+        i += n - 1;
+    }
     return out;
 }
 
+std::string UnicodeToAnsi(uint32_t c, bool *lossy) {
+    if (c < 0x80)
+        return std::string(1, static_cast<char>(c));
+    if (g_codepage == 1252) {
+        if (c >= 0xA0 && c <= 0xFF)
+            return std::string(1, static_cast<char>(c));
+        for (const auto &m : kCp1252)
+            if (m.unicode == c)
+                return std::string(1, static_cast<char>(m.ansi));
+        if (c < 0xA0) {
+            bool undefined = true;
+            for (const auto &m : kCp1252)
+                undefined = undefined && m.ansi != c;
+            if (undefined)
+                return std::string(1, static_cast<char>(c)); // the five bytes 1252 leaves undefined
+        }
+    } else {
+        std::string bytes = HostEncode(g_codepage, c);
+        if (!bytes.empty())
+            return bytes;
+    }
+    *lossy = true;
+    return "?";
+}
+
+std::string AnsiToUtf8(const std::string &ansi) { return UnicodeToUtf8(AnsiToUnicode(ansi)); }
+
 std::string Utf8ToAnsi(const std::string &utf8, bool *lossy) {
     std::string out;
+    for (uint32_t c : Utf8ToUnicode(utf8))
+        out += UnicodeToAnsi(c, lossy);
+    return out;
+}
+
+std::u32string Utf8ToUnicode(const std::string &utf8) {
+    std::u32string out;
     for (size_t at = 0; at < utf8.size();)
-        out += UnicodeToAnsi(NextUtf8(utf8, &at), lossy);
+        out += NextUtf8(utf8, &at);
+    return out;
+}
+
+std::string UnicodeToUtf8(const std::u32string &text) {
+    std::string out;
+    for (uint32_t c : text)
+        PutUtf8(out, c);
     return out;
 }
 
@@ -130,16 +325,15 @@ std::string Utf16BeToUtf8(const std::string &bytes) {
 }
 
 std::string FoldAnsi(const std::string &ansi) {
-    std::string out(ansi);
-    for (char &ch : out) {
-        unsigned char c = static_cast<unsigned char>(ch);
-        if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
-            c = static_cast<unsigned char>(c + 0x20);
-        else if (c == 0x8A || c == 0x8C || c == 0x8E)
-            c = static_cast<unsigned char>(c + 0x10);
-        else if (c == 0x9F)
-            c = 0xFF;
-        ch = static_cast<char>(c);
+    std::string out;
+    for (size_t i = 0; i < ansi.size();) {
+        size_t n = IsLeadByte(static_cast<unsigned char>(ansi[i])) && i + 1 < ansi.size() ? 2 : 1;
+        std::string bytes = ansi.substr(i, n);
+        std::u32string c = AnsiToUnicode(bytes);
+        bool lossy = false;
+        std::string lower = c.size() == 1 && LowerOf(c[0]) != c[0] ? UnicodeToAnsi(LowerOf(c[0]), &lossy) : "";
+        out += lower.empty() || lossy ? bytes : lower;
+        i += n;
     }
     return out;
 }
@@ -164,3 +358,26 @@ std::string ProfileText(const std::string &bytes) {
 }
 
 } // namespace sim
+
+// The calls that split text by the machine's code page, as Windows makes
+// them: a lead byte right before the terminator is one character.
+UINT WINAPI GetACP(void) { return sim::CodePage(); }
+
+BOOL WINAPI IsDBCSLeadByte(BYTE c) { return sim::IsLeadByte(c); }
+
+LPSTR WINAPI CharNextA(LPCSTR p) {
+    if (!*p)
+        return const_cast<LPSTR>(p);
+    return const_cast<LPSTR>(sim::IsLeadByte(static_cast<unsigned char>(*p)) && p[1] ? p + 2 : p + 1);
+}
+
+LPSTR WINAPI CharPrevA(LPCSTR start, LPCSTR p) {
+    const char *prev = start;
+    while (start < p) {
+        prev = start;
+        start = CharNextA(start);
+        if (start == prev)
+            break;
+    }
+    return const_cast<LPSTR>(prev);
+}

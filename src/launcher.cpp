@@ -2,6 +2,7 @@
 // probes each product's installation record and starts what the user picks.
 #include "launcher.h"
 
+#include "chars.h"
 #include "dialogs.h"
 #include "../res/ids.h"
 
@@ -51,14 +52,6 @@ static BOOL IsDelimiter(char c, const char *delimiters) {
     return FALSE;
 }
 
-static char *LastBackslash(char *text) {
-    char *found = 0;
-    for (; *text; ++text)
-        if (*text == '\\')
-            found = text;
-    return found;
-}
-
 // Appends text when the result fits size characters with its terminator;
 // otherwise leaves buffer alone and says so.
 static BOOL AppendText(char *buffer, int size, const char *text) {
@@ -83,10 +76,16 @@ static void ReadModulePath(HINSTANCE instance, char *buffer, DWORD size) {
         buffer[0] = 0;
 }
 
-static void ReadProfile(const char *section, const char *key, char *buffer, int size, const char *file) {
+// Returns the length the profile call gave: size - 1 when the value filled
+// the buffer and may have been cut, which the text kept never shows as half
+// a character.
+static DWORD ReadProfile(const char *section, const char *key, char *buffer, int size, const char *file) {
+    DWORD length;
     buffer[0] = 0;
-    GetPrivateProfileStringA(section, key, "", buffer, size, file);
+    length = GetPrivateProfileStringA(section, key, "", buffer, size, file);
     buffer[size - 1] = 0;
+    CutText(buffer, size);
+    return length;
 }
 
 // The length of name when text starts with it, ASCII letters matched
@@ -113,9 +112,9 @@ static void ListKeys(const char *section, const char *file) {
 }
 
 // Reads an optional key of the section listed last, cut as the profile call
-// cuts it. TRUE when the section gives the key ("key=", empty or not);
-// otherwise the buffer keeps what it held.
-static BOOL ReadOption(const char *section, const char *key, char *buffer, int size, const char *file) {
+// cuts it. The length the profile call gave when the section gives the key
+// ("key=", empty or not); otherwise -1, and the buffer keeps what it held.
+static int ReadOption(const char *section, const char *key, char *buffer, int size, const char *file) {
     for (const char *entry = s_keyList; *entry; entry += lstrlenA(entry) + 1) {
         const char *p = entry;
         int n;
@@ -125,25 +124,28 @@ static BOOL ReadOption(const char *section, const char *key, char *buffer, int s
             continue;
         for (p += n; *p == ' ' || *p == '\t'; ++p)
             ;
-        if (*p == '=') {
-            ReadProfile(section, key, buffer, size, file);
-            return TRUE;
-        }
+        if (*p == '=')
+            return (int)ReadProfile(section, key, buffer, size, file);
     }
-    return FALSE;
+    return -1;
 }
 
 // Leading and trailing backslashes of a key path name no key.
 static void DropBackslashes(char *path) {
     char *from = path;
-    int length;
+    char *end = path;
     while (*from == '\\')
         ++from;
-    for (length = 0; from[length]; ++length)
-        path[length] = from[length];
-    while (length > 0 && path[length - 1] == '\\')
-        --length;
-    path[length] = 0;
+    // The path ends after its last character that is not a backslash.
+    for (char *p = from; *p;) {
+        BOOL slash = *p == '\\';
+        p = NextChar(p);
+        if (!slash)
+            end = path + (p - from);
+    }
+    for (char *to = path; to < end; ++to, ++from)
+        *to = *from;
+    *end = 0;
 }
 
 void FormLauncherPaths(HINSTANCE instance, LauncherPaths *paths) {
@@ -151,10 +153,10 @@ void FormLauncherPaths(HINSTANCE instance, LauncherPaths *paths) {
 
     // The installer sits one folder above the launcher's own.
     ReadModulePath(instance, paths->installer, INSTALLER_PATH_SIZE);
-    slash = LastBackslash(paths->installer);
+    slash = FindLastChar(paths->installer, '\\');
     if (slash) {
         *slash = 0;
-        slash = LastBackslash(paths->installer);
+        slash = FindLastChar(paths->installer, '\\');
     }
     if (!slash)
         lstrcpyA(paths->installer, "\\setup.exe");
@@ -162,12 +164,12 @@ void FormLauncherPaths(HINSTANCE instance, LauncherPaths *paths) {
         paths->installer[0] = 0;
 
     ReadModulePath(instance, paths->config, MAX_PATH);
-    slash = LastBackslash(paths->config);
+    slash = FindLastChar(paths->config, '\\');
     if (!slash || !PlaceName(paths->config, MAX_PATH, slash + 1, "install.ini"))
         paths->config[0] = 0;
 
     lstrcpyA(paths->bitmap, paths->config);
-    slash = LastBackslash(paths->bitmap);
+    slash = FindLastChar(paths->bitmap, '\\');
     if (!slash || !PlaceName(paths->bitmap, MAX_PATH, slash + 1, "Launcher.bmp"))
         paths->bitmap[0] = 0;
 }
@@ -183,14 +185,14 @@ char *NextToken(char *text, const char *delimiters) {
         return 0;
     start = next;
     while (*start && IsDelimiter(*start, delimiters))
-        ++start;
+        start = NextChar(start);
     if (!*start) {
         next = start;
         return 0;
     }
     end = start;
     while (*end && !IsDelimiter(*end, delimiters))
-        ++end;
+        end = NextChar(end);
     if (*end) {
         *end = 0;
         next = end + 1;
@@ -251,12 +253,12 @@ static char ReadDriveLetter(HKEY key, const char *name, char *work, DWORD size) 
 
 static const char *SkipDelimiters(const char *p) {
     while (*p && IsDelimiter(*p, kCommandDelimiters))
-        ++p;
+        p = NextChar(p);
     return p;
 }
 
 static BOOL HoldsDelimiter(const char *text) {
-    for (; *text; ++text)
+    for (; *text; text = NextChar(text))
         if (IsDelimiter(*text, kCommandDelimiters))
             return TRUE;
     return FALSE;
@@ -268,12 +270,8 @@ static BOOL HoldsDelimiter(const char *text) {
 BOOL IsProgramFile(const char *program) {
     OFSTRUCT found;
     DWORD attributes;
-    const char *p;
 
-    for (p = program; *p; ++p)
-        if (*p == '\\' || *p == '/' || *p == ':')
-            break;
-    if (!*p)
+    if (!FindChar(program, '\\') && !FindChar(program, '/') && !FindChar(program, ':'))
         return OpenFile(program, &found, OF_EXIST) != HFILE_ERROR;
     attributes = GetFileAttributesA(program);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -284,9 +282,12 @@ BOOL IsProgramFile(const char *program) {
 // without being the program's path. A prefix longer than the first token
 // counts only when no name in it ends with a dot or a blank.
 static BOOL IsLiteralPath(const char *path, int length) {
-    for (int i = 1; i <= length; ++i)
-        if ((i == length || path[i] == '\\' || path[i] == '/') && (path[i - 1] == '.' || path[i - 1] == ' '))
+    const char *end = path + length;
+    for (const char *p = path, *next; p < end; p = next) {
+        next = NextChar(p);
+        if ((*p == '.' || *p == ' ') && (next >= end || *next == '\\' || *next == '/'))
             return FALSE;
+    }
     return TRUE;
 }
 
@@ -299,8 +300,10 @@ static int ProgramLength(const char *line) {
     int first = 0;
     int length = lstrlenA(line);
 
+    // Stepping back a byte at a time finds the same token ends: a delimiter
+    // is never the second byte of a character.
     while (line[first] && !IsDelimiter(line[first], kCommandDelimiters))
-        ++first;
+        first = (int)(NextChar(line + first) - line);
     for (; length > first; --length) {
         if (IsDelimiter(line[length - 1], kCommandDelimiters) ||
             (line[length] && !IsDelimiter(line[length], kCommandDelimiters)))
@@ -322,7 +325,7 @@ const char *SplitCommandLine(const char *commandLine, char *program, int size) {
     if (*p == '"') {
         start = ++p;
         while (*p && *p != '"')
-            ++p;
+            p = NextChar(p);
         length = (int)(p - start);
         if (*p == '"')
             ++p;
@@ -374,20 +377,24 @@ BOOL LocateRecord(const char *section, const char *configPath, char *programName
     ReadProfile(section, "Version", version, COMMAND_LINE_SIZE, configPath);
 
     ListKeys(section, configPath);
-    if (!ReadOption(section, "DriveValue", place->driveValue, VALUE_NAME_SIZE, configPath))
+    if (ReadOption(section, "DriveValue", place->driveValue, VALUE_NAME_SIZE, configPath) < 0)
         lstrcpyA(place->driveValue, "CD");
-    if (!ReadOption(section, "CommandValue", place->commandValue, VALUE_NAME_SIZE, configPath) ||
+    if (ReadOption(section, "CommandValue", place->commandValue, VALUE_NAME_SIZE, configPath) < 0 ||
         !place->commandValue[0])
         lstrcpyA(place->commandValue, "CommandLine");
     given[0] = 0;
-    ReadOption(section, "RegistryKey", given, KEY_PATH_SIZE + 1, configPath);
-    DropBackslashes(given);
     path[0] = 0;
+    // A value that fills its buffer may have been cut: whatever backslashes
+    // it starts with, it names no record.
+    if (ReadOption(section, "RegistryKey", given, KEY_PATH_SIZE + 1, configPath) >= KEY_PATH_SIZE)
+        return FALSE;
+    DropBackslashes(given);
     if (given[0])
         return AppendText(path, KEY_PATH_SIZE, given);
 
     ListKeys("INSTALL", configPath);
-    ReadOption("INSTALL", "RegistryRoot", given, KEY_PATH_SIZE, configPath);
+    if (ReadOption("INSTALL", "RegistryRoot", given, KEY_PATH_SIZE + 1, configPath) >= KEY_PATH_SIZE)
+        return FALSE;
     DropBackslashes(given);
     if (!given[0])
         lstrcpyA(given, kKeyRoot);
@@ -511,10 +518,24 @@ const char *DiscText(int which) {
     return g_texts.texts[which][0] ? g_texts.texts[which] : kDefaultTexts[which];
 }
 
+// Appends the characters of text up to end (or its terminator) that fit
+// whole below size - 1 bytes; FALSE when one did not.
+static BOOL CopyChars(char *buffer, int size, int *used, const char *text, const char *end) {
+    while (*text && text != end) {
+        const char *next = NextChar(text);
+        if (*used + (next - text) > size - 1)
+            return FALSE;
+        while (text < next)
+            buffer[(*used)++] = *text++;
+    }
+    return TRUE;
+}
+
 void FillInText(char *buffer, int size, const char *text, const char *const *values) {
     int used = 0;
+    BOOL fits = TRUE;
 
-    while (*text && used < size - 1) {
+    while (*text && fits) {
         const char *value = 0;
         int n = 0;
         if (*text == '{')
@@ -522,11 +543,11 @@ void FillInText(char *buffer, int size, const char *text, const char *const *val
                 if (values[i] && (n = MatchName(text + 1, kPlaceholderNames[i])) != 0 && text[n + 1] == '}')
                     value = values[i];
         if (!value) {
-            buffer[used++] = *text++;
+            fits = CopyChars(buffer, size, &used, text, NextChar(text));
+            text = NextChar(text);
             continue;
         }
-        while (*value && used < size - 1)
-            buffer[used++] = *value++;
+        fits = CopyChars(buffer, size, &used, value, 0);
         text += n + 2;
     }
     buffer[used] = 0;
@@ -594,24 +615,30 @@ void DecideAndLaunch(InstallStatus s1, InstallStatus s2, const ProductEntry *p1,
         StartProgram(paths->installer, TRUE);
 }
 
-// A path below the disc root: not empty, no drive, no leading separator,
-// no ".." that might climb out of it, and not so long that the profile call
-// may have cut it.
-static BOOL IsBelowRoot(const char *path) {
-    int n = 0;
-    if (*path == '\\' || *path == '/')
-        return FALSE;
-    for (; path[n]; ++n)
-        if (path[n] == ':' || (path[n] == '.' && path[n + 1] == '.'))
-            return FALSE;
-    return (unsigned)n - 1 < MAX_PATH - 2; // 1 to MAX_PATH - 2 characters
+int InstallerProblem(const char *path) {
+    const char *p = path;
+    if (!*p)
+        return InstallerEmpty;
+    if (*p == '\\' || *p == '/')
+        return InstallerOutside;
+    for (; *p; p = NextChar(p)) {
+        if (*p == ':')
+            return InstallerOutside;
+        if (*p == '.' && p[1] == '.')
+            return InstallerClimbs;
+        // Quotes would let the value pass arguments; the rest no file name holds.
+        for (const char *bad = "\"<>|*?"; *bad; ++bad)
+            if (*p == *bad)
+                return InstallerBadCharacter;
+    }
+    return p - path > MAX_PATH - 2 ? InstallerTooLong : InstallerFine;
 }
 
 // The disc's own installer, named relative to the disc root, in place of
 // setup.exe; one that would not fit starts nothing, as an over-long path
 // does.
 static void PlaceInstaller(char *installer, const char *relative) {
-    if (installer[0] && !PlaceName(installer, INSTALLER_PATH_SIZE, LastBackslash(installer) + 1, relative))
+    if (installer[0] && !PlaceName(installer, INSTALLER_PATH_SIZE, FindLastChar(installer, '\\') + 1, relative))
         installer[0] = 0;
 }
 
@@ -622,7 +649,7 @@ static void ReadDiscOptions(LauncherPaths *paths) {
     const char *config = paths->config;
 
     ListKeys("INSTALL", config);
-    if (ReadOption("INSTALL", "Installer", installer, MAX_PATH, config) && IsBelowRoot(installer))
+    if (ReadOption("INSTALL", "Installer", installer, MAX_PATH, config) >= 0 && !InstallerProblem(installer))
         PlaceInstaller(paths->installer, installer);
     ListKeys("Texts", config);
     for (int i = 0; i < TextCount; ++i)

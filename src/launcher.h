@@ -114,6 +114,18 @@ InstallStatus ProbeProduct(const char *section, const char *configPath, char *pr
    path, when the key path does not fit. */
 BOOL LocateRecord(const char *section, const char *configPath, char *programName, RecordPlace *place);
 
+/* Why the launcher does not take an Installer= path (relative to the disc
+   root) in place of setup.exe; InstallerFine when it takes it. */
+enum {
+    InstallerFine,
+    InstallerEmpty,
+    InstallerOutside,      /* a drive, a leading separator, a network path */
+    InstallerClimbs,       /* "..", which may climb out of the disc */
+    InstallerBadCharacter, /* a quote (which would pass arguments) or < > | * ? */
+    InstallerTooLong       /* MAX_PATH - 1 characters or more: may have been cut */
+};
+int InstallerProblem(const char *path);
+
 /* A text as the launcher shows it: the disc's, or the launcher's own. */
 const char *DiscText(int which);
 

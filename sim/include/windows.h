@@ -309,6 +309,10 @@ LPSTR WINAPI lstrcpynA(LPSTR dst, LPCSTR src, int n);
 LPSTR WINAPI lstrcatA(LPSTR dst, LPCSTR src);
 int WINAPI lstrlenA(LPCSTR s);
 int WINAPI lstrcmpiA(LPCSTR a, LPCSTR b);
+UINT WINAPI GetACP(void);
+BOOL WINAPI IsDBCSLeadByte(BYTE c);
+LPSTR WINAPI CharNextA(LPCSTR p);
+LPSTR WINAPI CharPrevA(LPCSTR start, LPCSTR p);
 HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa, DWORD creation,
                           DWORD flags, HANDLE templ);
 BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read, LPOVERLAPPED overlapped);

@@ -195,8 +195,8 @@ void PutUtf16(std::string &out, uint32_t c) {
 
 std::string Utf16(const std::string &ansi) {
     std::string out;
-    for (char c : ansi)
-        PutUtf16(out, sim::AnsiToUnicode(static_cast<unsigned char>(c)));
+    for (uint32_t c : sim::AnsiToUnicode(ansi))
+        PutUtf16(out, c);
     return out;
 }
 

@@ -17,7 +17,7 @@ typedef std::u32string Text;
 // ---- Decoding
 
 // One Unicode code point in the ANSI code page; '?' (and *lossy) when it has none.
-char ToAnsi(uint32_t c, bool *lossy) { return sim::UnicodeToAnsi(c, lossy); }
+std::string ToAnsi(uint32_t c, bool *lossy) { return sim::UnicodeToAnsi(c, lossy); }
 
 Text DecodeUtf16(const std::string &b, size_t from) {
     Text out;
@@ -127,7 +127,7 @@ struct Parser {
     std::string Ansi(const Text &t, bool *lossy) {
         std::string s;
         for (uint32_t c : t)
-            s.push_back(unicode_text ? ToAnsi(c, lossy) : static_cast<char>(c & 0xFF));
+            s += unicode_text ? ToAnsi(c, lossy) : std::string(1, static_cast<char>(c & 0xFF));
         return s;
     }
 
@@ -259,7 +259,7 @@ struct Parser {
         std::string s;
         for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
             uint32_t u = static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
-            s.push_back(ToAnsi(u, lossy));
+            s += ToAnsi(u, lossy);
         }
         return s;
     }
