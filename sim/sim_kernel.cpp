@@ -115,6 +115,9 @@ std::string HostPath(const char *win_path) {
             if (*p == 0)
                 break;
         } else {
+            // The second byte of a double-byte character may be a '\\'.
+            if (IsLeadByte(static_cast<unsigned char>(*p)) && p[1])
+                cur += *p++;
             cur += *p;
         }
     }

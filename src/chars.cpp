@@ -6,13 +6,6 @@ char *NextChar(const char *p) {
     return CharNextA(p);
 }
 
-char *FindChar(const char *text, char c) {
-    for (; *text; text = NextChar(text))
-        if (*text == c)
-            return (char *)text;
-    return 0;
-}
-
 char *FindLastChar(const char *text, char c) {
     char *found = 0;
     for (; *text; text = NextChar(text))

@@ -11,9 +11,8 @@
    byte right before the terminator stands alone, one byte long. */
 char *NextChar(const char *p);
 
-/* The first and the last place where the character c (ASCII) stands as a
-   whole character; null when it does not. */
-char *FindChar(const char *text, char c);
+/* The last place where the character c (ASCII) stands as a whole
+   character; null when it does not. */
 char *FindLastChar(const char *text, char c);
 
 /* Cuts text to at most size - 1 bytes, never inside a character: a lead

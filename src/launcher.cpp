@@ -133,18 +133,19 @@ static int ReadOption(const char *section, const char *key, char *buffer, int si
 // Leading and trailing backslashes of a key path name no key.
 static void DropBackslashes(char *path) {
     char *from = path;
+    char *to = path;
     char *end = path;
     while (*from == '\\')
         ++from;
+    while ((*to++ = *from++) != 0)
+        ;
     // The path ends after its last character that is not a backslash.
-    for (char *p = from; *p;) {
+    for (char *p = path; *p;) {
         BOOL slash = *p == '\\';
         p = NextChar(p);
         if (!slash)
-            end = path + (p - from);
+            end = p;
     }
-    for (char *to = path; to < end; ++to, ++from)
-        *to = *from;
     *end = 0;
 }
 
@@ -270,8 +271,12 @@ static BOOL HoldsDelimiter(const char *text) {
 BOOL IsProgramFile(const char *program) {
     OFSTRUCT found;
     DWORD attributes;
+    const char *p;
 
-    if (!FindChar(program, '\\') && !FindChar(program, '/') && !FindChar(program, ':'))
+    for (p = program; *p; p = NextChar(p))
+        if (*p == '\\' || *p == '/' || *p == ':')
+            break;
+    if (!*p)
         return OpenFile(program, &found, OF_EXIST) != HFILE_ERROR;
     attributes = GetFileAttributesA(program);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -518,39 +523,35 @@ const char *DiscText(int which) {
     return g_texts.texts[which][0] ? g_texts.texts[which] : kDefaultTexts[which];
 }
 
-// Appends the characters of text up to end (or its terminator) that fit
-// whole below size - 1 bytes; FALSE when one did not.
-static BOOL CopyChars(char *buffer, int size, int *used, const char *text, const char *end) {
-    while (*text && text != end) {
-        const char *next = NextChar(text);
-        if (*used + (next - text) > size - 1)
-            return FALSE;
-        while (text < next)
-            buffer[(*used)++] = *text++;
-    }
-    return TRUE;
-}
-
 void FillInText(char *buffer, int size, const char *text, const char *const *values) {
-    int used = 0;
-    BOOL fits = TRUE;
+    char *out = buffer;
+    char *last = buffer + size - 1;
 
-    while (*text && fits) {
-        const char *value = 0;
+    while (*text) {
+        const char *from = text;
+        const char *stop;
         int n = 0;
         if (*text == '{')
-            for (int i = 0; i < PlaceholderCount && !value; ++i)
+            for (int i = 0; i < PlaceholderCount && from == text; ++i)
                 if (values[i] && (n = MatchName(text + 1, kPlaceholderNames[i])) != 0 && text[n + 1] == '}')
-                    value = values[i];
-        if (!value) {
-            fits = CopyChars(buffer, size, &used, text, NextChar(text));
-            text = NextChar(text);
-            continue;
+                    from = values[i];
+        if (from == text) {
+            stop = text = NextChar(text);
+        } else {
+            stop = 0;
+            text += n + 2;
         }
-        fits = CopyChars(buffer, size, &used, value, 0);
-        text += n + 2;
+        // Whole characters only, as far as they fit.
+        while (*from && from != stop) {
+            const char *next = NextChar(from);
+            if (next - from > last - out)
+                goto cut;
+            while (from < next)
+                *out++ = *from++;
+        }
     }
-    buffer[used] = 0;
+cut:
+    *out = 0;
 }
 
 // A choice dialog, its buttons worded as the disc words them: first and the

@@ -270,6 +270,8 @@ TEST_F(Decision, TheDiscsWordingInEveryDialog) {
 struct FillCase {
     const char *text;
     const char *expected;
+    UINT codepage = 1252;
+    int size = 64;
 };
 
 TEST_F(Decision, PlaceholdersAreFilledInNeverFormatted) {
@@ -283,13 +285,23 @@ TEST_F(Decision, PlaceholdersAreFilledInNeverFormatted) {
         {"{{First}} {First {First", "{Alpha} {First {First"},
         {"{}{", "{}{"},
         {"", ""},
+        // Code page 932: \x83\x7B (ボ) and \x83\x7D (マ) end in '{' and '}'.
+        {"\x83\x7B" "First} \x83\x7B{First}", "\x83\x7B" "First} \x83\x7B" "Alpha", 932},
+        {"{First\x83\x7D {First}\x83\x7D", "{First\x83\x7D Alpha\x83\x7D", 932},
+        // The same bytes in 1252 are two characters each.
+        {"\x83\x7B" "First}", "\x83" "Alpha"},
+        // A cut never leaves half a character; a lone first byte stays alone.
+        {"ab\x95\x5C", "ab", 932, 4},
+        {"ab\x95\x5C", "ab\x95", 1252, 4},
     };
     for (const FillCase &c : cases) {
         char buffer[64];
+        sim::SetCodePage(c.codepage);
         std::memset(buffer, 'J', sizeof buffer);
-        FillInText(buffer, sizeof buffer, c.text, values);
+        FillInText(buffer, c.size, c.text, values);
         EXPECT_STREQ(buffer, c.expected) << c.text;
     }
+    sim::SetCodePage(1252);
     // Cut where the buffer ends, a name included, and always terminated.
     char small[8];
     std::memset(small, 'J', sizeof small);

@@ -15,6 +15,7 @@ struct PathCase {
     std::string installer;
     std::string config;
     std::string bitmap;
+    UINT codepage = 1252;
 };
 
 TEST_F(LauncherPaths_, SiblingsOfTheModulePath) {
@@ -31,9 +32,16 @@ TEST_F(LauncherPaths_, SiblingsOfTheModulePath) {
         {"GO.EXE", "\\setup.exe", "", ""},
         // install.ini fits in 260 characters where Launcher.bmp (one longer) does not.
         {long_dir + "\\x.exe", "C:\\setup.exe", long_dir + "\\install.ini", ""},
+        // Code page 932: the second byte of \x95\x5C (表) is a backslash, in the
+        // launcher's folder and at the end of its own name.
+        {"D:\\\x8B\x4E\x93\xAE\x95\x5C\\GO.EXE", "D:\\setup.exe", "D:\\\x8B\x4E\x93\xAE\x95\x5C\\install.ini",
+         "D:\\\x8B\x4E\x93\xAE\x95\x5C\\Launcher.bmp", 932},
+        {"D:\\CD\\LAUNCH\\\x8B\x4E\x93\xAE\x95\x5C", "D:\\CD\\setup.exe", "D:\\CD\\LAUNCH\\install.ini",
+         "D:\\CD\\LAUNCH\\Launcher.bmp", 932},
     };
     for (const PathCase &c : cases) {
         sim::Reset();
+        sim::SetCodePage(c.codepage);
         sim::SetModulePath(c.module);
         LauncherPaths paths;
         std::memset(&paths, 'J', sizeof paths);

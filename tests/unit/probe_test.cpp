@@ -222,6 +222,7 @@ struct KeyCase {
     InstallStatus expected;
     std::string looked;            // the key path opened first
     std::vector<std::string> read; // the values read, in order
+    UINT codepage = 1252;          // the system's ANSI code page
 };
 
 TEST_F(Probe, InstallIniNamesTheKeyAndItsValues) {
@@ -230,7 +231,26 @@ TEST_F(Probe, InstallIniNamesTheKeyAndItsValues) {
     const std::string fits = "SOFTWARE\\" + std::string(511 - 9, 'k');
     const std::vector<std::string> plain = {"CD", "C:\\", "CommandLine", "C:\\PROD\\RUN.EXE /X"};
     const std::vector<std::string> both = {"CD", "CommandLine"};
+    // Code page 932: the second bytes of 表 and ソ are '\\'.
+    const std::string kasumi = "SOFTWARE\\Kasumi\\\x8A\xBF\x8E\x9A\x95\x5C"; // ...\漢字表
+    const std::string kasumi_key = kasumi + "\\Orchard\\2.1\\Paper";
+    const std::string soft = "SOFTWARE\\Kasumi\\\x83\x5C\x83\x74\x83\x67\x83\x5C"; // ...\ソフトソ
     const KeyCase cases[] = {
+        {"cp932 RegistryRoot ending in a character whose second byte is a backslash", "RegistryRoot=" + kasumi + "\r\n",
+         "", kasumi_key, plain, sim::View32, Installed, kasumi_key, both, 932},
+        {"cp932 RegistryRoot with backslashes around it", "RegistryRoot=\\" + kasumi + "\\\\\r\n", "", kasumi_key,
+         plain, sim::View32, Installed, kasumi_key, both, 932},
+        {"cp932 RegistryKey ending so", "", "RegistryKey=" + soft + "\\\r\n", soft, plain, sim::View32, Installed, soft,
+         both, 932},
+        // The same bytes in 1252 end in a backslash, which goes.
+        {"cp1252 RegistryRoot of the same bytes", "RegistryRoot=" + kasumi + "\r\n", "",
+         kasumi.substr(0, kasumi.size() - 1) + "\\Orchard\\2.1\\Paper", plain, sim::View32, Installed,
+         kasumi.substr(0, kasumi.size() - 1) + "\\Orchard\\2.1\\Paper", both},
+        // A value that fills its buffer is never cut, trimmed and opened.
+        {"RegistryKey cut after backslashes", "", "RegistryKey=\\\\" + fits + "\r\n", fits.substr(0, 510), plain,
+         sim::View32, NotInstalled, "", {}},
+        {"RegistryRoot of 600 backslashes", "RegistryRoot=" + std::string(600, '\\') + "SOFTWARE\\Lumo\r\n", "", kKey,
+         plain, sim::View32, NotInstalled, "", {}},
         {"no new keys", "", "", kKey, plain, sim::View32, Installed, kKey, both},
         {"RegistryRoot", "RegistryRoot=SOFTWARE\\Auenthal Lernmedien\r\n", "", rooted, plain, sim::View32, Installed,
          rooted, both},
@@ -276,6 +296,7 @@ TEST_F(Probe, InstallIniNamesTheKeyAndItsValues) {
     };
     for (const KeyCase &c : cases) {
         sim::Reset();
+        sim::SetCodePage(c.codepage);
         Prepare();
         WriteFile("disc/LAUNCH/install.ini", "[INSTALL]\r\nConfigFile=yes\r\n" + c.install +
                                                  "Product=Paper\r\n\r\n[Paper]\r\nProgramName=Orchard\r\n" +
@@ -352,6 +373,18 @@ TEST_F(Probe, ProfileValuesAreCutToTheirBuffers) {
     EXPECT_EQ(std::string(program_), long_name.substr(0, 127));
     ASSERT_EQ(FirstLooks().size(), 1u);
     EXPECT_EQ(FirstLooks()[0], "SOFTWARE\\Vantorel\\" + long_name.substr(0, 127) + "\\1\\Paper");
+
+    // Code page 932: a cut never keeps half of \x95\x5C (表), nor a first
+    // byte that stands alone at the end of the value.
+    sim::SetCodePage(932);
+    const std::string cases[][2] = {{std::string(126, 'n') + "\x95\x5C", std::string(126, 'n')},
+                                     {std::string(125, 'n') + "\x95\x5C", std::string(125, 'n') + "\x95\x5C"},
+                                     {"Orchard\x95", "Orchard"}};
+    for (const auto &c : cases) {
+        WriteFile("disc/LAUNCH/install.ini", "[Paper]\nProgramName=" + c[0] + "\nVersion=1\n");
+        Run();
+        EXPECT_EQ(std::string(program_), c[1]);
+    }
 }
 
 TEST_F(Probe, RegistryReadFailuresCloseTheKey) {

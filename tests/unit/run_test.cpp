@@ -204,6 +204,12 @@ TEST_F(Run, TheDiscsOwnInstaller) {
         {"D:\\LAUNCH\\GO.EXE", "Installer=..\\Setup.exe", "D:\\setup.exe"},
         {"D:\\LAUNCH\\GO.EXE", "Installer=Install\\..\\..\\Setup.exe", "D:\\setup.exe"},
         {"D:\\LAUNCH\\GO.EXE", "Installer=Install/../../Setup.exe", "D:\\setup.exe"},
+        // A quote would pass arguments; the rest no file name holds.
+        {"D:\\LAUNCH\\GO.EXE", "Installer=Setup.exe\" /S", "D:\\setup.exe"},
+        {"D:\\LAUNCH\\GO.EXE", "Installer=Setup.exe|x", "D:\\setup.exe"},
+        {"D:\\LAUNCH\\GO.EXE", "Installer=Set<up>.exe", "D:\\setup.exe"},
+        {"D:\\LAUNCH\\GO.EXE", "Installer=Setup*.exe", "D:\\setup.exe"},
+        {"D:\\LAUNCH\\GO.EXE", "Installer=Setup?.exe", "D:\\setup.exe"},
         // 258 characters are used; 259 may have been cut by the profile call.
         {"D:\\LAUNCH\\GO.EXE", "Installer=" + deep + "\\Set.exe", "D:\\" + deep + "\\Set.exe"},
         {"D:\\LAUNCH\\GO.EXE", "Installer=" + deep + "\\Setu.exe", "D:\\setup.exe"},
