@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "chars.h"
 #include "sim.h"
 
 namespace disccheck {
@@ -52,7 +53,7 @@ std::string KeyPathOf(const Machine &m, const std::string &section, const Launch
 }
 
 // The keys the launcher reads, by section; [Texts] has kTextKeys.
-const char *const kInstallKeys[] = {"ConfigFile", "ProductName", "Product", "RegistryRoot", "Installer"};
+const char *const kInstallKeys[] = {"ConfigFile", "ProductName", "Product", "RegistryRoot", "Installer", "CodePage"};
 const char *const kProductKeys[] = {"ProgramName", "Version", "RegistryKey", "CommandValue", "DriveValue"};
 const char kProductSections[] = "each product's section";
 
@@ -214,13 +215,22 @@ bool CheckEncoding(Report &r, std::string *bytes) {
 // A backslash in a name that goes into the registry key path makes keys of
 // its own there.
 void CheckBackslash(Report &r, const std::string &where, const std::string &value, const std::string &key) {
-    if (value.find('\\') != std::string::npos)
+    if (FindWhole(value, '\\') != std::string::npos)
         r.Warning("install.ini: " + where + " " + Quote(value) +
                   " holds \"\\\", which separates keys in the registry: the product is looked up under " + key +
                   ", and its installer must write exactly that key");
 }
 
 } // namespace
+
+// Installer= cut as the launcher's read cuts it.
+std::string InstallerAsRead(const std::string &config) {
+    std::string installer = Profile("INSTALL", "Installer", config);
+    std::vector<char> read(installer.begin(), installer.end());
+    read.resize(std::max<size_t>(read.size() + 1, MAX_PATH), 0);
+    CutText(read.data(), MAX_PATH);
+    return read.data();
+}
 
 ProductLookup LookupOf(const Machine &m, const std::string &section, const LauncherPaths &paths) {
     ProductLookup out;
@@ -248,11 +258,10 @@ void ReadLauncherView(const Machine &m, DiscView *view) {
         view->sections[i] = s.products[i].section ? s.products[i].section : "";
     for (int i = 0; i < TextCount; ++i)
         view->texts[i] = g_texts.texts[i];
-    // The launcher's installer path without install.ini's say.
-    LauncherPaths plain;
-    FormLauncherPaths(nullptr, &plain);
-    if (Lower(plain.installer) != Lower(view->paths.installer))
-        view->installer_label = Profile("INSTALL", "Installer", view->paths.config);
+    // Installer= as the launcher reads it, where it takes it.
+    std::string installer = InstallerAsRead(view->paths.config);
+    if (!installer.empty() && InstallerProblem(installer.c_str()) == InstallerFine)
+        view->installer_label = installer;
 }
 
 void CheckInstallIni(Report &r, const Machine &m, DiscView *view) {
@@ -314,16 +323,24 @@ void CheckInstallIni(Report &r, const Machine &m, DiscView *view) {
     root = WithoutBackslashes(root);
     if (root.empty())
         root = "SOFTWARE\\Vantorel";
+    // The launcher's own verdict on Installer=, as it reads the value.
     std::string installer = Profile("INSTALL", "Installer", config);
-    if (!installer.empty() && view->installer_label == "setup.exe") {
+    int refusal = installer.empty() ? InstallerFine : InstallerProblem(InstallerAsRead(config).c_str());
+    if (refusal != InstallerFine) {
         std::string why;
-        if (installer.size() > MAX_PATH - 2)
+        if (refusal == InstallerTooLong)
             why = "is " + Num(static_cast<long long>(installer.size())) + " characters long; the launcher takes at most " +
                   Num(MAX_PATH - 2);
-        else if (installer[0] == '\\' || installer[0] == '/' || installer.find(':') != std::string::npos)
+        else if (refusal == InstallerOutside)
             why = "names a path outside the disc (a drive, a leading backslash or a network path)";
-        else
+        else if (refusal == InstallerClimbs)
             why = "holds \"..\", which may climb out of the disc";
+        else if (FindWhole(installer, '"') != std::string::npos)
+            why = "holds a quote, which would hand what follows it to the installer as arguments";
+        else
+            for (const std::string &c : CharsOf(installer))
+                if (why.empty() && c.size() == 1 && std::string("<>|*?").find(c[0]) != std::string::npos)
+                    why = "holds \"" + c + "\", which no file name holds";
         r.Error("install.ini: [INSTALL] Installer=" + installer + " " + why +
                 ": the launcher starts setup.exe instead; write the installer's path below the disc root, for "
                 "example Installer=Install\\Setup.exe");
