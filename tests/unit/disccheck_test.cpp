@@ -349,10 +349,12 @@ struct IniCase {
 TEST_F(DiscCheck, InstallIniFindings) {
     const std::string long130(130, 'n');
     const std::string long600(600, 'v');
-    // Eight words, each as wide as the two-products dialog's message box.
+    // Eight lines, each exactly as wide as the two-products dialog's message
+    // box: seven of two words, and one word.
     std::string edge_to_edge;
-    for (int i = 0; i < 8; ++i)
-        edge_to_edge += (i ? " " : "") + std::string(13, 'W') + "f";
+    for (int i = 0; i < 7; ++i)
+        edge_to_edge += std::string(6, 'W') + " " + std::string(7, 'W') + " ";
+    edge_to_edge += std::string(13, 'W') + "f";
     const IniCase cases[] = {
         {"no INSTALL", "[Other]\r\nx=1\r\n",
          {"error: install.ini: no section [INSTALL]: the launcher looks up no product and always offers to install"},
@@ -696,9 +698,8 @@ TEST_F(DiscCheck, InstallIniFindings) {
          0},
         {"a message of 8 lines, each filled to the edge", Ini("", "", "BothInstalledText=" + edge_to_edge + "\r\n"),
          {"warning: install.ini: the two-products dialog's message needs 8 lines, and its box (97 x 61 dialog "
-          "units, MS Sans Serif 8 point) shows 7: Windows cuts it off after \"WWWWWWWWWWWWWf\"; shorten [Texts] "
-          "BothInstalledText or the names it holds: \"WWWWWWWWWWWWWf WWWWWWWWWWWWWf WWWWWWWWWWWWWf WWWWWWWWWWWWWf "
-          "WWWWWWWWWWWWWf WWWWWWWWWWWWWf WWWWWWWWWWWWWf WWWWWWWWWWWWWf\""},
+          "units, MS Sans Serif 8 point) shows 7: Windows cuts it off after \"WWWWWW WWWWWWW\"; shorten [Texts] "
+          "BothInstalledText or the names it holds: \"" + edge_to_edge + "\""},
          0},
         {"a placeholder in the message box's caption", Ini("", "", "RepairCaption={ProductName} Setup\r\n"),
          {"warning: install.ini: [Texts] RepairCaption \"{ProductName} Setup\": the launcher fills in {ProductName} "
