@@ -581,9 +581,9 @@ TEST_F(DiscCheck, InstallIniFindings) {
         {"registry root over its limit", Ini("RegistryRoot=" + std::string(520, 'r') + "\r\n", "", ""),
          {"error: install.ini: [INSTALL] RegistryRoot is 520 characters long; the launcher reads only the first "
               "511: \"" + std::string(511, 'r') + "\"",
-          "error: install.ini: product 1 [P1]: its registry key path would be 531 characters long; the launcher's "
+          "error: install.ini: product 1 [P1]: its registry key path would be 522 characters long; the launcher's "
           "limit is 511, so it never finds the product",
-          "error: install.ini: product 2 [P2]: its registry key path would be 531 characters long; the launcher's "
+          "error: install.ini: product 2 [P2]: its registry key path would be 522 characters long; the launcher's "
           "limit is 511, so it never finds the product"},
          1},
         {"value name too long", Ini("", "CommandValue=" + std::string(256, 'c') + "\r\n", ""),
@@ -669,8 +669,9 @@ TEST_F(DiscCheck, InstallIniFindings) {
          {"error: install.ini: [Texts] Install is 64 characters long; the launcher reads only the first 63: \"" +
               std::string(63, 'x') + "\"",
           "warning: install.ini: [Texts] Install \"" + std::string(63, 'x') + "\" is 504 pixels wide, and its "
-              "button in the splash (100 pixels, System font) and in the repair-or-run dialog (75 pixels, MS Sans "
-              "Serif 8 point) leaves 94 for it: Windows cuts it off at both ends; shorten it"},
+              "button in the splash (100 pixels, System font) leaves 94 for it; in MS Sans Serif 8 point it is 315 "
+              "pixels wide, and its button in the repair-or-run dialog (75 pixels) leaves 69 for it: Windows cuts it "
+              "off at both ends; shorten it"},
          1},
         {"a typo of [Texts] Install, as near to [INSTALL] Installer", Ini("", "", "Installe=x\r\n"),
          {"warning: install.ini: [Texts] Installe is not a key the launcher reads, and it ignores it; the nearest "

@@ -311,7 +311,7 @@ void CheckInstallIni(Report &r, const Machine &m, DiscView *view) {
 
     std::string root = Profile("INSTALL", "RegistryRoot", config);
     CheckLength(r, "[INSTALL] RegistryRoot", root, KEY_PATH_SIZE);
-    root = WithoutBackslashes(root);
+    root = WithoutBackslashes(root.substr(0, KEY_PATH_SIZE - 1)); // as much as the launcher reads
     if (root.empty())
         root = "SOFTWARE\\Vantorel";
     std::string installer = Profile("INSTALL", "Installer", config);
