@@ -1397,6 +1397,7 @@ struct ReasonCase {
     const char *name;
     std::string reg; // the body after the header, REGEDIT4
     std::string expected;
+    std::vector<std::string> findings = {};
     std::string part = "";
     std::string ini = kGoodIni;
 };
@@ -1441,7 +1442,11 @@ TEST_F(DiscCheck, StatusReasons) {
          "warning: product 1 [P1]: \"CommandLine\" \"C:\\Program Files\\p1.exe /x\" is not quoted, and its program's "
          "path holds blanks: this launcher finds the program, older ones call the product incomplete; write the "
          "path in quotes, \"C:\\Program Files\\p1.exe\" /x (in a .reg file: "
-         "\"CommandLine\"=\"\\\"C:\\\\Program Files\\\\p1.exe\\\" /x\")"},
+         "\"CommandLine\"=\"\\\"C:\\\\Program Files\\\\p1.exe\\\" /x\")",
+         {"warning: product 1 [P1]: \"CommandLine\" \"C:\\Program Files\\p1.exe /x\" is not quoted, and its "
+          "program's path holds blanks: this launcher finds the program, older ones call the product incomplete; "
+          "write the path in quotes, \"C:\\Program Files\\p1.exe\" /x (in a .reg file: "
+          "\"CommandLine\"=\"\\\"C:\\\\Program Files\\\\p1.exe\\\" /x\")"}},
         {"program on an absent drive", key + "\"CD\"=\"C\"\r\n\"CommandLine\"=\"E:\\\\p1.exe\"\r\n",
          "product 1 [P1]: Incomplete: program \"E:\\p1.exe\" is not present (drive E: is absent: map it with "
          "--drive E:=FOLDER)"},
@@ -1453,11 +1458,21 @@ TEST_F(DiscCheck, StatusReasons) {
          "product 1 [P1]: Installed: runs \"\"" + deep + "\" /x\""},
         {"installed, unquoted path with blanks", key + "\"CD\"=\"C\"\r\n\"CommandLine\"=\"" + deep_reg + " /x\"\r\n",
          "product 1 [P1]: Installed: runs \"\"" + deep + "\" /x\" (the recorded \"" + deep +
-             " /x\" is unquoted: its program is the longest part before a blank that names a file)"},
+             " /x\" is unquoted: its program is the longest part before a blank that names a file)",
+         {"warning: product 1 [P1]: \"CommandLine\" \"C:\\Program Files (x86)\\Orchard Learning Systems\\Orchard "
+          "Practice Suite\\Professional Edition 2024\\bin\\Orchard Paper Test Launcher.exe /x\" is not quoted, and "
+          "its program's path holds blanks: this launcher finds the program, older ones call the product "
+          "incomplete; write the path in quotes, \"C:\\Program Files (x86)\\Orchard Learning Systems\\Orchard "
+          "Practice Suite\\Professional Edition 2024\\bin\\Orchard Paper Test Launcher.exe\" /x (in a .reg file: "
+          "\"CommandLine\"=\"\\\"C:\\\\Program Files (x86)\\\\Orchard Learning Systems\\\\Orchard Practice "
+          "Suite\\\\Professional Edition 2024\\\\bin\\\\Orchard Paper Test Launcher.exe\\\" /x\")"}},
         {"unquoted path with blanks, program gone",
          key + "\"CD\"=\"C\"\r\n\"CommandLine\"=\"C:\\\\Program Files\\\\gone.exe /x\"\r\n",
          "product 1 [P1]: Incomplete: program \"C:\\Program\" is not present (looked for " + Scratch() +
-             "/c/Program); the line is unquoted, and no longer part of it before a blank names a file either"},
+             "/c/Program); the line is unquoted, and no longer part of it before a blank names a file either",
+         {"warning: product 1 [P1]: \"CommandLine\" \"C:\\Program Files\\gone.exe /x\" is not quoted, and its "
+          "program's path holds blanks: write the path in quotes, \"C:\\Program Files\\gone.exe\" /x (in a .reg "
+          "file: \"CommandLine\"=\"\\\"C:\\\\Program Files\\\\gone.exe\\\" /x\")"}},
         // The record's text is ANSI, the host's names UTF-8: the program is
         // found, and its path is written out as UTF-8.
         {"installed, a folder named beyond ASCII", key + "\"CD\"=\"C\"\r\n\"CommandLine\"=\"\\\"C:\\\\Sprachtrainer "
@@ -1473,15 +1488,32 @@ TEST_F(DiscCheck, StatusReasons) {
          "product 1 [P1]: Installed (in the 64-bit registry view): runs \"C:\\p1.exe\""},
         // The disc's own key and value names.
         {"no value of the disc's name", custom + "\"CommandLine\"=\"C:\\\\p1.exe\"\r\n",
-         "product 1 [P1]: Incomplete: no value \"Startbefehl\" under SOFTWARE\\Lumo\\Trainer", "", worded},
+         "product 1 [P1]: Incomplete: no value \"Startbefehl\" under SOFTWARE\\Lumo\\Trainer",
+         {"warning: install.ini: [INSTALL] ProductName is empty: the dialogs keep their template captions and the "
+          "two-products message reads \"You have 2  tests installed\""},
+         "", worded},
         {"the drive not checked", custom + "\"Startbefehl\"=\"C:\\\\p1.exe /x\"\r\n",
-         "product 1 [P1]: Installed: runs \"C:\\p1.exe /x\"", "", worded},
+         "product 1 [P1]: Installed: runs \"C:\\p1.exe /x\"",
+         {"warning: install.ini: [INSTALL] ProductName is empty: the dialogs keep their template captions and the "
+          "two-products message reads \"You have 2  tests installed\""},
+         "", worded},
         {"the drive of the disc's name", custom + "\"Laufwerk\"=\"Q\"\r\n\"CommandLine\"=\"C:\\\\p1.exe\"\r\n",
-         "product 1 [P1]: Incomplete: drive Q: (from \"Laufwerk\") is not present", "", drive_worded},
+         "product 1 [P1]: Incomplete: drive Q: (from \"Laufwerk\") is not present",
+         {"warning: install.ini: [INSTALL] ProductName is empty: the dialogs keep their template captions and the "
+          "two-products message reads \"You have 2  tests installed\""},
+         "", drive_worded},
         {"unquoted, under the disc's value name", custom + "\"Startbefehl\"=\"C:\\\\Program Files\\\\p1.exe /x\"\r\n",
          "warning: product 1 [P1]: \"Startbefehl\" \"C:\\Program Files\\p1.exe /x\" is not quoted",
+         {"warning: install.ini: [INSTALL] ProductName is empty: the dialogs keep their template captions and the "
+          "two-products message reads \"You have 2  tests installed\"",
+          "warning: product 1 [P1]: \"Startbefehl\" \"C:\\Program Files\\p1.exe /x\" is not quoted, and its "
+          "program's path holds blanks: this launcher finds the program, older ones call the product incomplete; "
+          "write the path in quotes, \"C:\\Program Files\\p1.exe\" /x (in a .reg file: "
+          "\"Startbefehl\"=\"\\\"C:\\\\Program Files\\\\p1.exe\\\" /x\")"},
          "(in a .reg file: \"Startbefehl\"=\"\\\"C:\\\\Program Files\\\\p1.exe\\\" /x\")", worded},
         {"not recorded under the disc's root", "", "product 1 [P1]: NotInstalled: no key SOFTWARE\\Lumo\\One\\1.0\\P1",
+         {"warning: install.ini: [INSTALL] ProductName is empty: the dialogs keep their template captions and the "
+          "two-products message reads \"You have 2  tests installed\""},
          "", "[INSTALL]\r\nConfigFile=1\r\nRegistryRoot=SOFTWARE\\Lumo\r\nProduct=P1,P2\r\n[P1]\r\nProgramName=One\r\n"
          "Version=1.0\r\n[P2]\r\nProgramName=Two\r\nVersion=2.0\r\n"},
     };
@@ -1499,6 +1531,7 @@ TEST_F(DiscCheck, StatusReasons) {
         Outcome o = Run({Launch(), "--registry", Scratch() + "/machine.reg", "--drive", "C:=" + Scratch() + "/c"});
         EXPECT_EQ(o.code, 0) << o.out;
         EXPECT_TRUE(o.Has(c.expected, {c.part})) << o.out;
+        ExpectFindings(o, c.findings);
         EXPECT_TRUE(o.Has(c.ini == kGoodIni ? "product 2 [P2]: NotInstalled: no key SOFTWARE\\Vantorel\\Two\\2.0\\P2"
                                             : "product 2 [P2]: NotInstalled: no key SOFTWARE\\"))
             << o.out;
