@@ -320,7 +320,7 @@ void CheckInstallIni(Report &r, const Machine &m, DiscView *view) {
 
     std::string root = Profile("INSTALL", "RegistryRoot", config);
     CheckLength(r, "[INSTALL] RegistryRoot", root, KEY_PATH_SIZE);
-    root = WithoutBackslashes(root);
+    root = WithoutBackslashes(root.substr(0, KEY_PATH_SIZE - 1)); // as much as the launcher reads
     if (root.empty())
         root = "SOFTWARE\\Vantorel";
     // The launcher's own verdict on Installer=, as it reads the value.

@@ -141,31 +141,28 @@ void CheckCaptionFits(Report &r, const DiscView &view, bool two) {
         if (which == TextRepairCaption)
             continue; // a message box's title, which Windows shortens with "..."
         std::string shown = Shown(Text(view, which));
-        std::vector<std::string> misfits;
-        int widest = 0, room = 0;
+        // Each button it does not fit, with the width in that button's font.
+        std::string told;
         bool on_splash = which == TextInstall || which == TextRun || which == TextCancel;
-        if (on_splash && TextWidth(shown, Font::System) > kSplashButtonWidth - 2 * kButtonMargin) {
-            misfits.push_back("the splash (" + Num(kSplashButtonWidth) + " pixels, System font)");
-            widest = TextWidth(shown, Font::System);
-            room = kSplashButtonWidth - 2 * kButtonMargin;
-        }
+        int wide = TextWidth(shown, Font::System);
+        if (on_splash && wide > kSplashButtonWidth - 2 * kButtonMargin)
+            told = " is " + Num(wide) + " pixels wide, and its button in the splash (" + Num(kSplashButtonWidth) +
+                   " pixels, System font) leaves " + Num(kSplashButtonWidth - 2 * kButtonMargin) + " for it";
         int choice = DialogX(kChoiceButtonWidth);
-        if (two && which != TextRepairCaption && TextWidth(shown, Font::SansSerif8) > choice - 2 * kButtonMargin) {
-            misfits.push_back(std::string(which == TextRunFirst || which == TextRunSecond ? "the two-products dialog"
-                                          : which == TextCancel ? "both choice dialogs"
-                                                                : "the repair-or-run dialog") +
-                              " (" + Num(choice) + " pixels, MS Sans Serif 8 point)");
-            if (!widest) {
-                widest = TextWidth(shown, Font::SansSerif8);
-                room = choice - 2 * kButtonMargin;
-            }
+        wide = TextWidth(shown, Font::SansSerif8);
+        if (two && wide > choice - 2 * kButtonMargin) {
+            std::string dialog = which == TextRunFirst || which == TextRunSecond ? "the two-products dialog"
+                                 : which == TextCancel                          ? "both choice dialogs"
+                                                                                : "the repair-or-run dialog";
+            std::string room = " leaves " + Num(choice - 2 * kButtonMargin) + " for it";
+            told += told.empty() ? " is " + Num(wide) + " pixels wide, and its button in " + dialog + " (" +
+                                       Num(choice) + " pixels, MS Sans Serif 8 point)" + room
+                                 : "; in MS Sans Serif 8 point it is " + Num(wide) + " pixels wide, and its button "
+                                   "in " + dialog + " (" + Num(choice) + " pixels)" + room;
         }
-        if (misfits.empty())
-            continue;
-        std::string where = misfits[0] + (misfits.size() > 1 ? " and in " + misfits[1] : "");
-        r.Warning("install.ini: " + Key(which) + " " + Quote(Text(view, which)) + " is " + Num(widest) +
-                  " pixels wide, and its button in " + where + " leaves " + Num(room) +
-                  " for it: Windows cuts it off at both ends; shorten it");
+        if (!told.empty())
+            r.Warning("install.ini: " + Key(which) + " " + Quote(Text(view, which)) + told +
+                      ": Windows cuts it off at both ends; shorten it");
     }
 }
 
