@@ -175,7 +175,7 @@ void CheckUtf8Lines(Report &r, const std::string &bytes, bool marked) {
                       (marked ? " (Wine reads it as UTF-8 after the byte-order mark, so ./demo.sh shows what Windows "
                                 "does not)"
                               : "") +
-                      ": save install.ini as ANSI (Windows-1252)");
+                      ": save install.ini as ANSI (" + AnsiLabel() + ")");
     }
 }
 
@@ -187,7 +187,7 @@ void CheckUtf8Lines(Report &r, const std::string &bytes, bool marked) {
 bool CheckEncoding(Report &r, std::string *bytes) {
     const std::string &b = *bytes;
     auto starts = [&](const char *mark, size_t n) { return b.size() >= n && b.compare(0, n, mark) == 0; };
-    const char kAnsi[] = ": save it as ANSI text (Windows-1252), which every Windows reads alike";
+    const std::string kAnsi = ": save it as ANSI text (" + AnsiLabel() + "), which every Windows reads alike";
     if (starts("\xFF\xFE", 2)) {
         r.Error(std::string("install.ini: saved as UTF-16 (little-endian, with a byte-order mark). Windows 95/98/Me: "
                             "read it as empty, so the launcher looks up no product and always offers to install; "
