@@ -5,12 +5,12 @@
 #
 # holding launcher.exe, disccheck.exe, README.html (the guide for Windows,
 # from docs/windows.md), docs/README.html (this repository's README.md, with
-# the pictures it shows beside it), the sample discs laid out ready to copy (the built launcher in place, no stand-in
-# installer: a note says where setup.exe goes), the sample machines, and
-# SHA256SUMS for every file. The same commit gives the same zip, byte for
-# byte, wherever it is built: the programs carry no path and no time, and
-# the zip holds its files in sorted order, each with the commit's time,
-# the same mode and no owner.
+# the pictures it shows beside it), the sample discs laid out ready to copy
+# (the built launcher in place, no stand-in installer: a note says where
+# setup.exe goes), the sample machines, and SHA256SUMS for every file.
+# The same commit gives the same zip, byte for byte, wherever it is built:
+# the programs carry no path and no time, and the zip holds its files in
+# sorted order, each with the commit's time, the same mode and no owner.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
