@@ -1416,6 +1416,11 @@ TEST_F(DiscCheck, WritesAMachineForEachScreen) {
     // predicts the same from them given back as a machine.
     WriteGoodDisc();
     Outcome o = Run({Disc(), "--write-machines", Scratch() + "/machines"});
+    // The gallery's captions: what Enter starts, as typed.
+    std::ifstream json_in(Scratch() + "/machines/machines.json");
+    std::string json((std::istreambuf_iterator<char>(json_in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(json.find("\"enter\": \"starts D:\\\\setup.exe\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"enter\": \"starts \\\"C:\\\\Program Files\\\\One\\\\P1.exe\\\"\""), std::string::npos) << json;
     std::ifstream in(Scratch() + "/machines/both-installed/view32.reg", std::ios::binary);
     std::string reg((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     disccheck::RegImage image;
