@@ -7,6 +7,7 @@
 #include <stddef.h>
 #include <stdint.h>
 #include <stdarg.h>
+#include <string.h>
 
 #define WINAPI
 #define CALLBACK
@@ -309,6 +310,7 @@ LPSTR WINAPI lstrcpynA(LPSTR dst, LPCSTR src, int n);
 LPSTR WINAPI lstrcatA(LPSTR dst, LPCSTR src);
 int WINAPI lstrlenA(LPCSTR s);
 int WINAPI lstrcmpiA(LPCSTR a, LPCSTR b);
+#define ZeroMemory(dest, count) memset((dest), 0, (count))
 UINT WINAPI GetACP(void);
 BOOL WINAPI IsDBCSLeadByte(BYTE c);
 LPSTR WINAPI CharNextA(LPCSTR p);
