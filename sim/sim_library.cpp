@@ -4,7 +4,6 @@
 // searched for.
 #include "sim_internal.h"
 
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <set>
@@ -80,18 +79,13 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR name) {
     return nullptr;
 }
 
-// Flags 0 (the plain search) and LOAD_WITH_ALTERED_SEARCH_PATH, which is
-// defined only for a full path: anything else is refused.
-HMODULE WINAPI LoadLibraryExA(LPCSTR name, HANDLE file, DWORD flags) {
+// The flags, which decide where the library's own DLLs are looked for, are
+// logged with the name.
+HMODULE WINAPI LoadLibraryExA(LPCSTR name, HANDLE, DWORD flags) {
     char text[16];
     std::snprintf(text, sizeof text, ",%#x)", static_cast<unsigned>(flags));
     g_loads.push_back(name ? name : "");
     Log(std::string("LoadLibraryExA(") + (name ? name : "null") + text);
-    bool full = name && std::isalpha(static_cast<unsigned char>(name[0])) && name[1] == ':' && name[2] == '\\';
-    if (file || (flags != 0 && (flags != LOAD_WITH_ALTERED_SEARCH_PATH || !full))) {
-        internal::SetLastErrorCode(ERROR_INVALID_PARAMETER);
-        return nullptr;
-    }
     if (ShouldFail("LoadLibraryExA") || !name || ModuleName(name) != "shell32") {
         internal::SetLastErrorCode(ERROR_MOD_NOT_FOUND);
         return nullptr;

@@ -3,6 +3,7 @@
 // both registry export encodings, and bad input to the tool itself.
 #include "sim_fixture.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -564,12 +565,14 @@ TEST_F(DiscCheck, BitmapFindings) {
         Put32(offset, 14 + 40 + 12);
         return b.insert(54, masks).replace(10, 4, offset);
     };
-    // Two colours after a 124-byte header and its masks, the rows right
-    // after them (no offset), the last 1000 bytes missing.
-    std::string no_offset = bit_fields(124, 0xF800, 0x7E0), two;
-    Put32(two, 2);
-    no_offset.replace(46, 4, two).replace(10, 4, std::string(4, '\0')).insert(138, 8, '\x10');
-    no_offset.resize(no_offset.size() - 1000);
+    // Two colours after the header and the masks, the rows right after them
+    // (no offset), the last 1000 bytes missing.
+    auto no_offset = [&](uint32_t header) {
+        std::string b = bit_fields(header, 0xF800, 0x7E0), two;
+        Put32(two, 2);
+        b.replace(46, 4, two).replace(10, 4, std::string(4, '\0')).insert(14 + std::max(header, 52u), 8, '\x10');
+        return b.substr(0, b.size() - 1000);
+    };
     const BmpCase cases[] = {
         {"accepted 4-bit", Bmp(320, 100, 4), "Launcher.bmp: 320 x 100 pixels, 4 bits per pixel", "322 x 120", 0},
         {"too large for 640 x 480", Bmp(700, 300, 8), "warning: Launcher.bmp: the splash window (702 x 320) does not fit",
@@ -599,9 +602,11 @@ TEST_F(DiscCheck, BitmapFindings) {
          "it is a 16-bit bit-field bitmap without the 5-5-5 or 5-6-5 colour masks", 1},
         {"16-bit without its masks", Bmp(10, 10, 16, 40, 3), "error: Launcher.bmp: refused",
          "(the masks must follow its header): save it as an 8-bit bitmap", 1},
-        {"16-bit with colours and no pixel offset", no_offset,
+        {"16-bit with colours and no pixel offset", no_offset(40),
          "warning: Launcher.bmp: its pixel data is 1000 bytes shorter than its header says",
          ": the launcher draws the top 2 rows black", 0},
+        {"the same in a 124-byte header", no_offset(124),
+         "warning: Launcher.bmp: its pixel data is 1000 bytes shorter than its header says", "", 0},
         {"16-bit 4-4-4 in a 108-byte header", bit_fields(108, 0xF00, 0xF0), "error: Launcher.bmp: refused",
          "(the masks must be in bytes 40 to 51 of its 108-byte header): save it as an 8-bit bitmap", 1},
         {"pixel data cut short", Bmp(300, 200, 24).substr(0, 54 + 900 * 200 - 1000),
