@@ -129,11 +129,14 @@ static void ZeroBytes(BYTE *bytes, DWORD count) {
 }
 
 // Reads count bytes where the file stands; what it does not supply is zero.
-static void ReadPart(HANDLE file, BYTE *bytes, DWORD count) {
+// FALSE when the read reported an error.
+static BOOL ReadPart(HANDLE file, BYTE *bytes, DWORD count) {
     DWORD got = 0;
-    if (!ReadFile(file, bytes, count, &got, 0))
+    BOOL read = ReadFile(file, bytes, count, &got, 0);
+    if (!read)
         got = 0;
     ZeroBytes(bytes + got, count - got);
+    return read;
 }
 
 // Turns rows stored top row first into the bottom-up order every header
@@ -223,18 +226,19 @@ HGLOBAL ReadDibFileWithReason(HANDLE file, DibRefusal *reason) {
     // Bit fields' three masks come first, where the drawing call reads
     // them: they follow a 40-byte header in the file, and a larger header
     // holds them in its bytes 40 to 51, where the read has got to. The
-    // colour table follows the file's own header and any masks after it.
-    // The reads are not examined: masks the file did not supply are no
-    // masks, and entries it did not supply are black.
+    // colour table follows the file's own header, and the masks after a
+    // 40-byte one. These reads are not examined: masks the file did not
+    // supply are no masks, and entries it did not supply are black.
     if (layout.masks) {
         ReadPart(file, bytes + INFO_HEADER_SIZE, MASKS_SIZE);
         if (!HasDrawnMasks(bytes + INFO_HEADER_SIZE))
             return Refuse(block, DibBadMasks, reason);
     }
-    if (layout.headerSize > INFO_HEADER_SIZE + layout.masks)
+    if (layout.headerSize != INFO_HEADER_SIZE)
         SetFilePointer(file, FILE_HEADER_SIZE + layout.headerSize, 0, FILE_BEGIN);
-    ReadPart(file, bytes + INFO_HEADER_SIZE + layout.masks, layout.colours * 4);
-    pixels = bytes + INFO_HEADER_SIZE + layout.masks + layout.colours * 4;
+    pixels = bytes + INFO_HEADER_SIZE + layout.masks; // the table, then the rows
+    ReadPart(file, pixels, layout.colours * 4);
+    pixels += layout.colours * 4;
 
     // The pixel rows start at the file header's offset, or right after the
     // colour table when it gives 0. The offset is unsigned: one beyond 2 GiB
@@ -243,10 +247,8 @@ HGLOBAL ReadDibFileWithReason(HANDLE file, DibRefusal *reason) {
         high = 0;
         SetFilePointer(file, (LONG)fileHeader.bfOffBits, &high, FILE_BEGIN);
     }
-    got = 0;
-    if (!ReadFile(file, pixels, layout.imageSize, &got, 0))
+    if (!ReadPart(file, pixels, layout.imageSize))
         return Refuse(block, DibReadFailed, reason);
-    ZeroBytes(pixels + got, layout.imageSize - got);
 
     if (layout.topDown) {
         FlipRows(pixels, layout.rowSize, layout.rows);
