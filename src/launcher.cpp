@@ -48,6 +48,12 @@ typedef void (*AnyProc)(void);
 // The error mode the launcher was started with: what it starts gets it back.
 static UINT s_startErrorMode;
 
+// How the shell is loaded. Where the system folder is already the only
+// place DLLs come from, plainly; otherwise the shell's own DLLs would be
+// looked for in the launcher's folder first, so the search for them starts
+// in the shell's folder instead.
+static DWORD s_shellLoadFlags;
+
 static BOOL IsDelimiter(char c, const char *delimiters) {
     for (; *delimiters; ++delimiters)
         if (c == *delimiters)
@@ -450,7 +456,9 @@ void PrepareProcess(void) {
     // comes from the system folder, never from the launcher's folder or the
     // current one. Windows 8 and later (and 7 and Vista with their update)
     // can say so; XP SP1 and later can at least drop the current folder.
+    s_shellLoadFlags = 0;
     if (!setDefault || !((SetDefaultDllDirectoriesProc)(AnyProc)setDefault)(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+        s_shellLoadFlags = LOAD_WITH_ALTERED_SEARCH_PATH;
         setDirectory = kernel ? GetProcAddress(kernel, "SetDllDirectoryA") : 0;
         if (setDirectory)
             ((SetDllDirectoryProc)(AnyProc)setDirectory)("");
@@ -480,7 +488,7 @@ static void ShellStart(const char *program, const char *params) {
 
     if (length == 0 || length >= MAX_PATH || !AppendText(path, MAX_PATH, "\\SHELL32.DLL"))
         return;
-    shell = LoadLibraryA(path);
+    shell = LoadLibraryExA(path, 0, s_shellLoadFlags);
     if (!shell)
         return;
     shellExecute = GetProcAddress(shell, "ShellExecuteA");

@@ -810,6 +810,14 @@ TEST_F(DiscCheck, BitmapFindings) {
         Put32(offset, 14 + 40 + 12);
         return b.insert(54, masks).replace(10, 4, offset);
     };
+    // Two colours after the header and the masks, the rows right after them
+    // (no offset), the last 1000 bytes missing.
+    auto no_offset = [&](uint32_t header) {
+        std::string b = bit_fields(header, 0xF800, 0x7E0), two;
+        Put32(two, 2);
+        b.replace(46, 4, two).replace(10, 4, std::string(4, '\0')).insert(14 + std::max(header, 52u), 8, '\x10');
+        return b.substr(0, b.size() - 1000);
+    };
     const BmpCase cases[] = {
         {"accepted 4-bit", Bmp(320, 100, 4),
          {},
@@ -893,6 +901,21 @@ TEST_F(DiscCheck, BitmapFindings) {
           "8-bit bitmap with its own palette (convert in.png -type Palette BMP3:Launcher.bmp) or as a 24-bit one "
           "(convert in.png -type TrueColor BMP3:Launcher.bmp), or as a 16-bit one (convert in.png -define "
           "bmp:subtype=RGB565 Launcher.bmp); the built-in picture shows instead"},
+         1},
+        {"16-bit with colours and no pixel offset", no_offset(40),
+         {"warning: Launcher.bmp: its pixel data is 1000 bytes shorter than its header says: the launcher draws the "
+          "top 2 rows black"},
+         0},
+        {"the same in a 124-byte header", no_offset(124),
+         {"warning: Launcher.bmp: its pixel data is 1000 bytes shorter than its header says: the launcher draws the "
+          "top 2 rows black"},
+         0},
+        {"16-bit 4-4-4 in a 108-byte header", bit_fields(108, 0xF00, 0xF0),
+         {"error: Launcher.bmp: refused by the launcher's reader: it is a 16-bit bit-field bitmap without the 5-5-5 "
+          "or 5-6-5 colour masks, the only ones Windows 95 draws (the masks must be in bytes 40 to 51 of its 108-byte "
+          "header): save it as an 8-bit bitmap with its own palette (convert in.png -type Palette BMP3:Launcher.bmp) "
+          "or as a 24-bit one (convert in.png -type TrueColor BMP3:Launcher.bmp), or as a 16-bit one (convert "
+          "in.png -define bmp:subtype=RGB565 Launcher.bmp); the built-in picture shows instead"},
          1},
         {"pixel data cut short", Bmp(300, 200, 24).substr(0, 54 + 900 * 200 - 1000),
          {"warning: Launcher.bmp: its pixel data is 1000 bytes shorter than its header says: the launcher draws the "
