@@ -329,11 +329,16 @@ struct IniCase {
     const char *expected; // start of the finding line
     const char *part;     // a part of it
     int code;
+    UINT codepage = 1252;         // the machine's
+    const char *absent = nullptr; // the start of a finding it does not get
 };
 
 TEST_F(DiscCheck, InstallIniFindings) {
     const std::string long130(130, 'n');
     const std::string long600(600, 'v');
+    std::string hyou90; // "表" in code page 932
+    for (int i = 0; i < 90; ++i)
+        hyou90 += "\x95\x5C";
     const IniCase cases[] = {
         {"no INSTALL", "[Other]\r\nx=1\r\n", "error: install.ini: no section [INSTALL]", "", 1},
         {"marker empty", "[INSTALL]\r\nProductName=F\r\nProduct=P1\r\n[P1]\r\nProgramName=A\r\nVersion=1\r\n",
@@ -510,14 +515,38 @@ TEST_F(DiscCheck, InstallIniFindings) {
              "Version=1.0\r\n[P2]\r\nProgramName=Two\r\nVersion=2.0\r\n",
          "warning: install.ini: the two-products dialog's message needs 8 lines",
          "shorten [INSTALL] ProductName, or word the message with [Texts] BothInstalledText", 0},
+        // Widths in the code page's own fonts: "ł" and "ą" are wider than the
+        // "³" and "¹" of the same bytes in Windows-1252, "ć" narrower than "æ".
+        {"caption too wide in code page 1250",
+         Ini("", "", "RunFirst=&Zacz\xB9\xE6 nauk\xEA\r\nRunSecond=&W\xB3\xB9" "cz s\xB3ownik\r\n"),
+         "warning: install.ini: [Texts] RunSecond \"&Włącz słownik\" is 72 pixels wide, and its button in the "
+         "two-products dialog (75 pixels, MS Sans Serif 8 point) leaves 69 for it",
+         "", 0, 1250, "warning: install.ini: [Texts] RunFirst"},
+        // Full-width cells: "インストール(&I)" in code page 932.
+        {"caption too wide in code page 932",
+         Ini("", "", "Install=\x83\x43\x83\x93\x83\x58\x83\x67\x81\x5B\x83\x8B(&I)\r\n"),
+         "warning: install.ini: [Texts] Install \"インストール(&I)\" is 120 pixels wide, and its button in the splash "
+         "(100 pixels, System font) and in the repair-or-run dialog (75 pixels, MS Sans Serif 8 point) leaves 94",
+         "", 0, 932},
+        // Twelve "表" (95 5C) to a line of 146 pixels, broken between any two.
+        {"message too long for its box in code page 932",
+         Ini("", "", "BothInstalledText=" + hyou90 + "\r\n"),
+         "warning: install.ini: the two-products dialog's message needs 8 lines, and its box (97 x 61 dialog units, "
+         "MS Sans Serif 8 point) shows 7: Windows cuts it off after \"表表表表表表表表表表表表\"",
+         "", 0, 932},
     };
     for (const IniCase &c : cases) {
         SCOPED_TRACE(c.name);
         WriteGoodDisc();
         WriteFile("disc/LAUNCH/install.ini", c.ini);
+        sim::SetCodePage(c.codepage);
         Outcome o = Check();
         EXPECT_EQ(o.code, c.code) << o.out;
         EXPECT_TRUE(o.Has(c.expected, {c.part})) << o.out;
+        if (c.absent)
+            EXPECT_FALSE(o.Has(c.absent)) << o.out;
+        // Said once, and only where the widths are not measured.
+        EXPECT_EQ(o.Count("install.ini: the widths of the texts in code page"), c.codepage == 932 ? 1 : 0) << o.out;
     }
 }
 

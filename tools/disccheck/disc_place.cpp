@@ -72,10 +72,10 @@ std::vector<std::string> LauncherFolders(const std::vector<DiscName> &names) {
 bool FolderFromAutorun(const std::string &root, const std::vector<DiscName> &names, std::string *folder) {
     if (Lookup(names, "autorun.inf", false).empty())
         return false;
-    sim::Reset();
+    ResetMachine();
     sim::MapDrive('D', DRIVE_CDROM, root);
     std::string open = Profile("autorun", "open", "D:\\autorun.inf");
-    sim::Reset();
+    ResetMachine();
     OpenLine line = ReadOpenLine(open, [&](const std::string &p) { return !Lookup(names, sim::HostName(Slashed(p)), false).empty(); }, "");
     std::string program = Slashed(line.program);
     if (program.empty() || program.find(':') != std::string::npos || !Same(LeafOf(program), "launcher.exe"))

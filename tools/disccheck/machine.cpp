@@ -17,9 +17,15 @@ std::string ModulePath(const Machine &m) {
     return path + "launcher.exe";
 }
 
+void ResetMachine() {
+    UINT codepage = sim::CodePage();
+    sim::Reset();
+    sim::SetCodePage(codepage);
+}
+
 // A fresh simulated machine: the disc, the fixed disks and the registry.
 void SetUp(const Machine &m) {
-    sim::Reset();
+    ResetMachine();
     sim::MapDrive(m.disc, DRIVE_CDROM, m.root);
     for (const auto &d : m.drives)
         sim::MapDrive(d.first, DRIVE_FIXED, d.second);
