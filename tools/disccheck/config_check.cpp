@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "chars.h"
 #include "sim.h"
 
 namespace disccheck {
@@ -100,6 +101,9 @@ void CheckKeys(Report &r, const std::string &config, const std::string &section,
                       " has no \"=\": the launcher reads nothing from it");
             continue;
         }
+        // Read by the tools alone: the code page the disc is written in.
+        if (where == "[INSTALL]" && Lower(key.name) == "codepage")
+            continue;
         const KnownKey *nearest = nullptr;
         size_t best = 0;
         for (const KnownKey &k : known) {
@@ -129,10 +133,18 @@ void CheckKeys(Report &r, const std::string &config, const std::string &section,
 
 // Leading and trailing backslashes, which the launcher drops from a key path.
 std::string WithoutBackslashes(std::string path) {
-    while (!path.empty() && path.back() == '\\')
-        path.pop_back();
     size_t start = path.find_first_not_of('\\');
-    return start == std::string::npos ? "" : path.substr(start);
+    if (start == std::string::npos)
+        return "";
+    // The last character that is not a backslash, walked by character.
+    size_t end = start;
+    for (size_t at = start; at < path.size();) {
+        size_t n = sim::IsLeadByte(static_cast<unsigned char>(path[at])) && at + 1 < path.size() ? 2 : 1;
+        if (path[at] != '\\' || n == 2)
+            end = at + n;
+        at += n;
+    }
+    return path.substr(start, end - start);
 }
 
 void CheckLength(Report &r, const std::string &where, const std::string &value, size_t capacity) {
@@ -163,7 +175,7 @@ void CheckUtf8Lines(Report &r, const std::string &bytes, bool marked) {
                       (marked ? " (Wine reads it as UTF-8 after the byte-order mark, so ./demo.sh shows what Windows "
                                 "does not)"
                               : "") +
-                      ": save install.ini as ANSI (Windows-1252)");
+                      ": save install.ini as ANSI (" + AnsiLabel() + ")");
     }
 }
 
@@ -175,7 +187,7 @@ void CheckUtf8Lines(Report &r, const std::string &bytes, bool marked) {
 bool CheckEncoding(Report &r, std::string *bytes) {
     const std::string &b = *bytes;
     auto starts = [&](const char *mark, size_t n) { return b.size() >= n && b.compare(0, n, mark) == 0; };
-    const char kAnsi[] = ": save it as ANSI text (Windows-1252), which every Windows reads alike";
+    const std::string kAnsi = ": save it as ANSI text (" + AnsiLabel() + "), which every Windows reads alike";
     if (starts("\xFF\xFE", 2)) {
         r.Error(std::string("install.ini: saved as UTF-16 (little-endian, with a byte-order mark). Windows 95/98/Me: "
                             "read it as empty, so the launcher looks up no product and always offers to install; "
@@ -214,13 +226,22 @@ bool CheckEncoding(Report &r, std::string *bytes) {
 // A backslash in a name that goes into the registry key path makes keys of
 // its own there.
 void CheckBackslash(Report &r, const std::string &where, const std::string &value, const std::string &key) {
-    if (value.find('\\') != std::string::npos)
+    if (FindWhole(value, '\\') != std::string::npos)
         r.Warning("install.ini: " + where + " " + Quote(value) +
                   " holds \"\\\", which separates keys in the registry: the product is looked up under " + key +
                   ", and its installer must write exactly that key");
 }
 
 } // namespace
+
+// Installer= cut as the launcher's read cuts it.
+std::string InstallerAsRead(const std::string &config) {
+    std::string installer = Profile("INSTALL", "Installer", config);
+    std::vector<char> read(installer.begin(), installer.end());
+    read.resize(std::max<size_t>(read.size() + 1, MAX_PATH), 0);
+    CutText(read.data(), MAX_PATH);
+    return read.data();
+}
 
 ProductLookup LookupOf(const Machine &m, const std::string &section, const LauncherPaths &paths) {
     ProductLookup out;
@@ -248,11 +269,10 @@ void ReadLauncherView(const Machine &m, DiscView *view) {
         view->sections[i] = s.products[i].section ? s.products[i].section : "";
     for (int i = 0; i < TextCount; ++i)
         view->texts[i] = g_texts.texts[i];
-    // The launcher's installer path without install.ini's say.
-    LauncherPaths plain;
-    FormLauncherPaths(nullptr, &plain);
-    if (Lower(plain.installer) != Lower(view->paths.installer))
-        view->installer_label = Profile("INSTALL", "Installer", view->paths.config);
+    // Installer= as the launcher reads it, where it takes it.
+    std::string installer = InstallerAsRead(view->paths.config);
+    if (!installer.empty() && InstallerProblem(installer.c_str()) == InstallerFine)
+        view->installer_label = installer;
 }
 
 void CheckInstallIni(Report &r, const Machine &m, DiscView *view) {
@@ -311,19 +331,27 @@ void CheckInstallIni(Report &r, const Machine &m, DiscView *view) {
 
     std::string root = Profile("INSTALL", "RegistryRoot", config);
     CheckLength(r, "[INSTALL] RegistryRoot", root, KEY_PATH_SIZE);
-    root = WithoutBackslashes(root);
+    root = WithoutBackslashes(root.substr(0, KEY_PATH_SIZE - 1)); // as much as the launcher reads
     if (root.empty())
         root = "SOFTWARE\\Vantorel";
+    // The launcher's own verdict on Installer=, as it reads the value.
     std::string installer = Profile("INSTALL", "Installer", config);
-    if (!installer.empty() && view->installer_label == "setup.exe") {
+    int refusal = installer.empty() ? InstallerFine : InstallerProblem(InstallerAsRead(config).c_str());
+    if (refusal != InstallerFine) {
         std::string why;
-        if (installer.size() > MAX_PATH - 2)
+        if (refusal == InstallerTooLong)
             why = "is " + Num(static_cast<long long>(installer.size())) + " characters long; the launcher takes at most " +
                   Num(MAX_PATH - 2);
-        else if (installer[0] == '\\' || installer[0] == '/' || installer.find(':') != std::string::npos)
+        else if (refusal == InstallerOutside)
             why = "names a path outside the disc (a drive, a leading backslash or a network path)";
-        else
+        else if (refusal == InstallerClimbs)
             why = "holds \"..\", which may climb out of the disc";
+        else if (FindWhole(installer, '"') != std::string::npos)
+            why = "holds a quote, which would hand what follows it to the installer as arguments";
+        else
+            for (const std::string &c : CharsOf(installer))
+                if (why.empty() && c.size() == 1 && std::string("<>|*?").find(c[0]) != std::string::npos)
+                    why = "holds \"" + c + "\", which no file name holds";
         r.Error("install.ini: [INSTALL] Installer=" + installer + " " + why +
                 ": the launcher starts setup.exe instead; write the installer's path below the disc root, for "
                 "example Installer=Install\\Setup.exe");
@@ -374,7 +402,11 @@ void CheckInstallIni(Report &r, const Machine &m, DiscView *view) {
             if (k.has_value && Lower(k.name) == "commandvalue" && command_value.empty())
                 r.Warning("install.ini: [" + section + "] CommandValue is empty: the launcher reads the value "
                           "\"CommandLine\"");
-        if (!given_key.empty() && given_key[0] == '\\' && !WithoutBackslashes(given_key).empty())
+        // A value that fills the launcher's buffer is never looked up at all.
+        size_t given_length = given_key.size();
+        bool cut_after_backslashes = given_length >= KEY_PATH_SIZE && given_key[0] == '\\';
+        if (given_length < KEY_PATH_SIZE && !given_key.empty() && given_key[0] == '\\' &&
+            !WithoutBackslashes(given_key).empty())
             r.Warning("install.ini: [" + section + "] RegistryKey " + Quote(given_key) +
                       " starts with \"\\\": the launcher drops it and looks up " +
                       WithoutBackslashes(given_key) + " (Windows NT refuses a key path that starts with one): "
@@ -385,6 +417,12 @@ void CheckInstallIni(Report &r, const Machine &m, DiscView *view) {
         std::string key = lookup.key_path;
         view->key_paths[i] = key;
         view->program_names[i] = lookup.program_name;
+        if (key.empty() && cut_after_backslashes) {
+            r.Error("install.ini: [" + section + "] RegistryKey is " + Num(static_cast<long long>(given_length)) +
+                    " characters long, backslashes included; the launcher's limit is " + Num(KEY_PATH_SIZE - 1) +
+                    ", and it never looks up a key path that may have been cut, so it never finds the product");
+            continue;
+        }
         if (key.empty()) {
             size_t length = given_key.empty()
                                 ? root.size() + 1 + std::min<size_t>(program.size(), PROGRAM_NAME_SIZE - 1) + 1 +

@@ -26,7 +26,7 @@ namespace fs = std::filesystem;
 
 const char kUsage[] =
     "usage: disccheck DISC [--launcher-dir NAME] [--registry FILE.reg] [--drive X:=FOLDER]... [--disc X:]\n"
-    "                      [--reg-source 32|64] [--write-machines FOLDER] [--where]\n"
+    "                      [--reg-source 32|64] [--write-machines FOLDER] [--where] [--codepage N]\n"
     "       disccheck --bitmap FILE\n"
     "       disccheck --help\n"
     "       disccheck --version\n"
@@ -44,7 +44,7 @@ const char kUsage[] =
     "disc does not work as meant) or \"warning:\" (it works, but likely not as\n"
     "meant) and name the file, section or key concerned; and facts without a\n"
     "prefix (key paths, the picture's size, the prediction, the summary). Output\n"
-    "is UTF-8, the disc's ANSI text read as Windows-1252.\n"
+    "is UTF-8, the disc's ANSI text read in its code page (see --codepage).\n"
     "  install.ini   present, ANSI text (what each Windows family makes of UTF-16 or\n"
     "                a UTF-8 byte-order mark); [INSTALL] with a non-empty ConfigFile, a\n"
     "                ProductName and a Product naming one or two sections, each with\n"
@@ -80,8 +80,8 @@ const char kUsage[] =
     "Predicting what the launcher does on one machine:\n"
     "  --registry FILE.reg  the machine's registry as the Registry Editor exports it\n"
     "                       (\"REGEDIT4\" or \"Windows Registry Editor Version 5.00\");\n"
-    "                       only HKEY_LOCAL_MACHINE is read, text as Windows-1252\n"
-    "                       (a REGEDIT4 file as ANSI, as the Registry Editor does).\n"
+    "                       only HKEY_LOCAL_MACHINE is read, a REGEDIT4 file as ANSI\n"
+    "                       text in the disc's code page, as the Registry Editor does.\n"
     "  --drive X:=FOLDER    drive X: is a fixed disk whose files are in FOLDER\n"
     "                       (repeat for more drives). Every other drive is absent,\n"
     "                       except the disc's own drive, which is a CD-ROM.\n"
@@ -110,6 +110,13 @@ const char kUsage[] =
     "  --where              prints where the disc root (root=) and the launcher's folder\n"
     "                       (folder=) are, and how that was told (how=), and stops.\n"
     "\n"
+    "  --codepage N         the ANSI code page the disc is written in, as Windows numbers\n"
+    "                       it (1250 Central European, 1251 Cyrillic, 932 Japanese...);\n"
+    "                       wins over install.ini's [INSTALL] CodePage=N. Without either,\n"
+    "                       Windows-1252. install.ini, autorun.inf, REGEDIT4 exports and\n"
+    "                       the disc's file names are read in it. Known: 874, 932, 936,\n"
+    "                       949, 950, 1250 to 1258.\n"
+    "\n"
     "  --bitmap FILE        checks one bitmap file alone, as the launcher's reader sees it.\n"
     "\n"
     "Exit status: 0 when there is no error; 1 when there is one (for --bitmap: the\n"
@@ -128,6 +135,7 @@ struct Options {
     bool help = false;
     bool where = false;
     std::string machines;
+    std::string codepage;
 };
 
 bool DriveLetter(const std::string &text, char *letter) {
@@ -195,6 +203,13 @@ std::string ParseOptions(int argc, const char *const *argv, Options *o) {
             if (!take("FOLDER") || value.empty())
                 return "--write-machines needs a folder";
             o->machines = value;
+        } else if (arg == "--codepage") {
+            if (!take("N"))
+                return "--codepage needs a code page number such as 1250 or 932";
+            UINT cp;
+            if (!ParseCodePage(value, &cp))
+                return "--codepage " + UnknownCodePage(value);
+            o->codepage = value;
         } else if (arg == "--where") {
             o->where = true;
         } else if (arg == "--bitmap") {
@@ -276,23 +291,42 @@ int Main(int argc, const char *const *argv, std::ostream &out, std::ostream &err
     if (!o.bitmap.empty())
         return BitmapMain(o, out, err);
 
+    UINT codepage = 1252;
+    ParseCodePage(o.codepage, &codepage);
+    SetDiscCodePage(codepage);
+
     std::string dir = Absolute(o.dir);
     Machine m;
     Image image;
     ImageFolder image_folder{image};
     std::string found_by;
-    if (IsRegularFile(dir)) {
-        if (!ReadImage(dir, &image, &problem) || !PlaceLauncher(dir, &image, o.launcher_dir, &m, &found_by, &problem)) {
-            err << ToUtf8("disccheck: " + Host(o.dir) + ": " + problem) << "\n";
-            return 2;
-        }
-    } else if (!(problem = FolderProblem(dir)).empty()) {
+    bool is_image = IsRegularFile(dir);
+    if (is_image && !ReadImage(dir, &image, &problem)) {
+        err << ToUtf8("disccheck: " + Host(o.dir) + ": " + problem) << "\n";
+        return 2;
+    }
+    if (!is_image && !(problem = FolderProblem(dir)).empty()) {
         err << ToUtf8("disccheck: cannot read the folder " + Host(o.dir) + ": " + problem)
             << " (expected a disc's root folder, the launcher's folder or an ISO 9660 image)\n";
         return 2;
-    } else if (!PlaceLauncher(dir, nullptr, o.launcher_dir, &m, &found_by, &problem)) {
+    }
+    if (!PlaceLauncher(dir, is_image ? &image : nullptr, o.launcher_dir, &m, &found_by, &problem)) {
         err << ToUtf8("disccheck: " + Host(o.dir) + ": " + problem) << "\n";
         return 2;
+    }
+    // A disc may say what code page it is written in. Its folder names may
+    // read otherwise in that one, so the launcher's folder is found again.
+    std::string declared = CodePageKey(m);
+    UINT key_codepage = 0;
+    bool declared_known = ParseCodePage(declared, &key_codepage);
+    if (o.codepage.empty() && declared_known && key_codepage != codepage) {
+        codepage = key_codepage;
+        SetDiscCodePage(codepage);
+        m = Machine();
+        if (!PlaceLauncher(dir, is_image ? &image : nullptr, o.launcher_dir, &m, &found_by, &problem)) {
+            err << ToUtf8("disccheck: " + Host(o.dir) + ": " + problem) << "\n";
+            return 2;
+        }
     }
     if (o.where) {
         // For the scripts: where the disc and the launcher are, one per line.
@@ -346,7 +380,9 @@ int Main(int argc, const char *const *argv, std::ostream &out, std::ostream &err
             r.Warning(Host(o.registry) + ": " + w);
     }
 
-    std::string module_dir = ModulePath(m).substr(0, ModulePath(m).rfind('\\') + 1);
+    std::string module_dir = ModulePath(m);
+    module_dir = module_dir.substr(0, LastWhole(module_dir, '\\') + 1);
+    ReportCodePage(r, m, o.codepage, declared);
     r.Info("disccheck: " + Host(dir) + ": the launcher's folder " + Quote(m.folder.empty() ? "\\" : m.folder) + " (" +
            found_by + ") is " + module_dir + (image.root.empty() ? " (disc root " + Host(m.root) + ")" : ""));
     DiscView view;

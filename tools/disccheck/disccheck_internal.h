@@ -82,9 +82,38 @@ struct Machine {
 };
 
 std::string ModulePath(const Machine &m);
-// A fresh simulated machine that keeps the ANSI code page the disc is read in.
-void ResetMachine();
 void SetUp(const Machine &m);
+
+// ---- The disc's code page (code_page.cpp)
+
+// The code page everything of the disc is read in, for the whole run; the
+// simulated machine takes it too.
+void SetDiscCodePage(UINT codepage);
+UINT DiscCodePage();
+// sim::Reset(), the machine keeping the disc's code page.
+void ResetMachine();
+// A code page number the checker can read ("932"); false for anything else.
+bool ParseCodePage(const std::string &text, UINT *codepage);
+// What to say of a code page it cannot read: the ones it can.
+std::string UnknownCodePage(const std::string &text);
+std::string CodePageName(UINT codepage);
+// The disc's code page as advice names it: "Windows-1252", "code page 932".
+std::string AnsiLabel();
+// ANSI text in the disc's code page, a character (one or two bytes) each.
+std::vector<std::string> CharsOf(const std::string &ansi);
+// Where c (ASCII) stands as a whole character, at or after from; never the
+// second byte of a double-byte character. npos when nowhere.
+size_t FindWhole(const std::string &ansi, char c, size_t from = 0);
+size_t LastWhole(const std::string &ansi, char c);
+// [INSTALL] CodePage= of the disc's install.ini, as it stands.
+std::string CodePageKey(const Machine &m);
+// What the code page is and where it comes from, a note where the disc
+// holds text beyond ASCII and names none, names the code page cannot hold
+// and bytes it does not define. given: --codepage; declared: the key.
+void ReportCodePage(Report &r, const Machine &m, const std::string &given, const std::string &declared);
+// Warns of each line of a profile file that holds bytes the code page
+// does not define, naming its section and key.
+void CheckCodePageText(Report &r, const std::string &file, const std::string &bytes);
 
 // ---- Profile files (profile_file.cpp)
 

@@ -17,12 +17,6 @@ std::string ModulePath(const Machine &m) {
     return path + "launcher.exe";
 }
 
-void ResetMachine() {
-    UINT codepage = sim::CodePage();
-    sim::Reset();
-    sim::SetCodePage(codepage);
-}
-
 // A fresh simulated machine: the disc, the fixed disks and the registry.
 void SetUp(const Machine &m) {
     ResetMachine();

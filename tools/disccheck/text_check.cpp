@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "sim.h"
+
 namespace disccheck {
 namespace {
 
@@ -25,22 +27,40 @@ bool IsCaption(int which) { return which < CaptionCount; }
 
 std::string Key(int which) { return "[Texts] " + std::string(kTextKeys[which]); }
 
-// The access key of a caption (the character after its first lone "&"),
-// letters of Windows-1252 in upper case; 0 when it has none.
-unsigned char AccessKey(const std::string &caption) {
-    for (size_t i = 0; i + 1 < caption.size(); ++i) {
-        if (caption[i] != '&')
+// The access key as the warning names it: the letter as the caption has it
+// when it is upper case, else in upper case where the code page has that.
+std::string Upper(const std::vector<std::string> &chars, const std::string &key) {
+    for (const std::string &c : chars)
+        if (c != key && sim::FoldAnsi(c) == key)
+            return c;
+    std::u32string u = sim::AnsiToUnicode(key);
+    if (u.size() == 1 && u[0] < 0x80 && u[0] >= 'a' && u[0] <= 'z')
+        return std::string(1, static_cast<char>(u[0] - 0x20));
+    if (u.size() == 1 && ((u[0] >= 0xE0 && u[0] <= 0xFE && u[0] != 0xF7) || (u[0] >= 0x3B1 && u[0] <= 0x3CB) ||
+                          (u[0] >= 0x430 && u[0] <= 0x44F))) {
+        bool lossy = false;
+        std::string upper = sim::UnicodeToAnsi(u[0] - 0x20, &lossy);
+        if (!lossy)
+            return upper;
+    }
+    return key;
+}
+
+// The access key of a caption (the character after its first lone "&", a
+// whole character of the disc's code page), folded as Windows matches
+// letters without regard to case; empty when it has none.
+std::string AccessKey(const std::string &caption) {
+    std::vector<std::string> chars = CharsOf(caption);
+    for (size_t i = 0; i + 1 < chars.size(); ++i) {
+        if (chars[i] != "&")
             continue;
-        if (caption[i + 1] == '&') {
+        if (chars[i + 1] == "&") {
             ++i;
             continue;
         }
-        unsigned char c = static_cast<unsigned char>(caption[i + 1]);
-        if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7))
-            c = static_cast<unsigned char>(c - 0x20);
-        return c;
+        return sim::FoldAnsi(chars[i + 1]);
     }
-    return 0;
+    return "";
 }
 
 // A message with the names filled in as the launcher fills them in.
@@ -51,12 +71,12 @@ std::string Filled(const std::string &text, const char *const *values) {
 }
 
 void CheckPlaceholders(Report &r, int which, const std::string &text) {
-    for (size_t open = text.find('{'); open != std::string::npos; open = text.find('{', open + 1)) {
-        size_t close = text.find('}', open);
+    for (size_t open = FindWhole(text, '{'); open != std::string::npos; open = FindWhole(text, '{', open + 1)) {
+        size_t close = FindWhole(text, '}', open);
         if (close == std::string::npos)
             break;
         std::string name = text.substr(open + 1, close - open - 1);
-        if (name.empty() || name.find('{') != std::string::npos)
+        if (name.empty() || FindWhole(name, '{') != std::string::npos)
             continue;
         int place = -1;
         for (int p = 0; p < PlaceholderCount; ++p)
@@ -98,8 +118,8 @@ void CheckAccessKeys(Report &r, const DiscView &view, bool two) {
         for (size_t a = 0; a < d.buttons.size(); ++a)
             for (size_t b = a + 1; b < d.buttons.size(); ++b) {
                 int x = d.buttons[a], y = d.buttons[b];
-                unsigned char key = AccessKey(Text(view, x));
-                if (!key || key != AccessKey(Text(view, y)) || (view.texts[x].empty() && view.texts[y].empty()))
+                std::string key = AccessKey(Text(view, x));
+                if (key.empty() || key != AccessKey(Text(view, y)) || (view.texts[x].empty() && view.texts[y].empty()))
                     continue;
                 bool again = false;
                 for (const auto &t : told)
@@ -109,7 +129,7 @@ void CheckAccessKeys(Report &r, const DiscView &view, bool two) {
                 told.push_back({x, y});
                 r.Warning("install.ini: " + Key(x) + " " + Quote(Text(view, x)) + " and " + kTextKeys[y] + " " +
                           Quote(Text(view, y)) + " have the same access key in " + d.name + ": Alt+" +
-                          std::string(1, static_cast<char>(key)) +
+                          Upper(CharsOf(Text(view, x)), key) +
                           " then moves between the two buttons instead of pressing one; give each its own \"&\" "
                           "letter");
             }
@@ -121,31 +141,28 @@ void CheckCaptionFits(Report &r, const DiscView &view, bool two) {
         if (which == TextRepairCaption)
             continue; // a message box's title, which Windows shortens with "..."
         std::string shown = Shown(Text(view, which));
-        std::vector<std::string> misfits;
-        int widest = 0, room = 0;
+        // Each button it does not fit, with the width in that button's font.
+        std::string told;
         bool on_splash = which == TextInstall || which == TextRun || which == TextCancel;
-        if (on_splash && TextWidth(shown, Font::System) > kSplashButtonWidth - 2 * kButtonMargin) {
-            misfits.push_back("the splash (" + Num(kSplashButtonWidth) + " pixels, System font)");
-            widest = TextWidth(shown, Font::System);
-            room = kSplashButtonWidth - 2 * kButtonMargin;
-        }
+        int wide = TextWidth(shown, Font::System);
+        if (on_splash && wide > kSplashButtonWidth - 2 * kButtonMargin)
+            told = " is " + Num(wide) + " pixels wide, and its button in the splash (" + Num(kSplashButtonWidth) +
+                   " pixels, System font) leaves " + Num(kSplashButtonWidth - 2 * kButtonMargin) + " for it";
         int choice = DialogX(kChoiceButtonWidth);
-        if (two && which != TextRepairCaption && TextWidth(shown, Font::SansSerif8) > choice - 2 * kButtonMargin) {
-            misfits.push_back(std::string(which == TextRunFirst || which == TextRunSecond ? "the two-products dialog"
-                                          : which == TextCancel ? "both choice dialogs"
-                                                                : "the repair-or-run dialog") +
-                              " (" + Num(choice) + " pixels, MS Sans Serif 8 point)");
-            if (!widest) {
-                widest = TextWidth(shown, Font::SansSerif8);
-                room = choice - 2 * kButtonMargin;
-            }
+        wide = TextWidth(shown, Font::SansSerif8);
+        if (two && wide > choice - 2 * kButtonMargin) {
+            std::string dialog = which == TextRunFirst || which == TextRunSecond ? "the two-products dialog"
+                                 : which == TextCancel                          ? "both choice dialogs"
+                                                                                : "the repair-or-run dialog";
+            std::string room = " leaves " + Num(choice - 2 * kButtonMargin) + " for it";
+            told += told.empty() ? " is " + Num(wide) + " pixels wide, and its button in " + dialog + " (" +
+                                       Num(choice) + " pixels, MS Sans Serif 8 point)" + room
+                                 : "; in MS Sans Serif 8 point it is " + Num(wide) + " pixels wide, and its button "
+                                   "in " + dialog + " (" + Num(choice) + " pixels)" + room;
         }
-        if (misfits.empty())
-            continue;
-        std::string where = misfits[0] + (misfits.size() > 1 ? " and in " + misfits[1] : "");
-        r.Warning("install.ini: " + Key(which) + " " + Quote(Text(view, which)) + " is " + Num(widest) +
-                  " pixels wide, and its button in " + where + " leaves " + Num(room) +
-                  " for it: Windows cuts it off at both ends; shorten it");
+        if (!told.empty())
+            r.Warning("install.ini: " + Key(which) + " " + Quote(Text(view, which)) + told +
+                      ": Windows cuts it off at both ends; shorten it");
     }
 }
 
