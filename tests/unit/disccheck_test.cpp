@@ -779,6 +779,12 @@ TEST_F(DiscCheck, InstallIniFindings) {
          "pixels a single-byte character and 12 a double-byte one in the choice dialogs, 8 and 16 on the splash), "
          "not measured: a text near the edge of its button or box may fit where disccheck says it does not, or the "
          "reverse; see it under Windows set to that language"},
+        // No fonts of its own in Wine.
+        {"code page 1258", Ini("CodePage=1258\r\n", "", ""), {}, 0,
+         "install.ini: the widths of the texts in code page 1258 are estimated (Wine has no fonts for it: the widths "
+         "of the same letters in the other code pages' fonts stand in), not measured: a text near the edge of its "
+         "button or box may fit where disccheck says it does not, or the reverse; see it under Windows set to that "
+         "language"},
         // Twelve "表" (95 5C) to a line of 146 pixels, broken between any two.
         {"a message in code page 932", Ini("CodePage=932\r\n", "", "BothInstalledText=" + hyou90 + "\r\n"),
          {"warning: install.ini: the two-products dialog's message needs 8 lines, and its box (97 x 61 dialog "
