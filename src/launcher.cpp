@@ -18,13 +18,17 @@ static const char kRootSetup[] = "\\setup.exe";
 
 // The keys of [Texts], and the launcher's own texts for them: the messages
 // with the placeholders it fills in.
-const char *const kTextKeys[TextCount] = {"Install",           "Run",       "Cancel",
-                                          "RunFirst",          "RunSecond", "RepairCaption",
+// The first three keys are their captions without the "&".
+static const char kInstallCaption[] = "&Install";
+static const char kRunCaption[] = "&Run";
+static const char kCancelCaption[] = "&Cancel";
+const char *const kTextKeys[TextCount] = {kInstallCaption + 1, kRunCaption + 1,     kCancelCaption + 1,
+                                          "RunFirst",          "RunSecond",         "RepairCaption",
                                           "BothInstalledText", "OneIncompleteText", "RepairText"};
 const char *const kDefaultTexts[TextCount] = {
-    "&Install",
-    "&Run",
-    "&Cancel",
+    kInstallCaption,
+    kRunCaption,
+    kCancelCaption,
     "Run &Paper",
     "Run CAT",
     "CD Launcher",
@@ -54,6 +58,10 @@ static UINT s_startErrorMode;
 // in the shell's folder instead.
 static DWORD s_shellLoadFlags;
 
+// The delimiters, quotes, colons and dots that scans here look for are all
+// below 0x40, which is never the second byte of a character: such a scan
+// may step a byte at a time. A scan for '\\', '{', '}' or '|' walks by
+// character (chars.h).
 static BOOL IsDelimiter(char c, const char *delimiters) {
     for (; *delimiters; ++delimiters)
         if (c == *delimiters)
@@ -195,14 +203,14 @@ char *NextToken(char *text, const char *delimiters) {
         return 0;
     start = next;
     while (*start && IsDelimiter(*start, delimiters))
-        start = NextChar(start);
+        ++start;
     if (!*start) {
         next = start;
         return 0;
     }
     end = start;
     while (*end && !IsDelimiter(*end, delimiters))
-        end = NextChar(end);
+        ++end;
     if (*end) {
         *end = 0;
         next = end + 1;
@@ -263,12 +271,12 @@ static char ReadDriveLetter(HKEY key, const char *name, char *work, DWORD size) 
 
 static const char *SkipDelimiters(const char *p) {
     while (*p && IsDelimiter(*p, kCommandDelimiters))
-        p = NextChar(p);
+        ++p;
     return p;
 }
 
 static BOOL HoldsDelimiter(const char *text) {
-    for (; *text; text = NextChar(text))
+    for (; *text; ++text)
         if (IsDelimiter(*text, kCommandDelimiters))
             return TRUE;
     return FALSE;
@@ -295,13 +303,12 @@ BOOL IsProgramFile(const char *program) {
 // "..", so "C:\Run.exe ." and "C:\Run.exe -d ..\..\x.dat" may name files
 // without being the program's path. A prefix longer than the first token
 // counts only when no name in it ends with a dot or a blank.
+// A byte at a time is enough: a '\\' that is the second byte of a
+// character follows its first byte, never a dot or a blank.
 static BOOL IsLiteralPath(const char *path, int length) {
-    const char *end = path + length;
-    for (const char *p = path, *next; p < end; p = next) {
-        next = NextChar(p);
-        if ((*p == '.' || *p == ' ') && (next >= end || *next == '\\' || *next == '/'))
+    for (int i = 1; i <= length; ++i)
+        if ((i == length || path[i] == '\\' || path[i] == '/') && (path[i - 1] == '.' || path[i - 1] == ' '))
             return FALSE;
-    }
     return TRUE;
 }
 
@@ -317,7 +324,7 @@ static int ProgramLength(const char *line) {
     // Stepping back a byte at a time finds the same token ends: a delimiter
     // is never the second byte of a character.
     while (line[first] && !IsDelimiter(line[first], kCommandDelimiters))
-        first = (int)(NextChar(line + first) - line);
+        ++first;
     for (; length > first; --length) {
         if (IsDelimiter(line[length - 1], kCommandDelimiters) ||
             (line[length] && !IsDelimiter(line[length], kCommandDelimiters)))
@@ -339,7 +346,7 @@ const char *SplitCommandLine(const char *commandLine, char *program, int size) {
     if (*p == '"') {
         start = ++p;
         while (*p && *p != '"')
-            p = NextChar(p);
+            ++p;
         length = (int)(p - start);
         if (*p == '"')
             ++p;
