@@ -5,6 +5,7 @@
 // a missing file, section or key gives the default. A file saved as UTF-16
 // is read as Windows 2000 to 11 read it (sim_text.cpp).
 #include "sim_internal.h"
+#include "host_file.h"
 
 #include <cstring>
 #include <fstream>
@@ -27,7 +28,7 @@ std::string Trim(const std::string &s) {
 // The lines of a section, blanks around each dropped: only the first
 // section of that name counts. False when the file or section is missing.
 bool SectionLines(const std::string &host, const std::string &section, std::vector<std::string> *out) {
-    std::ifstream in(host, std::ios::binary);
+    std::ifstream in(sim::host::Path(host), std::ios::binary);
     if (!in)
         return false;
     std::stringstream all;
