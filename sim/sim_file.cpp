@@ -2,9 +2,9 @@
 // mapped drives) or in-memory files, ReadFile with Windows' short reads at
 // the end of a file, SetFilePointer, GetFileSize and CloseHandle.
 #include "sim_internal.h"
+#include "host_file.h"
 
 #include <cstring>
-#include <fcntl.h>
 #include <map>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -76,12 +76,12 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATT
         f.memory = &mem->second;
     } else {
         std::string host = HostPath(name);
-        struct stat st;
-        if (host.empty() || stat(host.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        host::FileStatus st;
+        if (host.empty() || !host::Stat(host, &st) || !st.file) {
             internal::SetLastErrorCode(ERROR_FILE_NOT_FOUND);
             return INVALID_HANDLE_VALUE;
         }
-        f.fd = open(host.c_str(), O_RDONLY);
+        f.fd = host::OpenRead(host);
         if (f.fd < 0) {
             internal::SetLastErrorCode(ERROR_ACCESS_DENIED);
             return INVALID_HANDLE_VALUE;

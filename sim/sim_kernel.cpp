@@ -1,11 +1,10 @@
 // Simulated kernel: module path, drives, file existence, program start and
 // the string helpers the launcher takes from KERNEL32 and USER32.
 #include "sim_internal.h"
+#include "host_file.h"
 
 #include <cstdio>
 #include <cstring>
-#include <dirent.h>
-#include <sys/stat.h>
 #include <vector>
 
 namespace sim {
@@ -46,26 +45,23 @@ int DriveIndex(char letter) {
 // Finds one path component (an ANSI name) in a host folder, exactly or else
 // ignoring case as Windows does.
 bool ResolveComponent(const std::string &folder, const std::string &name, std::string *out) {
-    struct stat st;
+    host::FileStatus st;
     std::string exact = folder + "/" + HostName(name);
-    if (stat(exact.c_str(), &st) == 0) {
+    if (host::Stat(exact, &st)) {
         *out = exact;
         return true;
     }
-    DIR *dir = opendir(folder.c_str());
-    if (!dir)
+    std::vector<std::string> names;
+    if (!host::FolderNames(folder, &names))
         return false;
     std::string want = FoldAnsi(name);
-    bool found = false;
-    while (dirent *e = readdir(dir)) {
-        if (FoldAnsi(AnsiName(e->d_name)) == want) {
-            *out = folder + "/" + e->d_name;
-            found = true;
-            break;
+    for (const std::string &n : names) {
+        if (FoldAnsi(AnsiName(n)) == want) {
+            *out = folder + "/" + n;
+            return true;
         }
     }
-    closedir(dir);
-    return found;
+    return false;
 }
 
 } // namespace
@@ -189,8 +185,8 @@ UINT WINAPI GetDriveTypeA(LPCSTR root) {
 namespace {
 bool IsRegularFile(const char *win_path) {
     std::string host = HostPath(win_path);
-    struct stat st;
-    return !host.empty() && stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    host::FileStatus st;
+    return !host.empty() && host::Stat(host, &st) && st.file;
 }
 
 // Where OpenFile looks for a bare file name: the program's own folder, then
@@ -259,12 +255,12 @@ DWORD WINAPI GetFileAttributesA(LPCSTR name) {
     if (internal::NoMedia(name))
         return INVALID_FILE_ATTRIBUTES;
     std::string host = HostPath(name);
-    struct stat st;
-    if (host.empty() || stat(host.c_str(), &st) != 0) {
+    host::FileStatus st;
+    if (host.empty() || !host::Stat(host, &st)) {
         internal::SetLastErrorCode(ERROR_FILE_NOT_FOUND);
         return INVALID_FILE_ATTRIBUTES;
     }
-    return S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+    return st.folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
 }
 
 UINT WINAPI WinExec(LPCSTR cmdline, UINT show) {

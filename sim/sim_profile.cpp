@@ -11,6 +11,7 @@
 // feed does. Other control characters and the no-break space (0xA0) are part
 // of the name.
 #include "sim_internal.h"
+#include "host_file.h"
 
 #include <cstring>
 #include <fstream>
@@ -33,7 +34,7 @@ std::string Trim(const std::string &s) {
 // The lines of a section, blanks around each dropped: only the first
 // section of that name counts. False when the file or section is missing.
 bool SectionLines(const std::string &host, const std::string &section, std::vector<std::string> *out) {
-    std::ifstream in(host, std::ios::binary);
+    std::ifstream in(sim::host::Path(host), std::ios::binary);
     if (!in)
         return false;
     std::stringstream all;

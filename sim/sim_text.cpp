@@ -1,8 +1,9 @@
 // Text between the two sides of the simulated platform: the program's
 // strings are in the machine's ANSI code page (Windows-1252 unless set
-// otherwise), the host's file names are UTF-8 (on a Windows host, the ANSI
-// code page itself), and Windows 2000 and later read a profile file saved
-// as UTF-16 (little-endian, with its byte-order mark) as text. Every
+// otherwise), the host's file names are UTF-8 (on a Windows host too, which
+// reaches its files through the wide-character calls), and Windows 2000 and
+// later read a profile file saved as UTF-16 (little-endian, with its
+// byte-order mark) as text. Every
 // conversion between them is made here. Code pages other than 1252 are
 // converted by the host: iconv on Linux, the wide-character API on Windows.
 #include "sim_internal.h"
@@ -298,18 +299,14 @@ std::string UnicodeToUtf8(const std::u32string &text) {
     return out;
 }
 
-#ifdef _WIN32
-std::string HostName(const std::string &ansi) { return ansi; }
-std::string AnsiName(const std::string &host) { return host; }
-std::string HostToUtf8(const std::string &host) { return AnsiToUtf8(host); }
-#else
+// Host names are UTF-8 on every host: a Windows host reaches its files
+// through the wide-character calls (host_file.cpp).
 std::string HostName(const std::string &ansi) { return AnsiToUtf8(ansi); }
 std::string AnsiName(const std::string &host) {
     bool lossy = false;
     return Utf8ToAnsi(host, &lossy);
 }
 std::string HostToUtf8(const std::string &host) { return host; }
-#endif
 
 std::string Utf16BeToUtf8(const std::string &bytes) {
     std::string out;

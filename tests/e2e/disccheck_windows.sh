@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # disccheck.exe under Wine on the sample disc: it starts, finds nothing, and
 # says line for line what the Linux build says (but for the first line, which
-# names the folder as each system writes it); --version too.
+# names the folder as each system writes it); --version too. Then the same
+# disc with its launcher folder named in Polish, Początek, declared in code
+# page 1250, checked under a Wine whose ANSI code page is 1252: the name
+# reaches disccheck.exe only through the wide-character calls, and it finds
+# what the Linux build finds (but for the line naming the folder given).
 #   tests/e2e/disccheck_windows.sh DISCCHECK.EXE NATIVE-DISCCHECK SAMPLE-DISC LAUNCHER.EXE WORK-FOLDER
 # The sample disc is copied into WORK-FOLDER and completed there as
 # samples/prepare-disc.sh completes it, with LAUNCHER.EXE; the Wine prefix is
@@ -42,6 +46,20 @@ status=0
 "$wine" "$exe" --version >"$work/windows-version.out" 2>&1 || true
 /usr/lib/wine/wineserver -w
 
+polish=$work/disc-pl
+rm -rf "$polish"
+cp -R "$work/disc" "$polish"
+mv "$polish/LAUNCH" "$polish/Początek"
+# The autorun.inf names the folder in its 1250 bytes (ą is B9).
+LC_ALL=C sed -i 's/LAUNCH\\/Pocz\xb9tek\\/' "$polish/autorun.inf"
+sed -i 's/^\[INSTALL\]\r\?$/&\nCodePage=1250\r/' "$polish/Początek/install.ini"
+polish_status=0
+LC_ALL=C.UTF-8 "$wine" "$exe" "Z:${polish//\//\\}\\Początek" >"$work/windows-pl.out" 2>"$work/windows-pl.err" ||
+  polish_status=$?
+/usr/lib/wine/wineserver -w
+native_status=0
+"$native" "$polish/Początek" >"$work/native-pl.out" 2>&1 || native_status=$?
+
 fail=0
 if [[ $status -ne 0 ]]; then
   echo "disccheck.exe exited with $status"
@@ -61,5 +79,12 @@ if [[ "$(tr -d '\r' <"$work/windows-version.out")" != "$("$native" --version)" ]
   echo "disccheck.exe --version says \"$(tr -d '\r' <"$work/windows-version.out")\", the Linux build \"$("$native" --version)\""
   fail=1
 fi
-cat "$work/windows.txt" "$work/windows.err" "$work/windows-version.out"
+tr -d '\r' <"$work/windows-pl.out" >"$work/windows-pl.txt"
+if [[ $polish_status -ne $native_status ]] || ! grep -q '^disccheck: 0 errors' "$work/windows-pl.txt" ||
+  ! diff <(grep -vF "disccheck: $polish/Początek: " "$work/native-pl.out") \
+    <(grep -vF "disccheck: Z:${polish//\//\\}\\Początek: " "$work/windows-pl.txt"); then
+  echo "on the Polish disc disccheck.exe exited with $polish_status, the Linux disccheck with $native_status (above: < Linux, > Windows)"
+  fail=1
+fi
+cat "$work/windows.txt" "$work/windows.err" "$work/windows-version.out" "$work/windows-pl.txt" "$work/windows-pl.err"
 exit $fail

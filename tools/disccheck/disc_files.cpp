@@ -8,8 +8,8 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <sys/stat.h>
 
+#include "host_file.h"
 #include "sim.h"
 
 namespace disccheck {
@@ -31,20 +31,12 @@ uint32_t Le16(const std::string &b, size_t at) {
     return static_cast<unsigned char>(b[at]) | (static_cast<unsigned char>(b[at + 1]) << 8);
 }
 
-#ifdef _WIN32
-std::filesystem::path FsPath(const std::string &host) { return fs::u8path(sim::AnsiToUtf8(host)); }
-std::string HostOf(const std::filesystem::path &path) {
-    bool lossy = false;
-    return sim::Utf8ToAnsi(path.u8string(), &lossy);
-}
-#else
-std::filesystem::path FsPath(const std::string &host) { return fs::path(host); }
-std::string HostOf(const std::filesystem::path &path) { return path.string(); }
-#endif
+std::filesystem::path FsPath(const std::string &host) { return sim::host::Path(host); }
+std::string HostOf(const std::filesystem::path &path) { return sim::host::NameOf(path); }
 
 bool IsRegularFile(const std::string &host) {
-    struct stat st;
-    return !host.empty() && stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    sim::host::FileStatus st;
+    return !host.empty() && sim::host::Stat(host, &st) && st.file;
 }
 
 bool IsFolder(const std::string &host) {
@@ -53,10 +45,10 @@ bool IsFolder(const std::string &host) {
 }
 
 std::string FolderProblem(const std::string &host) {
-    struct stat st;
-    if (stat(host.c_str(), &st) != 0)
+    sim::host::FileStatus st;
+    if (!sim::host::Stat(host, &st))
         return errno == EACCES ? "no permission to reach it" : "it does not exist";
-    if (!S_ISDIR(st.st_mode))
+    if (!st.folder)
         return "it is not a folder";
     std::error_code ec;
     fs::directory_iterator it(FsPath(host), ec);
@@ -66,14 +58,14 @@ std::string FolderProblem(const std::string &host) {
 }
 
 std::string FileProblem(const std::string &host) {
-    struct stat st;
-    if (stat(host.c_str(), &st) != 0)
+    sim::host::FileStatus st;
+    if (!sim::host::Stat(host, &st))
         return errno == EACCES ? "no permission to reach it" : "it does not exist";
-    if (S_ISDIR(st.st_mode))
+    if (st.folder)
         return "it is a folder, not a file";
-    if (!S_ISREG(st.st_mode))
+    if (!st.file)
         return "it is not a file";
-    std::ifstream in(host, std::ios::binary);
+    std::ifstream in(FsPath(host), std::ios::binary);
     if (!in)
         return "no permission to read it";
     return "";
@@ -81,7 +73,7 @@ std::string FileProblem(const std::string &host) {
 
 bool ReadAt(const std::string &host, unsigned long long offset, size_t count, std::string *bytes) {
     bytes->clear();
-    std::ifstream in(host, std::ios::binary);
+    std::ifstream in(FsPath(host), std::ios::binary);
     if (!in || !in.seekg(static_cast<std::streamoff>(offset)))
         return false;
     bytes->resize(count);
@@ -91,7 +83,7 @@ bool ReadAt(const std::string &host, unsigned long long offset, size_t count, st
 }
 
 bool ReadWhole(const std::string &host, std::string *bytes) {
-    std::ifstream in(host, std::ios::binary);
+    std::ifstream in(FsPath(host), std::ios::binary);
     if (!in)
         return false;
     std::ostringstream all;

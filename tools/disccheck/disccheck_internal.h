@@ -55,8 +55,8 @@ std::string ToUtf8(const std::string &text);
 uint32_t Le32(const std::string &b, size_t at);
 uint32_t Le16(const std::string &b, size_t at);
 
-// std::filesystem's paths for the host's names, and back: on Windows it
-// would take narrow names for UTF-8, where the host's are ANSI.
+// std::filesystem's paths for the host's names (UTF-8 on every host), and
+// back: on Windows a path made from a narrow name reads it as ANSI.
 std::filesystem::path FsPath(const std::string &host);
 std::string HostOf(const std::filesystem::path &path);
 

@@ -104,7 +104,7 @@ bool ReadWholeByChecks(const std::string &path) {
 }
 
 bool CopyData(archive *a, const std::string &host, std::string *problem) {
-    std::ofstream out(host, std::ios::binary | std::ios::trunc);
+    std::ofstream out(FsPath(host), std::ios::binary | std::ios::trunc);
     if (!out) {
         *problem = "cannot write " + Host(host);
         return false;
@@ -165,7 +165,7 @@ bool CopyShared(const std::string &host, const std::map<std::string, std::vector
         auto sharers = to.find(EntryPath(e));
         if (sharers == to.end() || archive_entry_hardlink(e))
             continue;
-        ok = CopyData(a, sharers->second.front().string(), problem);
+        ok = CopyData(a, HostOf(sharers->second.front()), problem);
         std::error_code ec;
         for (size_t i = 1; ok && i < sharers->second.size(); ++i)
             fs::copy_file(sharers->second.front(), sharers->second[i], fs::copy_options::overwrite_existing, ec);
@@ -200,7 +200,7 @@ bool ReadTree(const std::string &host, bool rock_ridge, const std::string &folde
         if (folder.empty())
             continue;
         std::error_code ec;
-        fs::path where = fs::path(folder) / fs::u8path(path);
+        fs::path where = FsPath(folder) / fs::u8path(path);
         if (archive_entry_filetype(e) == AE_IFDIR) {
             fs::create_directories(where, ec);
             continue;
@@ -210,7 +210,7 @@ bool ReadTree(const std::string &host, bool rock_ridge, const std::string &folde
         const char *link = archive_entry_hardlink_utf8(e) ? archive_entry_hardlink_utf8(e) : archive_entry_hardlink(e);
         std::string target = link ? link : "";
         if (!target.empty() && SafeRelative(target)) {
-            fs::path from = fs::path(folder) / fs::u8path(target);
+            fs::path from = FsPath(folder) / fs::u8path(target);
             uintmax_t size = fs::file_size(from, ec);
             if (ec)
                 continue; // the first of them was not read either
@@ -221,7 +221,7 @@ bool ReadTree(const std::string &host, bool rock_ridge, const std::string &folde
             else if (std::ofstream(where, std::ios::binary | std::ios::trunc))
                 fs::resize_file(where, size, ec);
         } else if (ReadWholeByChecks(path)) {
-            ok = CopyData(a, where.string(), problem);
+            ok = CopyData(a, HostOf(where), problem);
         } else if (std::ofstream(where, std::ios::binary | std::ios::trunc)) {
             // The size without the bytes: sparse, so a large disc costs no space.
             fs::resize_file(where, static_cast<uintmax_t>(archive_entry_size(e) > 0 ? archive_entry_size(e) : 0), ec);
@@ -279,7 +279,7 @@ bool ReadImageFile(const Image &image, const std::string &path, std::string *pro
                 name = link;
                 break;
             }
-            bool ok = CopyData(a, (fs::path(image.root) / fs::u8path(stored)).string(), problem);
+            bool ok = CopyData(a, HostOf(FsPath(image.root) / fs::u8path(stored)), problem);
             archive_read_free(a);
             return ok;
         }
@@ -291,7 +291,7 @@ bool ReadImageFile(const Image &image, const std::string &path, std::string *pro
 void RemoveImageFolder(const Image &image) {
     std::error_code ec;
     if (!image.root.empty())
-        fs::remove_all(image.root, ec);
+        fs::remove_all(FsPath(image.root), ec);
 }
 
 } // namespace disccheck

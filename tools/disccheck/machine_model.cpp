@@ -96,7 +96,7 @@ InstallStatus Probe(const Machine &m, const std::string &section, const Launcher
 bool MakeFile(const std::string &host) {
     std::error_code ec;
     fs::create_directories(FsPath(host).parent_path(), ec);
-    return static_cast<bool>(std::ofstream(host, std::ios::binary | std::ios::trunc));
+    return static_cast<bool>(std::ofstream(FsPath(host), std::ios::binary | std::ios::trunc));
 }
 
 // The record a product's installer would write, found by what the probe
@@ -242,7 +242,7 @@ std::string RegExport(const std::vector<const RegKey *> &keys) {
 bool WriteBytes(const std::string &host, const std::string &bytes) {
     std::error_code ec;
     fs::create_directories(FsPath(host).parent_path(), ec);
-    std::ofstream out(host, std::ios::binary | std::ios::trunc);
+    std::ofstream out(FsPath(host), std::ios::binary | std::ios::trunc);
     out << bytes;
     return static_cast<bool>(out);
 }
