@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Builds libarchive for 32-bit Windows (MinGW-w64), static, for
+# disccheck.exe: Debian packages no MinGW libarchive, so it is built from
+# Debian's own source package, the same release the Linux build links, so
+# that both builds write an image the same way. Only the formats' code is
+# built: no compression library, no crypto, no XML, no iconv (on Windows
+# libarchive converts names with the system's own calls). The result is
+# kept in build/mingw-libarchive and reused while its stamp matches.
+#
+#   scripts/mingw-libarchive.sh [PREFIX]   PREFIX: by default build/mingw-libarchive
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+prefix=${1:-$here/build/mingw-libarchive}
+mkdir -p "$prefix"
+prefix=$(cd "$prefix" && pwd)
+# The release the Linux build links; where that is not installed (a release
+# machine), the one apt would install.
+version=$(dpkg-query -W -f='${Version}' libarchive-dev 2>/dev/null || true)
+[[ -n $version ]] || version=$(apt-cache policy libarchive-dev 2>/dev/null | sed -n 's/^ *Candidate: //p')
+[[ -n $version && $version != "(none)" ]] || { echo "mingw-libarchive: no libarchive-dev known to apt" >&2; exit 1; }
+stamp="libarchive $version, i686-w64-mingw32, static, formats only"
+if [[ -f $prefix/lib/libarchive.a && -f $prefix/stamp && "$(cat "$prefix/stamp")" == "$stamp" ]]; then
+  exit 0
+fi
+
+SUDO=""
+[[ $(id -u) -eq 0 ]] || SUDO="sudo"
+# apt-get source needs the archive's source entries: the same archive and
+# suites as the binary ones already configured, as deb-src.
+if ! apt-get source --print-uris -qq "libarchive=$version" >/dev/null 2>&1; then
+  list=/etc/apt/sources.list.d/debian.sources
+  [[ -f $list ]] || { echo "mingw-libarchive: no $list to take the archive's address from" >&2; exit 1; }
+  sed -e 's/^Types: deb$/Types: deb-src/' "$list" | $SUDO tee /etc/apt/sources.list.d/cd-launcher-src.sources >/dev/null
+  $SUDO apt-get update -qq
+fi
+
+work=$prefix/src
+rm -rf "$work"
+mkdir -p "$work"
+(cd "$work" && apt-get source -qq "libarchive=$version" >"$work/apt-source.log" 2>&1) || {
+  cat "$work/apt-source.log" >&2
+  echo "mingw-libarchive: apt-get source libarchive=$version failed (above)" >&2
+  exit 1
+}
+source_dir=$(find "$work" -mindepth 1 -maxdepth 1 -type d -name 'libarchive-*' | head -1)
+[[ -n $source_dir ]] || { echo "mingw-libarchive: no unpacked source in $work" >&2; exit 1; }
+
+off=()
+for feature in ACL BZip2 CAT CNG COVERAGE CPIO EXPAT ICONV LIBB2 LIBGCC LIBXML2 LZ4 LZMA LZO MBEDTLS NETTLE \
+               OPENSSL PCREPOSIX PCRE2POSIX TAR TEST UNZIP WERROR XATTR ZLIB ZSTD; do
+  off+=("-DENABLE_$feature=OFF")
+done
+cmake -S "$source_dir" -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$here/cmake/toolchain-mingw.cmake" -DCMAKE_INSTALL_PREFIX="$prefix" \
+  -DBUILD_SHARED_LIBS=OFF -DPOSIX_REGEX_LIB=NONE "${off[@]}" >"$work/configure.log" 2>&1 || {
+  cat "$work/configure.log" >&2
+  echo "mingw-libarchive: configuring libarchive failed (above)" >&2
+  exit 1
+}
+cmake --build "$work/build" --target archive_static -j2 >"$work/build.log" 2>&1 || {
+  tail -50 "$work/build.log" >&2
+  echo "mingw-libarchive: building libarchive failed (above)" >&2
+  exit 1
+}
+mkdir -p "$prefix/lib" "$prefix/include"
+cp "$work/build/libarchive/libarchive_static.a" "$prefix/lib/libarchive.a"
+cp "$source_dir/libarchive/archive.h" "$source_dir/libarchive/archive_entry.h" "$prefix/include/"
+rm -rf "$work"
+echo "$stamp" >"$prefix/stamp"
+echo "mingw-libarchive: built $stamp in $prefix"
