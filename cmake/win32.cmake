@@ -83,7 +83,13 @@ launcher_windows_program(startup_floor)
 # libarchive for images, built from Debian's source by
 # scripts/mingw-libarchive.sh (Debian packages none for MinGW); the first
 # configure builds it, later ones find it in build/.
-set(MINGW_LIBARCHIVE_DIR ${CMAKE_SOURCE_DIR}/build/mingw-libarchive CACHE PATH
+# MINGW_LIBARCHIVE_DIR in the environment names another such folder (the
+# release check's second clone borrows this tree's).
+set(mingw_libarchive_default ${CMAKE_SOURCE_DIR}/build/mingw-libarchive)
+if(DEFINED ENV{MINGW_LIBARCHIVE_DIR})
+  set(mingw_libarchive_default $ENV{MINGW_LIBARCHIVE_DIR})
+endif()
+set(MINGW_LIBARCHIVE_DIR ${mingw_libarchive_default} CACHE PATH
     "libarchive for i686-w64-mingw32: lib/libarchive.a and include/")
 execute_process(COMMAND ${CMAKE_SOURCE_DIR}/scripts/mingw-libarchive.sh ${MINGW_LIBARCHIVE_DIR}
   RESULT_VARIABLE mingw_libarchive_status)

@@ -7,10 +7,11 @@
 # libarchive converts names with the system's own calls). The result is
 # kept in build/mingw-libarchive and reused while its stamp matches.
 #
-#   scripts/mingw-libarchive.sh [PREFIX]   PREFIX: by default build/mingw-libarchive
+#   scripts/mingw-libarchive.sh [PREFIX]   PREFIX: by default $MINGW_LIBARCHIVE_DIR, else
+#                                          build/mingw-libarchive
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-prefix=${1:-$here/build/mingw-libarchive}
+prefix=${1:-${MINGW_LIBARCHIVE_DIR:-$here/build/mingw-libarchive}}
 mkdir -p "$prefix"
 prefix=$(cd "$prefix" && pwd)
 # The release the Linux build links; where that is not installed (a release

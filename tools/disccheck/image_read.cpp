@@ -9,6 +9,11 @@
 // (names only) with the defaults, to tell authors where a missing file went.
 #include "disccheck_internal.h"
 
+#ifdef _WIN32
+// libarchive's header names a type of the real <windows.h>; the checker is
+// built on the simulated one.
+typedef struct _BY_HANDLE_FILE_INFORMATION BY_HANDLE_FILE_INFORMATION;
+#endif
 #include <archive.h>
 #include <archive_entry.h>
 

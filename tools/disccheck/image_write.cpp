@@ -6,15 +6,18 @@
 #include "disccheck.h"
 #include "disccheck_internal.h"
 
+#ifdef _WIN32
+// libarchive's header names a type of the real <windows.h>; the checker is
+// built on the simulated one.
+typedef struct _BY_HANDLE_FILE_INFORMATION BY_HANDLE_FILE_INFORMATION;
+#endif
 #include <archive.h>
 #include <archive_entry.h>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -26,6 +29,11 @@
 #include "sim.h"
 
 extern "C" void DisccheckFixClock(long long seconds);
+#ifdef _WIN32
+// The real system's, which the simulated <windows.h> does not declare.
+extern "C" __declspec(dllimport) int __stdcall MoveFileExW(const wchar_t *from, const wchar_t *to, unsigned long flags);
+const unsigned long kReplaceExisting = 1; // MOVEFILE_REPLACE_EXISTING
+#endif
 
 namespace disccheck {
 namespace {
@@ -184,29 +192,56 @@ bool AddMember(archive *a, const Member &m, std::string *problem) {
     return true;
 }
 
-// The Joliet label, written over the one libarchive gives both trees (it
-// takes the label in the C library's character set and holds 32 bytes of
-// it): the label as given, in UTF-16 and padded with blanks.
-bool WriteJolietLabel(const fs::path &file, const std::string &label, std::string *problem) {
+// What libarchive writes differently on each system, made the same: the
+// system identifier of both volume descriptors ("LINUX", "Windows") left
+// blank, and the writing time in its text block as Linux's ctime() gives it
+// (Windows' pads the day with "0"). And the Joliet label, written over the
+// one libarchive gives both trees (it takes the label in the C library's
+// character set and holds 32 bytes of it): the label as given, in UTF-16,
+// padded with blanks.
+bool SettleDescriptors(const fs::path &file, const std::string &label, std::string *problem) {
     std::fstream f(file, std::ios::binary | std::ios::in | std::ios::out);
     std::string utf16 = Utf16Be(label);
     for (size_t i = utf16.size(); i < 32; i += 2)
         utf16 += std::string("\0 ", 2);
-    for (int n = 16; f && n < 16 + 64; ++n) {
+    auto put = [&](size_t at, const std::string &bytes) {
+        f.seekp(static_cast<std::streamoff>(at));
+        f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    };
+    bool labelled = false;
+    for (size_t n = 16; f && n < 16 + 64; ++n) {
         std::string d(kSector, '\0');
         f.seekg(static_cast<std::streamoff>(n * kSector));
-        if (!f.read(&d[0], static_cast<std::streamsize>(kSector)) || d.compare(1, 5, "CD001") != 0 ||
-            static_cast<unsigned char>(d[0]) == 255)
+        if (!f.read(&d[0], static_cast<std::streamsize>(kSector)))
             break;
+        if (d.compare(0, 5, "INFO ") == 0) { // the block after the descriptors
+            time_t t = static_cast<time_t>(kImageTime);
+            const std::tm *tm = std::gmtime(&t);
+            static const char days[] = "SunMonTueWedThuFriSat", months[] = "JanFebMarAprMayJunJulAugSepOctNovDec";
+            char text[32];
+            std::snprintf(text, sizeof text, "%.3s %.3s %2d %02d:%02d:%02d %d", days + 3 * tm->tm_wday,
+                          months + 3 * tm->tm_mon, tm->tm_mday, tm->tm_hour, tm->tm_min, tm->tm_sec, tm->tm_year + 1900);
+            put(n * kSector + 5, std::string(text, 24));
+            break;
+        }
+        if (d.compare(1, 5, "CD001") != 0)
+            break;
+        if (d[0] == 1)
+            put(n * kSector + 8, std::string(32, ' '));
         if (d[0] == 2 && d.compare(88, 3, "%/E") == 0) {
-            f.seekp(static_cast<std::streamoff>(n * kSector + 40));
-            f.write(utf16.data(), 32);
-            if (f.flush())
-                return true;
+            std::string blanks;
+            for (int i = 0; i < 16; ++i)
+                blanks += std::string("\0 ", 2);
+            put(n * kSector + 8, blanks);
+            put(n * kSector + 40, utf16);
+            labelled = true;
         }
     }
-    *problem = "the image has no Joliet volume descriptor to label";
-    return false;
+    if (!f.flush() || !labelled) {
+        *problem = labelled ? "cannot write " + Host(HostOf(file)) : "the image has no Joliet volume descriptor to label";
+        return false;
+    }
+    return true;
 }
 
 bool WriteImage(const std::vector<Member> &members, const fs::path &out, const std::string &plain_label,
@@ -227,7 +262,7 @@ bool WriteImage(const std::vector<Member> &members, const fs::path &out, const s
     archive *a = archive_write_new();
     bool ok = archive_write_set_format_iso9660(a) == ARCHIVE_OK &&
               archive_write_set_format_option(a, "iso9660", "joliet", "1") == ARCHIVE_OK &&
-              archive_write_set_format_option(a, "iso9660", "rockridge", "1") == ARCHIVE_OK &&
+              archive_write_set_format_option(a, "iso9660", "rockridge", "strict") == ARCHIVE_OK &&
               archive_write_set_format_option(a, "iso9660", "volume-id", plain_label.c_str()) == ARCHIVE_OK &&
               archive_write_set_bytes_in_last_block(a, 1) == ARCHIVE_OK &&
 #ifdef _WIN32
@@ -250,7 +285,7 @@ bool WriteImage(const std::vector<Member> &members, const fs::path &out, const s
         unsetenv("TZ");
     tzset();
 #endif
-    return ok && WriteJolietLabel(out, label, problem);
+    return ok && SettleDescriptors(out, label, problem);
 }
 
 int Refuse(std::ostream &err, const std::string &text) {
@@ -334,7 +369,7 @@ int MakeImageMain(const std::string &disc, const std::string &launcher_dir, cons
         return 1;
     }
 #ifdef _WIN32
-    bool moved = MoveFileExW(part.wstring().c_str(), target.wstring().c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    bool moved = MoveFileExW(part.wstring().c_str(), target.wstring().c_str(), kReplaceExisting) != 0;
 #else
     fs::rename(part, target, ec);
     bool moved = !ec;
