@@ -1,8 +1,11 @@
-/* The clock libarchive's ISO 9660 writer reads: it stamps the volume (its
- * descriptors, the root folder, a text block) with the time the writing
- * starts, and offers no setting for it. An image made twice of one disc
- * must be the same to the byte, so while an image is written the clock
- * stands at a fixed time; otherwise it is the system's. */
+/* What libarchive's ISO 9660 writer takes from the C library and offers no
+ * setting for, held steady while an image is written, so that one disc
+ * gives the same bytes every time and in both builds:
+ * - the clock: it stamps the volume (its descriptors, the root folder, a
+ *   text block) with the time the writing starts; it stands at a fixed time;
+ * - on Windows, the character set of the names it writes in the ISO 9660
+ *   and Rock Ridge trees: that of the C library's locale, which msvcrt.dll
+ *   cannot set to UTF-8; the library is told UTF-8, as on Linux. */
 #ifdef _WIN32
 #include <time.h>
 #else
@@ -53,6 +56,28 @@ static __time64_t __cdecl MakeUtcTime64(struct tm *t) {
     return (__time64_t)(days * 86400 + t->tm_hour * 3600LL + t->tm_min * 60LL + t->tm_sec);
 }
 __time64_t(__cdecl *_imp___mkgmtime64)(struct tm *) = MakeUtcTime64;
+
+/* The library asks setlocale(LC_CTYPE, NULL) for its code page ("C" is
+ * Latin-1 to it, "x.utf8" UTF-8); while the clock is fixed, an image is
+ * being written, and the answer is UTF-8. Every other call goes to
+ * msvcrt.dll's own setlocale. Both ways of calling it (the import address,
+ * the plain call) are defined here, so that the import library's are not
+ * linked in; <locale.h> is left out for that. */
+#define NAMES_LC_CTYPE 2
+__declspec(dllimport) void *__stdcall GetModuleHandleA(const char *name);
+__declspec(dllimport) void *__stdcall GetProcAddress(void *module, const char *name);
+typedef char *(__cdecl *SetLocale)(int, const char *);
+static char *__cdecl NamesLocale(int category, const char *locale) {
+    static SetLocale system_setlocale;
+    static char utf8[] = "C.utf8";
+    if (fixed_clock >= 0 && category == NAMES_LC_CTYPE && !locale)
+        return utf8;
+    if (!system_setlocale)
+        system_setlocale = (SetLocale)GetProcAddress(GetModuleHandleA("msvcrt.dll"), "setlocale");
+    return system_setlocale(category, locale);
+}
+char *(__cdecl *_imp__setlocale)(int, const char *) = NamesLocale;
+char *__cdecl setlocale(int category, const char *locale) { return NamesLocale(category, locale); }
 #else
 /* The shared library's call of time() binds to this definition. */
 time_t time(time_t *out) {
