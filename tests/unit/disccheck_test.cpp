@@ -794,6 +794,9 @@ TEST_F(DiscCheck, ImageFindings) {
          "does not start the launcher", 1},
         {"a name no file can have", "-joliet on -volid DISC", "", "zz", "",
          "error: image: holds names that no file can have (\"..\")", 1},
+        {"a name beyond ASCII", "-joliet on -volid DISC -mkdir /\xC3\x9C""bungen", "", "", "", "", 0},
+        {"a name beyond ASCII, no Joliet tree", "-joliet off -volid DISC -mkdir /\xC3\x9C""bungen", "", "", "",
+         "warning: image: no Joliet tree: Windows shows the plain ISO 9660 names", 0},
         // The Joliet label read as UCS-2; the plain one as its bytes stand.
         {"a label beyond ASCII", "-joliet on -volid 'Lumora \xC3\x9C""bung'", "", "", "",
          "warning: image: the plain ISO 9660 volume label holds lower-case letters and characters beyond ASCII, which "
