@@ -27,8 +27,9 @@ the new image is made.
 LABEL is what Explorer and AutoPlay show, 1 to 16 characters (the Joliet
 label holds no more); by default the disc root's folder name in capitals.
 Systems that read no Joliet tree show the plain ISO 9660 label, which may
-hold only A-Z, 0-9 and "_": it is written as LABEL in capitals, other
-characters as their nearest ASCII letter or "_".
+hold only A-Z, 0-9 and "_": it is written as LABEL in capitals, the
+accented letters of Western European languages without their accents
+(Ü as U, ß as SS), every other character as "_".
 
 It checks the folder with disccheck first and writes no image when that
 finds an error; then it checks the image it made, and exits with that
