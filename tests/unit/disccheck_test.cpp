@@ -1449,6 +1449,9 @@ TEST_F(DiscCheck, UsageAndUnreadableInput) {
         {"registry value missing", {"@/disc/LAUNCH", "--registry"}, "--registry needs a file"},
         {"reg source", {"@/disc/LAUNCH", "--reg-source", "16"}, "--reg-source needs 32 or 64"},
         {"bitmap with a folder", {"@/disc/LAUNCH", "--bitmap", "@/x.bmp"}, "--bitmap takes no folder"},
+        {"a label without an image to make", {"@/disc", "--label", "DISC"}, "--label goes with --make-image"},
+        {"an image made for a machine", {"@/disc", "--make-image", "@/disc.iso", "--registry", "@/junk.reg"},
+         "--make-image takes the disc folder, --label and --launcher-dir only"},
     };
     for (const UsageCase &c : cases) {
         SCOPED_TRACE(c.name);
