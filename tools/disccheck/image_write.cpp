@@ -249,12 +249,12 @@ bool WriteImage(const std::vector<Member> &members, const fs::path &out, const s
     // Names go through the C library's character set: UTF-8 on Linux, as
     // the host's names are. The volume's times are in UTC.
     ArchiveNames names;
+    std::string tz = getenv("TZ") ? getenv("TZ") : "";
+    bool had_tz = getenv("TZ") != nullptr;
 #ifdef _WIN32
     _putenv("TZ=UTC0");
     _tzset();
 #else
-    std::string tz = getenv("TZ") ? getenv("TZ") : "";
-    bool had_tz = getenv("TZ") != nullptr;
     setenv("TZ", "UTC0", 1);
     tzset();
 #endif
@@ -278,7 +278,10 @@ bool WriteImage(const std::vector<Member> &members, const fs::path &out, const s
         ok = Fail(a, problem);
     archive_write_free(a);
     DisccheckFixClock(-1);
-#ifndef _WIN32
+#ifdef _WIN32
+    _putenv(("TZ=" + (had_tz ? tz : std::string())).c_str());
+    _tzset();
+#else
     if (had_tz)
         setenv("TZ", tz.c_str(), 1);
     else
