@@ -9,10 +9,21 @@
 # The result is kept in build/mingw-libarchive and reused while its stamp
 # matches.
 #
-#   scripts/mingw-libarchive.sh [PREFIX]   PREFIX: by default $MINGW_LIBARCHIVE_DIR, else
-#                                          build/mingw-libarchive
+# Most of the time goes to libarchive's configure checks (some 225 probes,
+# each a run of the cross compiler). Their results for this libarchive and
+# this tool chain are kept in scripts/mingw-libarchive-checks.cmake and
+# given to the configure, which then probes nothing; with another release of
+# either, the checks run, and --record writes the file anew.
+#
+#   scripts/mingw-libarchive.sh [--record] [PREFIX]
+#     PREFIX: by default $MINGW_LIBARCHIVE_DIR, else build/mingw-libarchive
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+record=false
+if [[ ${1:-} == --record ]]; then
+  record=true
+  shift
+fi
 prefix=${1:-${MINGW_LIBARCHIVE_DIR:-$here/build/mingw-libarchive}}
 mkdir -p "$prefix"
 prefix=$(cd "$prefix" && pwd)
@@ -29,7 +40,9 @@ objects=(archive_acl archive_check_magic archive_entry archive_entry_sparse arch
          archive_windows archive_write archive_write_open_fd archive_write_open_filename
          archive_write_set_format_iso9660 archive_write_set_options)
 stamp="libarchive $version, i686-w64-mingw32, static: ${objects[*]}"
-if [[ -f $prefix/lib/libarchive.a && -f $prefix/stamp && "$(cat "$prefix/stamp")" == "$stamp" ]]; then
+checks=$here/scripts/mingw-libarchive-checks.cmake
+toolchain="libarchive $version; $(dpkg-query -W -f='${Package} ${Version}, ' gcc-mingw-w64-i686-win32 mingw-w64-i686-dev 2>/dev/null)"
+if ! $record && [[ -f $prefix/lib/libarchive.a && -f $prefix/stamp && "$(cat "$prefix/stamp")" == "$stamp" ]]; then
   exit 0
 fi
 
@@ -60,13 +73,27 @@ for feature in ACL BZip2 CAT CNG COVERAGE CPIO EXPAT ICONV LIBB2 LIBGCC LIBXML2 
                OPENSSL PCREPOSIX PCRE2POSIX TAR TEST UNZIP WERROR XATTR ZLIB ZSTD; do
   off+=("-DENABLE_$feature=OFF")
 done
-cmake -S "$source_dir" -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+preset=()
+if ! $record && [[ -f $checks ]] && grep -qxF "# for: $toolchain" "$checks"; then
+  preset=(-C "$checks")
+fi
+cmake "${preset[@]}" -S "$source_dir" -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$here/cmake/toolchain-mingw.cmake" -DCMAKE_INSTALL_PREFIX="$prefix" \
   -DBUILD_SHARED_LIBS=OFF -DPOSIX_REGEX_LIB=NONE "${off[@]}" >"$work/configure.log" 2>&1 || {
   cat "$work/configure.log" >&2
   echo "mingw-libarchive: configuring libarchive failed (above)" >&2
   exit 1
 }
+if $record; then
+  {
+    echo "# libarchive's configure checks for i686-w64-mingw32, as scripts/mingw-libarchive.sh --record"
+    echo "# found them; that script gives them to the configure when the line below names the"
+    echo "# libarchive and the tool chain installed."
+    echo "# for: $toolchain"
+    grep -E '^[A-Za-z0-9_]+:INTERNAL=' "$work/build/CMakeCache.txt" | grep -vE '^(CMAKE_|_)' |
+      sed -E 's/^([A-Za-z0-9_]+):INTERNAL=(.*)$/set(\1 "\2" CACHE INTERNAL "")/'
+  } >"$checks"
+fi
 built=()
 for o in "${objects[@]}"; do
   built+=("libarchive/CMakeFiles/archive_static.dir/$o.c.obj")
