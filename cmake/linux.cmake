@@ -3,7 +3,7 @@
 # into a Debian package by cpack (cpack --preset linux).
 include(${CMAKE_SOURCE_DIR}/tools/disccheck/sources.cmake)
 find_package(LibArchive REQUIRED)
-add_disccheck_program(image_read.cpp)
+add_disccheck_program()
 target_compile_options(disccheck PRIVATE -Wall -Wextra -ffile-prefix-map=${CMAKE_SOURCE_DIR}/=)
 target_link_libraries(disccheck PRIVATE LibArchive::LibArchive)
 

@@ -81,10 +81,28 @@ launcher_windows_program(startup_floor)
 
 # disccheck.exe: the disc authors' checker for Windows XP and later, from the
 # same sources as build/native/disccheck (the simulated platform included),
-# as an ordinary console program with the C and C++ runtimes linked in. It
-# checks disc folders: images need libarchive, which this build lacks.
+# as an ordinary console program with the C and C++ runtimes linked in, and
+# libarchive for images, built from Debian's source by
+# scripts/mingw-libarchive.sh (Debian packages none for MinGW); the first
+# configure builds it, later ones find it in build/.
+# MINGW_LIBARCHIVE_DIR in the environment names another such folder (the
+# release check's second clone borrows this tree's).
+set(mingw_libarchive_default ${CMAKE_SOURCE_DIR}/build/mingw-libarchive)
+if(DEFINED ENV{MINGW_LIBARCHIVE_DIR})
+  set(mingw_libarchive_default $ENV{MINGW_LIBARCHIVE_DIR})
+endif()
+set(MINGW_LIBARCHIVE_DIR ${mingw_libarchive_default} CACHE PATH
+    "libarchive for i686-w64-mingw32: lib/libarchive.a and include/")
+execute_process(COMMAND ${CMAKE_SOURCE_DIR}/scripts/mingw-libarchive.sh ${MINGW_LIBARCHIVE_DIR}
+  RESULT_VARIABLE mingw_libarchive_status)
+if(NOT mingw_libarchive_status EQUAL 0)
+  message(FATAL_ERROR "scripts/mingw-libarchive.sh could not build libarchive for disccheck.exe (above)")
+endif()
 include(${CMAKE_SOURCE_DIR}/tools/disccheck/sources.cmake)
-add_disccheck_program(no_image_read.cpp)
+add_disccheck_program()
+target_include_directories(disccheck PRIVATE ${MINGW_LIBARCHIVE_DIR}/include)
+target_compile_definitions(disccheck PRIVATE LIBARCHIVE_STATIC)
+target_link_libraries(disccheck PRIVATE ${MINGW_LIBARCHIVE_DIR}/lib/libarchive.a)
 target_compile_options(disccheck PRIVATE
   "$<$<COMPILE_LANGUAGE:CXX>:-include;${CMAKE_SOURCE_DIR}/tools/disccheck/mingw_compat.h;-Wall;-Wextra>")
 target_link_options(disccheck PRIVATE -static -s

@@ -25,7 +25,7 @@ packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-d
 release=false
 if [[ ${1:-} == --release ]]; then
   release=true
-  packages=(cmake ninja-build g++-mingw-w64-i686 binutils-mingw-w64-i686 git zip cmark-gfm)
+  packages=(cmake ninja-build g++-mingw-w64-i686 binutils-mingw-w64-i686 git zip cmark-gfm dpkg-dev xz-utils)
 fi
 
 missing=()
@@ -43,6 +43,10 @@ if [[ ${#missing[@]} -gt 0 ]]; then
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+
+# disccheck.exe reads and writes images with libarchive, which Debian has
+# no MinGW package of: built once from Debian's source, kept in build/.
+"$(dirname "$0")/mingw-libarchive.sh"
 
 # The tests run the shipped 32-bit launcher.exe: natively where the kernel
 # runs 32-bit programs, otherwise through qemu-i386, fetched here. One line

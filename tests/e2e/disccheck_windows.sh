@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # disccheck.exe under Wine on the sample disc: it starts, finds nothing, and
 # says line for line what the Linux build says (but for the first line, which
-# names the folder as each system writes it); --version too. Then the same
-# disc with its launcher folder named in Polish, Początek, declared in code
-# page 1250, checked under a Wine whose ANSI code page is 1252: the name
-# reaches disccheck.exe only through the wide-character calls, and it finds
-# what the Linux build finds (but for the line naming the folder given).
+# names the folder as each system writes it); --version too. Its
+# --make-image makes the very bytes tools/make-image.sh makes on Linux, a
+# name beyond ASCII among the disc's files, and passes its own check. Then
+# the same disc with its launcher folder named in Polish, Początek, declared
+# in code page 1250, checked under a Wine whose ANSI code page is 1252: the
+# name reaches disccheck.exe only through the wide-character calls, and it
+# finds what the Linux build finds (but for the line naming the folder given).
 #   tests/e2e/disccheck_windows.sh DISCCHECK.EXE NATIVE-DISCCHECK SAMPLE-DISC LAUNCHER.EXE WORK-FOLDER
 # The sample disc is copied into WORK-FOLDER and completed there as
 # samples/prepare-disc.sh completes it, with LAUNCHER.EXE; the Wine prefix is
@@ -22,9 +24,9 @@ fi
 shift
 mkdir -p "$5"
 exe=$1 native=$2 sample=$(cd "$3" && pwd) launcher=$4 work=$(cd "$5" && pwd)
-rm -rf "$work/disc"
+rm -rf "$work/disc" "$work/named"
 cp -R "$sample" "$work/disc"
-rm -f "$work/disc/setup.exe" "$work/disc/LAUNCH/launcher.exe"
+rm -f "$work/disc/setup.exe" "$work/disc/LAUNCH/launcher.exe" "$work/windows.iso" "$work/linux.iso"
 "$root/samples/prepare-disc.sh" "$launcher" "$work/disc/LAUNCH" >"$work/prepare-disc.log"
 folder=$work/disc/LAUNCH
 export WINEARCH=win64 WINEDEBUG=-all WINEPREFIX="$work/prefix" WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
@@ -45,6 +47,14 @@ status=0
 "$native" "$folder" >"$work/native.out" 2>&1 || true
 "$wine" "$exe" --version >"$work/windows-version.out" 2>&1 || true
 /usr/lib/wine/wineserver -w
+mkdir -p "$work/named"
+cp -R "$work/disc/." "$work/named/"
+printf 'Übungen\r\n' >"$work/named/Übungen.txt"
+image_status=0
+"$wine" "$exe" "Z:${work//\//\\}\\named" --make-image "Z:${work//\//\\}\\windows.iso" --label BRINDLEMARK \
+  >"$work/windows-image.out" 2>&1 || image_status=$?
+/usr/lib/wine/wineserver -w
+DISCCHECK=$native "$root/tools/make-image.sh" "$work/named" "$work/linux.iso" BRINDLEMARK >"$work/linux-image.out" 2>&1 || true
 
 polish=$work/disc-pl
 rm -rf "$polish"
@@ -77,6 +87,11 @@ fi
 # Both builds are of one release.
 if [[ "$(tr -d '\r' <"$work/windows-version.out")" != "$("$native" --version)" ]]; then
   echo "disccheck.exe --version says \"$(tr -d '\r' <"$work/windows-version.out")\", the Linux build \"$("$native" --version)\""
+  fail=1
+fi
+if [[ $image_status -ne 0 ]] || ! cmp "$work/windows.iso" "$work/linux.iso"; then
+  tr -d '\r' <"$work/windows-image.out"
+  echo "disccheck.exe --make-image (status $image_status) and tools/make-image.sh make different images"
   fail=1
 fi
 tr -d '\r' <"$work/windows-pl.out" >"$work/windows-pl.txt"

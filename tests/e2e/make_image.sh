@@ -2,6 +2,8 @@
 # tools/make-image.sh on disc folders laid out here: it makes an image that
 # disccheck passes when the folder is sound (given by its root or by the
 # launcher's folder, a blank in that folder's name, a label beyond ASCII),
+# that xorriso reads as the folder (Joliet names, a name beyond ASCII
+# among them, the label, every file's bytes), and the same again when made again;
 # writes none (an older image of the same name stays as it was) when
 # disccheck finds an error in it, and refuses what it cannot make an image
 # of, or into, saying what was given and what it expects.
@@ -26,13 +28,28 @@ lay_out() {
   cp "$program" "$disc/$folder/launcher.exe"
 }
 
+[[ -d "$work" ]] && chmod -R u+w "$work"
 rm -rf "$work"
 mkdir -p "$work"
 lay_out disc LAUNCH 'LAUNCH\launcher.exe'
+printf 'Übungen\r\n' >"$work/disc/Übungen.txt"
 
 "$make_image" "$work/disc" "$work/disc.iso" >"$work/sound.log" 2>&1 || fail "no image of a sound folder"
 [[ $(grep -c '^disccheck: 0 errors, 0 warnings$' "$work/sound.log") -eq 2 ]] || fail "the folder or the image has findings"
 grep -q 'volume label "DISC"' "$work/sound.log" || fail "the image is not labelled with the folder's name"
+
+# Another reader: xorriso, Rock Ridge off, reads the Joliet tree Windows reads.
+xorriso -osirrox on -indev "$work/disc.iso" -report_about WARNING -rockridge off -pvd_info \
+  -extract / "$work/read-back" >"$work/xorriso.log" 2>&1 || fail "xorriso cannot read the image"
+diff -r "$work/disc" "$work/read-back" >"$work/read-back.log" 2>&1 || fail "xorriso reads other names or bytes than the folder's"
+grep -q '^Volume Id *: DISC$' "$work/xorriso.log" || fail "xorriso reads no plain label DISC"
+joliet_label=$(dd if="$work/disc.iso" bs=2048 skip=17 count=1 status=none | dd bs=1 skip=40 count=32 status=none |
+               iconv -f UTF-16BE -t UTF-8)
+[[ $joliet_label == "$(printf '%-16s' DISC)" ]] || fail "the Joliet label is \"$joliet_label\""
+sleep 1
+"$make_image" "$work/disc/LAUNCH" "$work/again.iso" >"$work/again.log" 2>&1 || fail "no image the second time"
+cmp "$work/disc.iso" "$work/again.iso" || fail "the same disc made again gives another image"
+rm "$work/again.iso"
 
 # Made alike from the root or the launcher's folder, a blank in its name quoted
 # or not in open= (Windows starts it either way), a label beyond ASCII.

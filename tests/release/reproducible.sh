@@ -27,6 +27,9 @@ if [[ -s "$work/uncommitted.diff" ]]; then
 fi
 (cd "$root" && git ls-files -z --others --exclude-standard | xargs -0 -r cp --parents -t "$other")
 
+# libarchive for disccheck.exe is built once, from Debian's source, like a
+# package: the clone takes this tree's (its bytes do not depend on the path).
+export MINGW_LIBARCHIVE_DIR="$root/build/mingw-libarchive"
 status=0
 "$root/tools/release.sh" >"$work/here.log" 2>&1 || status=$?
 if [[ $status -eq 0 ]]; then

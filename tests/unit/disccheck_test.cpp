@@ -1205,6 +1205,11 @@ TEST_F(DiscCheck, ImageFindings) {
          {"error: image: holds names that no file can have (\"..\"): the image is damaged, and Windows cannot open "
           "those entries"},
          1},
+        {"a name beyond ASCII", "-joliet on -volid DISC -mkdir /\xC3\x9C""bungen", "", "", "", {}, 0},
+        {"a name beyond ASCII, no Joliet tree", "-joliet off -volid DISC -mkdir /\xC3\x9C""bungen", "", "", "",
+         {"warning: image: no Joliet tree: Windows shows the plain ISO 9660 names, in capitals and cut short where "
+          "they are long; make the image with Joliet (tools/make-image.sh does)"},
+         0},
         // The Joliet label read as UCS-2; the plain one as its bytes stand.
         {"a label beyond ASCII", "-joliet on -volid 'Lumora \xC3\x9C""bung'", "", "", "",
          {"warning: image: the plain ISO 9660 volume label holds lower-case letters and characters beyond ASCII, "
@@ -1895,6 +1900,9 @@ TEST_F(DiscCheck, UsageAndUnreadableInput) {
         {"registry value missing", {"@/disc/LAUNCH", "--registry"}, "--registry needs a file"},
         {"reg source", {"@/disc/LAUNCH", "--reg-source", "16"}, "--reg-source needs 32 or 64"},
         {"bitmap with a folder", {"@/disc/LAUNCH", "--bitmap", "@/x.bmp"}, "--bitmap takes no folder"},
+        {"a label without an image to make", {"@/disc", "--label", "DISC"}, "--label goes with --make-image"},
+        {"an image made for a machine", {"@/disc", "--make-image", "@/disc.iso", "--registry", "@/junk.reg"},
+         "--make-image takes the disc folder, --label and --launcher-dir only"},
     };
     for (const UsageCase &c : cases) {
         SCOPED_TRACE(c.name);

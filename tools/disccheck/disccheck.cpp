@@ -27,6 +27,7 @@ namespace fs = std::filesystem;
 const char kUsage[] =
     "usage: disccheck DISC [--launcher-dir NAME] [--registry FILE.reg] [--drive X:=FOLDER]... [--disc X:]\n"
     "                      [--reg-source 32|64] [--write-machines FOLDER] [--where] [--codepage N]\n"
+    "       disccheck DISC --make-image OUT.iso [--label LABEL] [--launcher-dir NAME] [--codepage N]\n"
     "       disccheck --bitmap FILE\n"
     "       disccheck --help\n"
     "       disccheck --version\n"
@@ -75,7 +76,25 @@ const char kUsage[] =
     "                that systems without Joliet can show); autorun.inf, launcher.exe,\n"
     "                install.ini and setup.exe present under the names Windows reads,\n"
     "                and Launcher.bmp where the image has one.\n"
-    "Images are read with libarchive: the Windows build (disccheck.exe) checks folders only.\n"
+    "\n"
+    "Making the image to press:\n"
+    "  --make-image OUT.iso  checks the disc folder DISC (its root or the launcher's\n"
+    "                       folder; the whole root goes in) and writes no image when\n"
+    "                       that finds an error (exit status 1); then writes OUT.iso,\n"
+    "                       ISO 9660 with a Joliet tree (the names Windows reads), Rock\n"
+    "                       Ridge and a volume label, and checks the image as above;\n"
+    "                       the exit status is that check's. One disc gives the same\n"
+    "                       bytes every time, on Linux and Windows: every time in the\n"
+    "                       image is 2000-01-01 00:00 UTC, the entries go in sorted.\n"
+    "                       OUT.iso goes in a folder that exists, outside the disc\n"
+    "                       root; an older file of that name is replaced only when the\n"
+    "                       new image is made. Links in the folder are followed.\n"
+    "  --label LABEL        what Explorer and AutoPlay show, 1 to 16 characters (the\n"
+    "                       Joliet label holds no more); by default the disc root's\n"
+    "                       folder name in capitals. Systems that read no Joliet tree\n"
+    "                       show the plain ISO 9660 label: LABEL in capitals, accented\n"
+    "                       Latin letters without their accents, any other character\n"
+    "                       that is not A-Z or 0-9 as \"_\".\n"
     "\n"
     "Predicting what the launcher does on one machine:\n"
     "  --registry FILE.reg  the machine's registry as the Registry Editor exports it\n"
@@ -136,6 +155,10 @@ struct Options {
     bool where = false;
     std::string machines;
     std::string codepage;
+    std::string image;
+    bool make_image = false;
+    std::string label;
+    bool has_label = false;
 };
 
 bool DriveLetter(const std::string &text, char *letter) {
@@ -210,6 +233,16 @@ std::string ParseOptions(int argc, const char *const *argv, Options *o) {
             if (!ParseCodePage(value, &cp))
                 return "--codepage " + UnknownCodePage(value);
             o->codepage = value;
+        } else if (arg == "--make-image") {
+            if (!take("OUT.iso") || value.empty())
+                return "--make-image needs the image file to write";
+            o->image = value;
+            o->make_image = true;
+        } else if (arg == "--label") {
+            if (!take("LABEL"))
+                return "--label needs the volume label";
+            o->label = value;
+            o->has_label = true;
         } else if (arg == "--where") {
             o->where = true;
         } else if (arg == "--bitmap") {
@@ -227,10 +260,15 @@ std::string ParseOptions(int argc, const char *const *argv, Options *o) {
     if (o->help)
         return "";
     if (!o->bitmap.empty()) {
-        if (!o->dir.empty() || !o->registry.empty() || !o->drives.empty() || !o->launcher_dir.empty())
+        if (!o->dir.empty() || !o->registry.empty() || !o->drives.empty() || !o->launcher_dir.empty() || o->make_image)
             return "--bitmap takes no folder and no other option";
         return "";
     }
+    if (o->has_label && !o->make_image)
+        return "--label goes with --make-image";
+    if (o->make_image && (!o->registry.empty() || !o->drives.empty() || o->disc || o->where || !o->machines.empty() ||
+                          o->source != RegSource::Auto))
+        return "--make-image takes the disc folder, --label and --launcher-dir only";
     if (o->dir.empty())
         return "name the disc: its root folder, the launcher's folder or its image";
     if (o->disc)
@@ -290,6 +328,8 @@ int Main(int argc, const char *const *argv, std::ostream &out, std::ostream &err
         return UsageError(err, problem);
     if (!o.bitmap.empty())
         return BitmapMain(o, out, err);
+    if (o.make_image)
+        return MakeImageMain(o.dir, o.launcher_dir, o.image, o.label, o.has_label, out, err);
 
     UINT codepage = 1252;
     ParseCodePage(o.codepage, &codepage);

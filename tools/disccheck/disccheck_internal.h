@@ -232,8 +232,21 @@ bool WriteMachines(const std::string &dir, const Machine &base, const DiscView &
 
 void ReportSignatures(Report &r, const Machine &m, const DiscView &view);
 
-// ---- Disc images (image_read.cpp with libarchive; no_image_read.cpp where
-// there is none)
+// ---- Disc images (image_read.cpp and image_write.cpp, with libarchive)
+
+// While one lives, libarchive takes and gives names in UTF-8 on Linux (the C
+// library's character set is UTF-8; in the "C" locale no name beyond ASCII
+// converts). Windows builds convert through the wide-character forms.
+struct ArchiveNames {
+    ArchiveNames();
+    ~ArchiveNames();
+    std::string saved;
+};
+
+// disccheck DISC --make-image OUT.iso [--label LABEL]: checks the disc,
+// writes its image and checks that; the exit status as the help gives it.
+int MakeImageMain(const std::string &disc, const std::string &launcher_dir, const std::string &image,
+                  const std::string &label, bool has_label, std::ostream &out, std::ostream &err);
 
 // A file or folder of a disc, relative to its root, "/" between folders,
 // spelt as the host spells it.

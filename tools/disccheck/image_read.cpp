@@ -9,9 +9,15 @@
 // (names only) with the defaults, to tell authors where a missing file went.
 #include "disccheck_internal.h"
 
+#ifdef _WIN32
+// libarchive's header names a type of the real <windows.h>; the checker is
+// built on the simulated one.
+typedef struct _BY_HANDLE_FILE_INFORMATION BY_HANDLE_FILE_INFORMATION;
+#endif
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <clocale>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -82,12 +88,48 @@ bool SafeRelative(const std::string &path) {
     }
 }
 
+bool ValidUtf8(const std::string &s) {
+    for (size_t i = 0; i < s.size();) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        size_t more = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : 9;
+        if (more == 9 || i + more >= s.size() + (more ? 0 : 1))
+            return false;
+        for (size_t k = 1; k <= more; ++k)
+            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
+                return false;
+        i += 1 + more;
+    }
+    return true;
+}
+
+// An entry's path as the host spells it. Joliet names come as UTF-16 and
+// libarchive gives them as UTF-8; plain ISO 9660 names are bytes as they
+// stand, which Windows takes in its ANSI code page.
 std::string EntryPath(archive_entry *e) {
     const char *utf8 = archive_entry_pathname_utf8(e);
-    const char *native = utf8 ? utf8 : archive_entry_pathname(e);
-    std::string path = native ? native : "";
+    const char *native = archive_entry_pathname(e);
+    std::string path = utf8 ? utf8 : native ? native : "";
+    if (!ValidUtf8(path))
+        path = sim::AnsiToUtf8(path);
     if (path.size() > 1 && path.back() == '/')
         path.pop_back();
+#ifdef _WIN32
+    bool lossy = false;
+    path = sim::Utf8ToAnsi(path, &lossy);
+#endif
+    return path;
+}
+
+std::string LinkPath(archive_entry *e) {
+    const char *utf8 = archive_entry_hardlink_utf8(e);
+    const char *native = archive_entry_hardlink(e);
+    std::string path = utf8 ? utf8 : native ? native : "";
+    if (!ValidUtf8(path))
+        path = sim::AnsiToUtf8(path);
+#ifdef _WIN32
+    bool lossy = false;
+    path = sim::Utf8ToAnsi(path, &lossy);
+#endif
     return path;
 }
 
@@ -103,10 +145,10 @@ bool ReadWholeByChecks(const std::string &path) {
            name == "setup.exe";
 }
 
-bool CopyData(archive *a, const std::string &host, std::string *problem) {
-    std::ofstream out(FsPath(host), std::ios::binary | std::ios::trunc);
+bool CopyData(archive *a, const fs::path &host, std::string *problem) {
+    std::ofstream out(host, std::ios::binary | std::ios::trunc);
     if (!out) {
-        *problem = "cannot write " + Host(host);
+        *problem = "cannot write " + Host(HostOf(host));
         return false;
     }
     const void *block;
@@ -165,7 +207,7 @@ bool CopyShared(const std::string &host, const std::map<std::string, std::vector
         auto sharers = to.find(EntryPath(e));
         if (sharers == to.end() || archive_entry_hardlink(e))
             continue;
-        ok = CopyData(a, HostOf(sharers->second.front()), problem);
+        ok = CopyData(a, sharers->second.front(), problem);
         std::error_code ec;
         for (size_t i = 1; ok && i < sharers->second.size(); ++i)
             fs::copy_file(sharers->second.front(), sharers->second[i], fs::copy_options::overwrite_existing, ec);
@@ -200,17 +242,16 @@ bool ReadTree(const std::string &host, bool rock_ridge, const std::string &folde
         if (folder.empty())
             continue;
         std::error_code ec;
-        fs::path where = FsPath(folder) / fs::u8path(path);
+        fs::path where = FsPath(folder) / FsPath(path);
         if (archive_entry_filetype(e) == AE_IFDIR) {
             fs::create_directories(where, ec);
             continue;
         }
         fs::create_directories(where.parent_path(), ec);
         // Files that share their data are given as links to the first one.
-        const char *link = archive_entry_hardlink_utf8(e) ? archive_entry_hardlink_utf8(e) : archive_entry_hardlink(e);
-        std::string target = link ? link : "";
+        std::string target = LinkPath(e);
         if (!target.empty() && SafeRelative(target)) {
-            fs::path from = FsPath(folder) / fs::u8path(target);
+            fs::path from = FsPath(folder) / FsPath(target);
             uintmax_t size = fs::file_size(from, ec);
             if (ec)
                 continue; // the first of them was not read either
@@ -221,7 +262,7 @@ bool ReadTree(const std::string &host, bool rock_ridge, const std::string &folde
             else if (std::ofstream(where, std::ios::binary | std::ios::trunc))
                 fs::resize_file(where, size, ec);
         } else if (ReadWholeByChecks(path)) {
-            ok = CopyData(a, HostOf(where), problem);
+            ok = CopyData(a, where, problem);
         } else if (std::ofstream(where, std::ios::binary | std::ios::trunc)) {
             // The size without the bytes: sparse, so a large disc costs no space.
             fs::resize_file(where, static_cast<uintmax_t>(archive_entry_size(e) > 0 ? archive_entry_size(e) : 0), ec);
@@ -236,7 +277,22 @@ bool ReadTree(const std::string &host, bool rock_ridge, const std::string &folde
 
 } // namespace
 
+ArchiveNames::ArchiveNames() {
+#ifndef _WIN32
+    const char *now = setlocale(LC_CTYPE, nullptr);
+    saved = now ? now : "C";
+    setlocale(LC_CTYPE, "C.UTF-8");
+#endif
+}
+
+ArchiveNames::~ArchiveNames() {
+#ifndef _WIN32
+    setlocale(LC_CTYPE, saved.c_str());
+#endif
+}
+
 bool ReadImage(const std::string &host, Image *image, std::string *problem) {
+    ArchiveNames names;
     image->path = host;
     std::error_code ec;
     fs::path base = fs::temp_directory_path(ec);
@@ -256,6 +312,7 @@ bool ReadImage(const std::string &host, Image *image, std::string *problem) {
 }
 
 bool ReadImageFile(const Image &image, const std::string &path, std::string *problem) {
+    ArchiveNames names;
     std::string name;
     for (const DiscName &n : image.names)
         if (!n.folder && sim::FoldAnsi(sim::AnsiName(n.path)) == sim::FoldAnsi(path))
@@ -273,13 +330,12 @@ bool ReadImageFile(const Image &image, const std::string &path, std::string *pro
         while ((status = archive_read_next_header(a, &e)) == ARCHIVE_OK || status == ARCHIVE_WARN) {
             if (EntryPath(e) != name)
                 continue;
-            const char *link = archive_entry_hardlink_utf8(e) ? archive_entry_hardlink_utf8(e)
-                                                              : archive_entry_hardlink(e);
-            if (link && SafeRelative(link)) {
+            std::string link = LinkPath(e);
+            if (!link.empty() && SafeRelative(link)) {
                 name = link;
                 break;
             }
-            bool ok = CopyData(a, HostOf(FsPath(image.root) / fs::u8path(stored)), problem);
+            bool ok = CopyData(a, FsPath(image.root) / FsPath(stored), problem);
             archive_read_free(a);
             return ok;
         }
