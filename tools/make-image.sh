@@ -4,7 +4,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 disccheck=${DISCCHECK:-$here/build/native/disccheck}
 
-usage="usage: tools/make-image.sh DISC OUT.iso [LABEL] [--launcher-dir NAME]
+usage="usage: tools/make-image.sh DISC OUT.iso [LABEL] [--launcher-dir NAME] [--codepage N]
        tools/make-image.sh --help"
 
 help() {
@@ -33,6 +33,11 @@ finds an error; then it checks the image it made, and exits with that
 check's status (0: no error). Symbolic links in the folder are followed: a
 link would be missing from the Joliet tree.
 
+--codepage N names the code page the disc's texts and names are written
+in (932 for Japanese, 1250 for Central European...), in place of
+install.ini's [INSTALL] CodePage=N; without either, Windows-1252. disccheck
+reads the disc and the image with it.
+
 DISCCHECK names the checker (by default build/native/disccheck, which the
 native preset builds; ./demo.sh builds it too).
 EOF
@@ -45,6 +50,7 @@ refuse() {
 
 args=()
 launcher_dir=()
+codepage=()
 while [[ $# -gt 0 ]]; do
   case "$1" in
     -h | --help) help; exit 0 ;;
@@ -54,6 +60,12 @@ while [[ $# -gt 0 ]]; do
       shift 2
       ;;
     --launcher-dir=*) launcher_dir=(--launcher-dir "${1#*=}"); shift ;;
+    --codepage)
+      [[ $# -ge 2 ]] || refuse "--codepage needs the disc's code page number, such as 932 or 1250"$'\n'"$usage"
+      codepage=(--codepage "$2")
+      shift 2
+      ;;
+    --codepage=*) codepage=(--codepage "${1#*=}"); shift ;;
     -*) refuse "unknown option $1"$'\n'"$usage" ;;
     *) args+=("$1"); shift ;;
   esac
@@ -83,7 +95,7 @@ out=$(cd "$out_dir" && pwd)/$(basename -- "$out")
 
 # Where the disc root and the launcher's folder are: disccheck tells.
 where_log=$(mktemp)
-if ! "$disccheck" "$disc" ${launcher_dir[@]+"${launcher_dir[@]}"} --where >"$where_log" 2>&1; then
+if ! "$disccheck" "$disc" ${launcher_dir[@]+"${launcher_dir[@]}"} ${codepage[@]+"${codepage[@]}"} --where >"$where_log" 2>&1; then
   sed 's/^disccheck: /make-image: /' "$where_log" >&2
   rm -f "$where_log"
   exit 2
@@ -105,7 +117,7 @@ iso_label=$(printf '%s' "$iso_label" | tr '[:lower:]' '[:upper:]' | tr -c 'A-Z0-
 
 echo "make-image: checking the disc $root (the launcher's folder ${folder:-\\})"
 status=0
-"$disccheck" "$root" ${launcher_dir[@]+"${launcher_dir[@]}"} || status=$?
+"$disccheck" "$root" ${launcher_dir[@]+"${launcher_dir[@]}"} ${codepage[@]+"${codepage[@]}"} || status=$?
 if [[ $status -ne 0 ]]; then
   echo "make-image: disccheck finds the disc folder wrong (above): no image written" >&2
   exit 1
@@ -134,7 +146,7 @@ mv -f "$part" "$out"
 echo "make-image: wrote $out ($(stat -c %s "$out") bytes, label \"$label\", plain ISO 9660 label \"$iso_label\");" \
      "checking it"
 status=0
-"$disccheck" "$out" ${launcher_dir[@]+"${launcher_dir[@]}"} || status=$?
+"$disccheck" "$out" ${launcher_dir[@]+"${launcher_dir[@]}"} ${codepage[@]+"${codepage[@]}"} || status=$?
 if [[ $status -ne 0 ]]; then
   echo "make-image: disccheck finds the image wrong (above)" >&2
 fi
