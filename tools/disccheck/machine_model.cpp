@@ -21,6 +21,7 @@
 #include <utility>
 #include <vector>
 
+#include "chars.h"
 #include "sim.h"
 
 namespace disccheck {
@@ -47,13 +48,20 @@ struct State {
 };
 
 // A name Windows takes as a file name: no separators, wildcards or quotes,
-// no blank or dot at its end.
+// no blank or dot at its end. Walked by character: in a double-byte code
+// page the second byte of a character may be "\\" or "|" (表 is 95 5C).
 std::string SafeName(const std::string &ansi, const std::string &otherwise) {
     std::string out;
-    for (char c : ansi)
-        out += (static_cast<unsigned char>(c) < 32 || std::string("\\/:*?\"<>|").find(c) != std::string::npos) ? '_' : c;
-    if (out.size() > 60)
-        out.resize(60);
+    for (const char *p = ansi.c_str(); *p;) {
+        const char *next = NextChar(p);
+        if (out.size() + (next - p) > 60)
+            break;
+        if (next - p == 1 && (static_cast<unsigned char>(*p) < 32 || std::string("\\/:*?\"<>|").find(*p) != std::string::npos))
+            out += '_';
+        else
+            out.append(p, next);
+        p = next;
+    }
     while (!out.empty() && (out.back() == ' ' || out.back() == '.'))
         out.pop_back();
     while (!out.empty() && out[0] == ' ')
