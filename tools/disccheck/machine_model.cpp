@@ -208,6 +208,20 @@ std::string Utf16(const std::string &ansi) {
     return out;
 }
 
+// Text between an export's quotes, "\\" and '"' escaped where they stand as
+// characters: the second byte of 表 (95 5C) is no backslash.
+std::string RegQuoted(const std::string &ansi) {
+    std::string out;
+    for (const char *p = ansi.c_str(); *p;) {
+        const char *next = NextChar(p);
+        if (next - p == 1 && (*p == '\\' || *p == '"'))
+            out += '\\';
+        out.append(p, next);
+        p = next;
+    }
+    return out;
+}
+
 // Keys in the Registry Editor's export form, "Windows Registry Editor
 // Version 5.00" in UTF-16, which the Registry Editor and reg.exe import on
 // every Windows from 2000 (and Wine) without regard to code pages. Text the
@@ -218,17 +232,11 @@ std::string RegExport(const std::vector<const RegKey *> &keys) {
         out += Utf16("\r\n[HKEY_LOCAL_MACHINE\\" + k->path + "]\r\n");
         for (const auto &entry : k->values) {
             const RegValue &v = entry.second;
-            std::string escaped;
-            for (char c : v.name)
-                escaped += c == '\\' || c == '"' ? std::string("\\") + c : std::string(1, c);
-            std::string name = v.name.empty() ? "@" : "\"" + escaped + "\"";
+            std::string name = v.name.empty() ? "@" : "\"" + RegQuoted(v.name) + "\"";
             const std::string &d = v.data;
             bool plain = v.type == REG_SZ && !d.empty() && d.back() == '\0' && d.find('\0') == d.size() - 1;
             if (plain) {
-                std::string value;
-                for (char c : d.substr(0, d.size() - 1))
-                    value += c == '\\' || c == '"' ? std::string("\\") + c : std::string(1, c);
-                out += Utf16(name + "=\"" + value + "\"\r\n");
+                out += Utf16(name + "=\"" + RegQuoted(d.substr(0, d.size() - 1)) + "\"\r\n");
                 continue;
             }
             bool text_type = v.type == REG_SZ || v.type == REG_EXPAND_SZ || v.type == REG_MULTI_SZ;
