@@ -33,6 +33,7 @@ import time
 WINE_LIB = '/usr/lib/wine'
 SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 WINE32_SH = os.path.join(SOURCE_DIR, 'scripts', 'wine32.sh')
+WINE_LOCALE_SH = os.path.join(SOURCE_DIR, 'scripts', 'wine-locale.sh')
 MARLETT = '/usr/share/wine/fonts/marlett.ttf'
 DRIVE = 'D'
 PRODUCT_DIR = 'Products'  # under C:\
@@ -286,6 +287,9 @@ class Session:
         self.log_dir = log_dir
         self.xvfb = None
         self.display = display
+        # The ANSI code page Wine runs in, and so the one the launcher, the
+        # probe and the stand-ins read and write text in.
+        self.codepage = 1252
 
     def __enter__(self):
         if self.display:
@@ -312,6 +316,22 @@ class Session:
         subprocess.run([self.cfg.wineserver, '-p'], env=self.env, check=True)
         self.play_windows(self.cfg.windows)
         return self
+
+    def use_code_page(self, number):
+        """Runs the Wine programs started from now on in a locale whose ANSI
+        code page is number (Wine takes it from LC_ALL); 1252: the
+        environment's own, as before."""
+        r = subprocess.run([WINE_LOCALE_SH, str(number)], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        if r.returncode != 0:
+            raise Failure('no locale for code page %d: %s' % (number, r.stderr.decode(errors='replace').strip()))
+        locale = r.stdout.decode().strip()
+        if locale:
+            self.env['LC_ALL'] = locale
+        elif 'LC_ALL' in os.environ:
+            self.env['LC_ALL'] = os.environ['LC_ALL']
+        else:
+            self.env.pop('LC_ALL', None)
+        self.codepage = number
 
     def play_windows(self, version):
         """Has Wine play that Windows version (win95, ..., win10) for every
@@ -355,7 +375,7 @@ class Session:
         (/reg:32, /reg:64, or the one view of a 32-bit prefix)."""
         path = os.path.join(self.log_dir, name)
         # REGEDIT4 files are ANSI text, as the Registry Editor reads them.
-        with open(path, 'w', newline='\r\n', encoding='cp1252', errors='replace') as f:
+        with open(path, 'w', newline='\r\n', encoding='cp%d' % self.codepage, errors='replace') as f:
             f.write('\n'.join(['REGEDIT4', ''] + lines) + '\n')
         rc = self.wine(['reg', 'import', windows_path(path)] + ([view] if view else []), 'wine.log')
         equal(rc, 0, 'reg import ' + name)
@@ -389,7 +409,9 @@ class Session:
         windows = []
         metrics = None
         with open(out, 'rb') as f:
-            text = f.read().decode('cp1252')
+            # Each undecodable byte stands as one character of its own: a
+            # difference on the screen, not a fault of this script.
+            text = f.read().decode('cp%d' % self.codepage, errors='replace')
         if not text.rstrip().endswith('done'):
             return None, []
         for line in text.split('\r\n'):
@@ -647,7 +669,7 @@ class Case:
             return []
         out = []
         with open(self.starts_log, 'rb') as f:
-            for line in f.read().decode('cp1252').split('\r\n'):
+            for line in f.read().decode('cp%d' % self.s.codepage, errors='replace').split('\r\n'):
                 if line:
                     module, command, show = line.split('\t')
                     out.append((module, command))
@@ -1439,6 +1461,8 @@ def run_case(s, name):
             return str(e)
     finally:
         c.stop()
+        if s.codepage != 1252:
+            s.use_code_page(1252)
 
 
 def run(cfg, names):

@@ -437,7 +437,8 @@ bool WriteMachines(const std::string &dir, const Machine &base, const DiscView &
 
     std::string json = "{\n  \"disc\": {\"root\": " + Json(sim::HostToUtf8(base.root)) +
                        ", \"folder\": " + JsonAnsi(base.folder) + ", \"letter\": \"" + std::string(1, base.disc) +
-                       "\", \"launcher\": " + JsonAnsi(ModulePath(base)) + "},\n  \"findings\": [";
+                       "\", \"launcher\": " + JsonAnsi(ModulePath(base)) +
+                       ", \"codepage\": " + std::to_string(DiscCodePage()) + "},\n  \"findings\": [";
     for (size_t i = 0; i < findings.size(); ++i)
         json += (i ? ",\n    " : "\n    ") + Json(findings[i]);
     json += "],\n  \"machines\": [\n";
