@@ -1175,6 +1175,60 @@ def german_disc_own_keys_texts_and_installer(c):
     c.finish([(installer, installer)])
 
 
+@case('runrun')
+def japanese_disc_under_japanese_wine(c):
+    """samples/disc-ja under Wine set to Japanese (code page 932), where 表
+    (95 5C) ends its RegistryRoot, its launcher's folder and the folder of
+    the installed program: the products are found, the splash and the
+    two-products choice read back in Japanese, and Run starts the recorded
+    program; with nothing installed, its installer from ソフトマスター."""
+    c.s.use_code_page(932)
+    sample = os.path.join(SOURCE_DIR, 'samples', 'disc-ja')
+    folder, setup_dir = '起動ボタン表', 'ソフトマスター'
+    shutil.rmtree(c.disc)
+    for name in (folder, setup_dir):
+        os.makedirs(os.path.join(c.disc, name))
+    for name in ('autorun.inf', folder + '/install.ini', folder + '/Launcher.bmp'):
+        shutil.copy(os.path.join(sample, name), os.path.join(c.disc, name))
+    shutil.copy(c.cfg.launcher, os.path.join(c.disc, folder, 'launcher.exe'))
+    shutil.copy(c.cfg.standin, os.path.join(c.disc, setup_dir, 'Setup.exe'))
+    link = os.path.join(c.cfg.prefix, 'dosdevices', DRIVE.lower() + ':')
+    if os.path.lexists(link):
+        os.remove(link)
+    os.symlink(c.disc, link)
+    shutil.rmtree(os.path.join(c.cfg.prefix, 'drive_c', PRODUCT_DIR), ignore_errors=True)
+    programs = os.path.join(c.cfg.prefix, 'drive_c', PRODUCT_DIR, '漢字表')
+    os.makedirs(programs)
+    for exe in ('Kanji.exe', 'Goi.exe'):
+        shutil.copy(c.cfg.standin, os.path.join(programs, exe))
+    kanji = 'C:\\%s\\漢字表\\Kanji.exe' % PRODUCT_DIR
+    goi = 'C:\\%s\\漢字表\\Goi.exe' % PRODUCT_DIR
+    publisher = '霞ソフト'
+    root = 'SOFTWARE\\%s\\ボキャブラリーマスター表' % publisher
+    c.s.records(['[HKEY_LOCAL_MACHINE\\%s\\漢字ドリル表\\3.0\\Kanji]' % root,
+                 '"CD"="D:\\\\"', '"CommandLine"="\\"%s\\" /cd=D:"' % kanji.replace('\\', '\\\\'), '',
+                 '[HKEY_LOCAL_MACHINE\\%s\\語彙マスター\\1.5\\Goi]' % root,
+                 '"CD"="D:\\\\"', '"CommandLine"="\\"%s\\""' % goi.replace('\\', '\\\\'), ''],
+                [], c.name, roots=('Vantorel', publisher))
+    c.product_name = '霞ソフト 学習パック'
+    cancel = 'キャンセル'
+    c.start('%s:\\%s\\launcher.exe' % (DRIVE, folder))
+    w = splash_checks(c, '起動(&R)', (400, 300), cancel=cancel)
+    c.key(w, 'Return')
+    c.gone(c.product_name)
+    w = choice_checks(c, 'Brindlemark', 'このコンピューターには 漢字ドリル表 と 語彙マスター がインストールされています。'
+                      'どちらを起動しますか？', ('漢字(&K)', '語彙(&G)'), cancel=cancel)
+    c.key(w, 'Return')
+    c.finish([(kanji, '"%s" /cd=D:' % kanji)])
+
+    c.s.records([], [], c.name + '-none', roots=('Vantorel', publisher))
+    c.start('%s:\\%s\\launcher.exe' % (DRIVE, folder))
+    w = splash_checks(c, 'インストール(&I)', (400, 300), cancel=cancel)
+    c.key(w, 'Return')
+    installer = '%s:\\%s\\Setup.exe' % (DRIVE, setup_dir)
+    c.finish([(installer, installer)])
+
+
 # Splash bitmaps.
 
 @case('bitmap')
