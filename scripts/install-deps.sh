@@ -30,7 +30,7 @@ packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-d
 release=false
 if [[ ${1:-} == --release ]]; then
   release=true
-  packages=(cmake ninja-build g++-mingw-w64-i686 binutils-mingw-w64-i686 git zip cmark-gfm)
+  packages=(cmake ninja-build g++-mingw-w64-i686 binutils-mingw-w64-i686 git zip cmark-gfm python3)
 fi
 
 missing=()
