@@ -3,13 +3,14 @@
 #
 #   build/release/cd-launcher-VERSION-win32.zip
 #
-# holding launcher.exe, disccheck.exe, README.md and README.html, the sample
-# discs laid out ready to copy (the built launcher in place, no stand-in
-# installer: a note says where setup.exe goes), the sample machines, and
-# SHA256SUMS for every file. The same commit gives the same zip, byte for
-# byte, wherever it is built: the programs carry no path and no time, and
-# the zip holds its files in sorted order, each with the commit's time,
-# the same mode and no owner.
+# holding launcher.exe, disccheck.exe, README.html (the guide for Windows,
+# from docs/windows.md), docs/README.html (this repository's README.md, with
+# the pictures it shows beside it), the sample discs laid out ready to copy
+# (the built launcher in place, no stand-in installer: a note says where
+# setup.exe goes), the sample machines, and SHA256SUMS for every file.
+# The same commit gives the same zip, byte for byte, wherever it is built:
+# the programs carry no path and no time, and the zip holds its files in
+# sorted order, each with the commit's time, the same mode and no owner.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -55,21 +56,26 @@ stage=$out/$name
 rm -rf "$stage" "$out/$name.zip"
 mkdir -p "$stage"
 
-cp build/win32/launcher.exe build/win32/disccheck.exe README.md "$stage/"
-# The pictures the README shows, beside it as it names them.
-if compgen -G 'docs/*.png' >/dev/null; then
-  mkdir -p "$stage/docs"
-  cp docs/*.png "$stage/docs/"
-fi
-{
+cp build/win32/launcher.exe build/win32/disccheck.exe "$stage/"
+# Markdown as a page of its own, titled with the release.
+html_page() {
   printf '<!DOCTYPE html>\n<html lang="en">\n<head>\n<meta charset="utf-8">\n'
   printf '<title>CD AutoPlay Launcher %s</title>\n' "$version"
   printf '<style>body{max-width:60em;margin:2em auto;padding:0 1em;font-family:sans-serif;line-height:1.4}'
   printf 'pre{background:#f4f4f4;padding:.6em;overflow:auto}table{border-collapse:collapse}'
   printf 'th,td{border:1px solid #ccc;padding:.2em .5em;vertical-align:top}</style>\n</head>\n<body>\n'
-  cmark-gfm --extension table --extension autolink --extension strikethrough --to html README.md
+  cmark-gfm --extension table --extension autolink --extension strikethrough --to html
   printf '</body>\n</html>\n'
-} >"$stage/README.html"
+}
+# The zip's own README is the guide for Windows, its commands as typed in
+# cmd.exe; the repository's README, which speaks of building and testing on
+# Linux, goes into docs/ with the pictures it shows, which it names as docs/.
+sed "s/@VERSION@/$version/g" docs/windows.md | html_page >"$stage/README.html"
+mkdir -p "$stage/docs"
+if compgen -G 'docs/*.png' >/dev/null; then
+  cp docs/*.png "$stage/docs/"
+fi
+html_page <README.md | sed 's#\(src\|href\)="docs/#\1="#g' >"$stage/docs/README.html"
 
 # The samples: every disc folder (samples/disc*), and every folder that holds
 # a machine (.reg), with the drive folders beside it. The files are those in

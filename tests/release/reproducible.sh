@@ -7,7 +7,8 @@
 #
 #   tests/release/reproducible.sh [WORK-FOLDER]   (default build/release-check)
 #
-# On a difference it says which files in the two zips differ and exits 1.
+# On a difference it says which files in the two zips differ and exits 1;
+# so it does when the zip's READMEs name what the zip does not hold.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 work=${1:-$root/build/release-check}
@@ -54,3 +55,19 @@ if [[ $a != "$b" ]]; then
 fi
 rm -rf "$other"
 echo "release-check: the same zip from both builds ($((SECONDS - start)) s)"
+
+# What a Windows author opens first: the guide for Windows, which names none
+# of this repository's scripts or build folders, and the full README in
+# docs/ with every picture it shows beside it.
+stage="$root/build/release/${zip_name%.zip}"
+for f in README.html docs/README.html; do
+  [[ -f "$stage/$f" ]] || { echo "release-check: FAIL: the zip holds no $f" >&2; exit 1; }
+done
+if grep -nE '[A-Za-z_-]+\.sh\b|build/' "$stage/README.html"; then
+  echo "release-check: FAIL: README.html names the above, which the zip does not hold" >&2
+  exit 1
+fi
+for picture in $(sed -n 's/.*<img src="\([^"]*\)".*/\1/p' "$stage/docs/README.html"); do
+  [[ -f "$stage/docs/$picture" ]] || { echo "release-check: FAIL: docs/README.html shows $picture, not in the zip" >&2; exit 1; }
+done
+echo "release-check: README.html is the guide for Windows; docs/README.html has its pictures beside it"

@@ -562,6 +562,44 @@ TEST_F(DiscCheck, InstallIniFindings) {
         {"installer missing", Ini("Installer=Install\\Setup.exe\r\n", "", ""),
          {"error: Install\\Setup.exe: missing from the disc: the launcher starts \"D:\\Install\\Setup.exe\""},
          1},
+        {"installer named setup.exe", Ini("Installer=setup.exe\r\n", "", ""), {}, 0},
+        {"installer with a quote", Ini("Installer=Setup.exe\" /S\r\n", "", ""),
+         {"error: install.ini: [INSTALL] Installer=Setup.exe\" /S holds a quote, which would hand what follows it "
+          "to the installer as arguments: the launcher starts setup.exe instead; write the installer's path below the disc root, for "
+          "example Installer=Install\\Setup.exe"},
+         1},
+        {"installer with a pipe", Ini("Installer=Setup|1.exe\r\n", "", ""),
+         {"error: install.ini: [INSTALL] Installer=Setup|1.exe holds \"|\", which no file name holds: the launcher starts setup.exe instead; write the installer's path below the disc root, for "
+          "example Installer=Install\\Setup.exe"},
+         1},
+        {"registry key filling its buffer after backslashes",
+         Ini("", "RegistryKey=\\\\SOFTWARE\\" + std::string(503, 'k') + "\r\n", ""),
+         {"error: install.ini: [P1] RegistryKey is 514 characters long, backslashes included; the launcher's limit "
+          "is 511, and it never looks up a key path that may have been cut, so it never finds the product"},
+         1},
+        // Code pages: cp932 text whose second bytes are '\\', '{' and '}'.
+        {"code page 932",
+         "[INSTALL]\r\nConfigFile=yes\r\nCodePage=932\r\nProductName=\x8A\xBF\x8E\x9A\r\nProduct=P1\r\n"
+         "RegistryRoot=SOFTWARE\\Kasumi\\\x8A\xBF\x95\x5C\r\n[P1]\r\nProgramName=\x83\x5C\x83\x74\x83\x67\r\n"
+         "Version=1\r\n[Texts]\r\nRun=\x8E\xC0\x8D\x73(&R)\r\nRepairText=\x83\x7B" "First}\x83\x7D {ProductName}\r\n",
+         {}, 0,
+         "install.ini: product 1 [P1] \"\xE3\x82\xBD\xE3\x83\x95\xE3\x83\x88\" is looked up under HKEY_LOCAL_MACHINE\\"
+         "SOFTWARE\\Kasumi\\\xE6\xBC\xA2\xE8\xA1\xA8\\\xE3\x82\xBD\xE3\x83\x95\xE3\x83\x88\\1\\P1 (on 64-bit Windows: "
+         "SOFTWARE\\Wow6432Node\\Kasumi\\\xE6\xBC\xA2\xE8\xA1\xA8\\\xE3\x82\xBD\xE3\x83\x95\xE3\x83\x88\\1\\P1 first)"},
+        {"code page 1250",
+         "[INSTALL]\r\nConfigFile=yes\r\nCodePage=1250\r\nProductName=S\xB3ownik\r\nProduct=P1\r\n[P1]\r\n"
+         "ProgramName=S\xB3ownik\r\nVersion=1\r\n",
+         {}, 0,
+         "install.ini: product 1 [P1] \"S\xC5\x82ownik\" is looked up under HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantorel\\"
+         "S\xC5\x82ownik\\1\\P1 (on 64-bit Windows: SOFTWARE\\Wow6432Node\\Vantorel\\S\xC5\x82ownik\\1\\P1 first)"},
+        {"code page unknown", Ini("CodePage=1234\r\n", "", ""),
+         {"error: install.ini: [INSTALL] CodePage=1234: \"1234\" is no code page the checker knows: give one of 874, "
+          "932, 936, 949, 950, 1250 to 1258; the disc is read in code page 1252"},
+         1},
+        {"bytes that are no character in the code page", Ini("CodePage=932\r\n", "", "Run=\x81\x20Go\r\n"),
+         {"warning: install.ini: line 13 ([Texts] Run) holds bytes that are no character in code page 932: "
+          "\"Run=\xEF\xBF\xBDGo\"; Windows shows them as something else or not at all"},
+         0},
         // The registry key and its values.
         {"registry key with a leading backslash", Ini("", "RegistryKey=\\SOFTWARE\\Lumo\\3\r\n", ""),
          {"warning: install.ini: [P1] RegistryKey \"\\SOFTWARE\\Lumo\\3\" starts with \"\\\": the launcher drops it "
@@ -1378,6 +1416,11 @@ TEST_F(DiscCheck, WritesAMachineForEachScreen) {
     // predicts the same from them given back as a machine.
     WriteGoodDisc();
     Outcome o = Run({Disc(), "--write-machines", Scratch() + "/machines"});
+    // The gallery's captions: what Enter starts, as typed.
+    std::ifstream json_in(Scratch() + "/machines/machines.json");
+    std::string json((std::istreambuf_iterator<char>(json_in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(json.find("\"enter\": \"starts D:\\\\setup.exe\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"enter\": \"starts \\\"C:\\\\Program Files\\\\One\\\\P1.exe\\\"\""), std::string::npos) << json;
     std::ifstream in(Scratch() + "/machines/both-installed/view32.reg", std::ios::binary);
     std::string reg((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     disccheck::RegImage image;

@@ -63,6 +63,8 @@ size_t FindWhole(const std::string &ansi, char c, size_t from) {
 
 std::string CodePageName(UINT codepage) { return "code page " + Num(codepage); }
 
+std::string AnsiLabel() { return g_codepage == 1252 ? "Windows-1252" : CodePageName(g_codepage); }
+
 void CheckCodePageText(Report &r, const std::string &file, const std::string &bytes) {
     std::istringstream lines(bytes);
     std::string line;

@@ -53,7 +53,7 @@ std::string KeyPathOf(const Machine &m, const std::string &section, const Launch
 }
 
 // The keys the launcher reads, by section; [Texts] has kTextKeys.
-const char *const kInstallKeys[] = {"ConfigFile", "ProductName", "Product", "RegistryRoot", "Installer", "CodePage"};
+const char *const kInstallKeys[] = {"ConfigFile", "ProductName", "Product", "RegistryRoot", "Installer"};
 const char *const kProductKeys[] = {"ProgramName", "Version", "RegistryKey", "CommandValue", "DriveValue"};
 const char kProductSections[] = "each product's section";
 
@@ -101,6 +101,9 @@ void CheckKeys(Report &r, const std::string &config, const std::string &section,
                       " has no \"=\": the launcher reads nothing from it");
             continue;
         }
+        // Read by the tools alone: the code page the disc is written in.
+        if (where == "[INSTALL]" && Lower(key.name) == "codepage")
+            continue;
         const KnownKey *nearest = nullptr;
         size_t best = 0;
         for (const KnownKey &k : known) {
@@ -130,10 +133,18 @@ void CheckKeys(Report &r, const std::string &config, const std::string &section,
 
 // Leading and trailing backslashes, which the launcher drops from a key path.
 std::string WithoutBackslashes(std::string path) {
-    while (!path.empty() && path.back() == '\\')
-        path.pop_back();
     size_t start = path.find_first_not_of('\\');
-    return start == std::string::npos ? "" : path.substr(start);
+    if (start == std::string::npos)
+        return "";
+    // The last character that is not a backslash, walked by character.
+    size_t end = start;
+    for (size_t at = start; at < path.size();) {
+        size_t n = sim::IsLeadByte(static_cast<unsigned char>(path[at])) && at + 1 < path.size() ? 2 : 1;
+        if (path[at] != '\\' || n == 2)
+            end = at + n;
+        at += n;
+    }
+    return path.substr(start, end - start);
 }
 
 void CheckLength(Report &r, const std::string &where, const std::string &value, size_t capacity) {
@@ -164,7 +175,7 @@ void CheckUtf8Lines(Report &r, const std::string &bytes, bool marked) {
                       (marked ? " (Wine reads it as UTF-8 after the byte-order mark, so ./demo.sh shows what Windows "
                                 "does not)"
                               : "") +
-                      ": save install.ini as ANSI (Windows-1252)");
+                      ": save install.ini as ANSI (" + AnsiLabel() + ")");
     }
 }
 
@@ -176,7 +187,7 @@ void CheckUtf8Lines(Report &r, const std::string &bytes, bool marked) {
 bool CheckEncoding(Report &r, std::string *bytes) {
     const std::string &b = *bytes;
     auto starts = [&](const char *mark, size_t n) { return b.size() >= n && b.compare(0, n, mark) == 0; };
-    const char kAnsi[] = ": save it as ANSI text (Windows-1252), which every Windows reads alike";
+    const std::string kAnsi = ": save it as ANSI text (" + AnsiLabel() + "), which every Windows reads alike";
     if (starts("\xFF\xFE", 2)) {
         r.Error(std::string("install.ini: saved as UTF-16 (little-endian, with a byte-order mark). Windows 95/98/Me: "
                             "read it as empty, so the launcher looks up no product and always offers to install; "
@@ -391,7 +402,11 @@ void CheckInstallIni(Report &r, const Machine &m, DiscView *view) {
             if (k.has_value && Lower(k.name) == "commandvalue" && command_value.empty())
                 r.Warning("install.ini: [" + section + "] CommandValue is empty: the launcher reads the value "
                           "\"CommandLine\"");
-        if (!given_key.empty() && given_key[0] == '\\' && !WithoutBackslashes(given_key).empty())
+        // A value that fills the launcher's buffer is never looked up at all.
+        size_t given_length = given_key.size();
+        bool cut_after_backslashes = given_length >= KEY_PATH_SIZE && given_key[0] == '\\';
+        if (given_length < KEY_PATH_SIZE && !given_key.empty() && given_key[0] == '\\' &&
+            !WithoutBackslashes(given_key).empty())
             r.Warning("install.ini: [" + section + "] RegistryKey " + Quote(given_key) +
                       " starts with \"\\\": the launcher drops it and looks up " +
                       WithoutBackslashes(given_key) + " (Windows NT refuses a key path that starts with one): "
@@ -402,6 +417,12 @@ void CheckInstallIni(Report &r, const Machine &m, DiscView *view) {
         std::string key = lookup.key_path;
         view->key_paths[i] = key;
         view->program_names[i] = lookup.program_name;
+        if (key.empty() && cut_after_backslashes) {
+            r.Error("install.ini: [" + section + "] RegistryKey is " + Num(static_cast<long long>(given_length)) +
+                    " characters long, backslashes included; the launcher's limit is " + Num(KEY_PATH_SIZE - 1) +
+                    ", and it never looks up a key path that may have been cut, so it never finds the product");
+            continue;
+        }
         if (key.empty()) {
             size_t length = given_key.empty()
                                 ? root.size() + 1 + std::min<size_t>(program.size(), PROGRAM_NAME_SIZE - 1) + 1 +

@@ -97,6 +97,8 @@ bool ParseCodePage(const std::string &text, UINT *codepage);
 // What to say of a code page it cannot read: the ones it can.
 std::string UnknownCodePage(const std::string &text);
 std::string CodePageName(UINT codepage);
+// The disc's code page as advice names it: "Windows-1252", "code page 932".
+std::string AnsiLabel();
 // ANSI text in the disc's code page, a character (one or two bytes) each.
 std::vector<std::string> CharsOf(const std::string &ansi);
 // Where c (ASCII) stands as a whole character, at or after from; never the

@@ -64,7 +64,7 @@ std::string Describe(const Interaction &i) {
 
 struct Run {
     std::vector<Interaction> seq;
-    std::vector<std::string> starts;
+    std::vector<sim::Start> starts;
     InstallStatus status[2] = {NotInstalled, NotInstalled};
 };
 
@@ -126,12 +126,7 @@ Run RunWith(const Machine &m, const std::vector<std::pair<bool, int>> &choices) 
             run.seq.push_back(Interaction{true, "", call.text, call.caption});
         }
     }
-    for (const sim::Start &s : sim::Starts()) {
-        std::string text = Quote(s.file);
-        if (s.api != "WinExec")
-            text = "(through the shell) " + text + (s.params.empty() ? "" : " with " + Quote(s.params));
-        run.starts.push_back(text);
-    }
+    run.starts = sim::Starts();
     for (int i = 0; i < 2; ++i)
         run.status[i] = g_launcher.products[i].status;
     return run;
@@ -141,7 +136,7 @@ struct Branch;
 struct Tree {
     bool leaf = true;
     Interaction what;
-    std::vector<std::string> starts;
+    std::vector<sim::Start> starts;
     std::vector<Branch> branches;
 };
 struct Branch {
@@ -167,12 +162,21 @@ Tree Explore(const Machine &m, std::vector<std::pair<bool, int>> choices) {
     return tree;
 }
 
-std::string StartsText(const std::vector<std::string> &starts) {
+// A command line is quoted whole in the prediction's lines; a screen's
+// caption shows it as typed, since one that quotes its program's path would
+// otherwise show two quotes at either end.
+std::string StartText(const sim::Start &s, bool as_typed) {
+    if (s.api == "WinExec")
+        return as_typed ? s.file : Quote(s.file);
+    return "(through the shell) " + Quote(s.file) + (s.params.empty() ? "" : " with " + Quote(s.params));
+}
+
+std::string StartsText(const std::vector<sim::Start> &starts, bool as_typed = false) {
     if (starts.empty())
         return "starts nothing";
-    std::string text = "starts " + starts[0];
+    std::string text = "starts " + StartText(starts[0], as_typed);
     for (size_t i = 1; i < starts.size(); ++i)
-        text += ", then " + starts[i];
+        text += ", then " + StartText(starts[i], as_typed);
     return text;
 }
 
@@ -448,8 +452,8 @@ std::vector<Screen> ScreensOf(const Machine &m) {
         s.enter_label = t->what.message_box ? "Yes" : "Enter";
         s.cancel_label = t->what.message_box ? "No" : "Cancel";
         const Tree &enter = t->branches.front().tree, &cancel = t->branches.back().tree;
-        s.enter = enter.leaf ? StartsText(enter.starts) : "shows the next window";
-        s.cancel = cancel.leaf ? StartsText(cancel.starts) : "shows the next window";
+        s.enter = enter.leaf ? StartsText(enter.starts, true) : "shows the next window";
+        s.cancel = cancel.leaf ? StartsText(cancel.starts, true) : "shows the next window";
         s.description = Describe(t->what);
         screens.push_back(s);
     }

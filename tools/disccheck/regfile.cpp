@@ -350,7 +350,8 @@ struct Parser {
         std::string bytes = Ansi(line, &lossy);
         if (IsUtf8BeyondAscii(bytes))
             Warn("non-ASCII text saved as UTF-8, which the Registry Editor reads as ANSI: \"" + bytes +
-                 "\"; it does not match what an ANSI installer writes: save the file as ANSI (Windows-1252)");
+                 "\"; it does not match what an ANSI installer writes: save the file as ANSI (" +
+                 (sim::CodePage() == 1252 ? std::string("Windows-1252") : "code page " + Num(sim::CodePage())) + ")");
     }
 
     void Line(const Text &raw) {
