@@ -77,14 +77,15 @@ const std::vector<std::string> &CriticalErrorBoxes();
 UINT ErrorMode();
 
 // ---- Libraries. GetModuleHandleA knows KERNEL32 (with or without ".dll");
-// LoadLibraryA loads SHELL32, from a path or by its bare name, and nothing
-// else; GetProcAddress finds SetDefaultDllDirectories and SetDllDirectoryA
-// in KERNEL32 and ShellExecuteA in SHELL32. The system folder is
+// LoadLibraryExA loads SHELL32, from a path or by its bare name, and nothing
+// else; the event log shows its flags. GetProcAddress finds
+// SetDefaultDllDirectories and SetDllDirectoryA in KERNEL32 and ShellExecuteA
+// in SHELL32. The system folder is
 // C:\WINDOWS\SYSTEM32. Loaded libraries are "library" in the ledger.
 // A hidden export is missing, as on the Windows versions that lack it
 // (SetDllDirectoryA before XP SP1, SetDefaultDllDirectories before 8).
 void HideExport(const std::string &dll, const std::string &function);
-// The name given to each LoadLibraryA call, in order.
+// The name given to each LoadLibraryExA call, in order.
 const std::vector<std::string> &LibraryLoads();
 
 // ---- Text (sim_text.cpp): the program's strings are in the machine's ANSI

@@ -79,10 +79,14 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR name) {
     return nullptr;
 }
 
-HMODULE WINAPI LoadLibraryA(LPCSTR name) {
+// The flags, which decide where the library's own DLLs are looked for, are
+// logged with the name.
+HMODULE WINAPI LoadLibraryExA(LPCSTR name, HANDLE, DWORD flags) {
+    char text[16];
+    std::snprintf(text, sizeof text, ",%#x)", static_cast<unsigned>(flags));
     g_loads.push_back(name ? name : "");
-    Log(std::string("LoadLibraryA(") + (name ? name : "null") + ")");
-    if (ShouldFail("LoadLibraryA") || !name || ModuleName(name) != "shell32") {
+    Log(std::string("LoadLibraryExA(") + (name ? name : "null") + text);
+    if (ShouldFail("LoadLibraryExA") || !name || ModuleName(name) != "shell32") {
         internal::SetLastErrorCode(ERROR_MOD_NOT_FOUND);
         return nullptr;
     }

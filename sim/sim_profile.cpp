@@ -4,6 +4,12 @@
 // of matching quotes loses them, the result is cut to capacity minus one, and
 // a missing file, section or key gives the default. A file saved as UTF-16
 // is read as Windows 2000 to 11 read it (sim_text.cpp).
+//
+// Blanks, as Wine 8 showed them with a small program: space, tab, vertical
+// tab, form feed and Ctrl-Z (0x1A), around names in the file and around the
+// section and key names asked for; a carriage return ends a line as a line
+// feed does. Other control characters and the no-break space (0xA0) are part
+// of the name.
 #include "sim_internal.h"
 
 #include <cstring>
@@ -13,7 +19,7 @@
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r') || c == '\x1a'; }
 
 std::string Trim(const std::string &s) {
     size_t b = 0, e = s.size();
@@ -35,6 +41,9 @@ bool SectionLines(const std::string &host, const std::string &section, std::vect
     std::string text = sim::ProfileText(all.str());
     std::string want_section = sim::internal::Lower(Trim(section));
     bool in_section = false, seen_section = false;
+    for (char &c : text)
+        if (c == '\r')
+            c = '\n';
     std::string line;
     std::istringstream lines(text);
     while (std::getline(lines, line)) {
@@ -107,14 +116,15 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR def, LP
 // the list ended by one more terminator; the result counts the lines'
 // characters with their terminators. A list that does not fit is cut, still
 // ended by two terminators, and the result is then size - 2, as Windows
-// documents it.
+// documents it. A missing file or section gives the empty list; a call that
+// fails leaves the buffer as it was.
 DWORD WINAPI GetPrivateProfileSectionA(LPCSTR section, LPSTR ret, DWORD size, LPCSTR file) {
     sim::Log(std::string("GetPrivateProfileSectionA(") + (section ? section : "(null)") + ")");
-    if (!ret || size == 0)
+    if (!ret || size == 0 || sim::ShouldFail("GetPrivateProfileSectionA"))
         return 0;
     std::string list;
     std::vector<std::string> lines;
-    if (!sim::ShouldFail("GetPrivateProfileSectionA") && section && file) {
+    if (section && file) {
         std::string host = sim::HostPath(file);
         if (!host.empty())
             SectionLines(host, section, &lines);

@@ -117,7 +117,10 @@ uint32_t HostDecode(UINT cp, const std::string &bytes) {
         std::memcpy(in, bytes.data(), bytes.size());
         char *ip = in, *op = out;
         size_t il = bytes.size(), ol = sizeof out;
-        if (iconv(cd, &ip, &il, &op, &ol) != static_cast<size_t>(-1) && il == 0 && ol == 4)
+        // Code page 1258 holds a letter back until it knows whether a
+        // combining mark follows: flushed, it comes out.
+        if (iconv(cd, &ip, &il, &op, &ol) != static_cast<size_t>(-1) && il == 0 &&
+            iconv(cd, nullptr, nullptr, &op, &ol) != static_cast<size_t>(-1) && ol == 4)
             c = static_cast<unsigned char>(out[0]) | static_cast<unsigned char>(out[1]) << 8 |
                 static_cast<unsigned char>(out[2]) << 16 | static_cast<uint32_t>(static_cast<unsigned char>(out[3])) << 24;
         iconv_close(cd);

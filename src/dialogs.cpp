@@ -16,8 +16,7 @@ static const int kButtonHeight = 30;
 // Both buttons side by side; the rest of the row is three equal gaps.
 static const int kButtonRowWidth = 200;
 // The button row's top edge lies this far above the bitmap's bottom edge.
-static const double kButtonRowOffset = 45.0;
-static const double kCentring = 0.5;
+static const int kButtonRowOffset = 45;
 
 static const DWORD kActionButtonStyle = WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON;
 static const DWORD kCancelButtonStyle = WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON;
@@ -65,13 +64,14 @@ static void InitSplash(HWND dialog, const char *actionCaption) {
     windowWidth = width + 2 * GetSystemMetrics(SM_CXBORDER);
     windowHeight = height + 2 * GetSystemMetrics(SM_CYBORDER) + GetSystemMetrics(SM_CYCAPTION);
 
-    // Halved in double precision and truncated toward zero, so a window
-    // wider than the screen gets a negative position.
-    x = (int)((double)(screenWidth - windowWidth) * kCentring);
-    y = (int)((double)(screenHeight - windowHeight) * kCentring);
+    // Halved and truncated toward zero, as integer division truncates (the
+    // same as halving in double precision and truncating): a window wider
+    // than the screen gets a negative position, -5 giving -2.
+    x = (screenWidth - windowWidth) / 2;
+    y = (screenHeight - windowHeight) / 2;
     MoveWindow(dialog, x, y, windowWidth, windowHeight, TRUE);
 
-    row = (int)((double)height - kButtonRowOffset);
+    row = height - kButtonRowOffset;
     gap = (width - kButtonRowWidth) / 3;
     CreateButton(dialog, actionCaption, kActionButtonStyle, gap, row, IDOK);
     CreateButton(dialog, DiscText(TextCancel), kCancelButtonStyle, 2 * gap + kButtonWidth, row, IDCANCEL);

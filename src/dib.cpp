@@ -1,6 +1,7 @@
 // Bitmap display: reads the splash bitmap file into one movable block (the
-// 40-byte information header, the colour table, the pixel rows), measures it
-// and draws it with its own palette, falling back to the built-in bitmap.
+// 40-byte information header, bit fields' three masks, the colour table, the
+// pixel rows), measures it and draws it with its own palette, falling back to
+// the built-in bitmap.
 //
 // The reader trusts nothing in the file: every size it takes from there is
 // checked against fixed limits and worked out in 64 bits before anything is
@@ -12,13 +13,15 @@
 #define INFO_HEADER_SIZE 40
 #define FIRST_BLOCK_SIZE (INFO_HEADER_SIZE + 256 * 4)
 #define BITMAP_SIGNATURE 0x4D42 // "BM"
+#define MASKS_SIZE 12            // bit fields' red, green and blue masks
 
 static const char kBuiltInBitmap[] = "Default";
 
 // What the reader works out from a header it accepts.
 struct DibLayout {
     DWORD headerSize; // as in the file; the block always gets 40
-    BOOL bitFields;   // 16-bit pixels laid out by three colour masks
+    DWORD masks;      // bytes of colour masks before the table: 16-bit
+                      // pixels laid out by bit fields have three
     DWORD colours;    // colour-table entries
     DWORD imageSize;  // bytes of the block's pixel area
     DWORD rowSize;    // bytes per pixel row, uncompressed
@@ -98,11 +101,7 @@ static DibRefusal CheckHeader(const BITMAPINFOHEADER *info, DibLayout *layout) {
         return DibTopDownCompressed;
 
     layout->colours = info->biClrUsed != 0 ? info->biClrUsed : ImpliedColours(bits);
-    // The drawing call reads the three masks where the colour table starts:
-    // a table of fewer entries would cut them short.
-    layout->bitFields = info->biCompression == BI_BITFIELDS;
-    if (layout->bitFields && layout->colours < 3)
-        return DibBadMasks;
+    layout->masks = info->biCompression == BI_BITFIELDS ? MASKS_SIZE : 0;
 
     rowSize = (((ULONGLONG)bits * (ULONGLONG)width + 31) >> 5) << 2;
     computed = rowSize * rows;
@@ -110,7 +109,7 @@ static DibRefusal CheckHeader(const BITMAPINFOHEADER *info, DibLayout *layout) {
         image = info->biSizeImage != 0 ? info->biSizeImage : computed;
     else
         image = info->biSizeImage > computed ? info->biSizeImage : computed;
-    block = INFO_HEADER_SIZE + (ULONGLONG)layout->colours * 4 + image;
+    block = INFO_HEADER_SIZE + layout->masks + (ULONGLONG)layout->colours * 4 + image;
     if (block > DIB_MAX_BLOCK)
         return DibTooLarge;
 
@@ -127,6 +126,17 @@ static void ZeroBytes(BYTE *bytes, DWORD count) {
     DWORD i;
     for (i = 0; i < count; ++i)
         bytes[i] = 0;
+}
+
+// Reads count bytes where the file stands; what it does not supply is zero.
+// FALSE when the read reported an error.
+static BOOL ReadPart(HANDLE file, BYTE *bytes, DWORD count) {
+    DWORD got = 0;
+    BOOL read = ReadFile(file, bytes, count, &got, 0);
+    if (!read)
+        got = 0;
+    ZeroBytes(bytes + got, count - got);
+    return read;
 }
 
 // Turns rows stored top row first into the bottom-up order every header
@@ -161,7 +171,7 @@ HGLOBAL ReadDibFileWithReason(HANDLE file, DibRefusal *reason) {
     DibLayout layout;
     DibRefusal why;
     HGLOBAL block, grown;
-    BYTE *bytes;
+    BYTE *bytes, *pixels;
     DWORD got;
     LONG high;
 
@@ -213,20 +223,22 @@ HGLOBAL ReadDibFileWithReason(HANDLE file, DibRefusal *reason) {
         return 0;
     }
 
-    // The colour table follows the file's own header. Bit fields' three
-    // masks come first, where the drawing call reads them: they follow a
-    // 40-byte header in the file, and a larger header holds them in its
-    // bytes 40 to 51, so for bit fields the read goes on from there. The
-    // read is not examined: entries the file did not supply are black, and
-    // masks it did not supply are no masks.
-    if (layout.headerSize != INFO_HEADER_SIZE && !layout.bitFields)
+    // Bit fields' three masks come first, where the drawing call reads
+    // them: they follow a 40-byte header in the file, and a larger header
+    // holds them in its bytes 40 to 51, where the read has got to. The
+    // colour table follows the file's own header, and the masks after a
+    // 40-byte one. These reads are not examined: masks the file did not
+    // supply are no masks, and entries it did not supply are black.
+    if (layout.masks) {
+        ReadPart(file, bytes + INFO_HEADER_SIZE, MASKS_SIZE);
+        if (!HasDrawnMasks(bytes + INFO_HEADER_SIZE))
+            return Refuse(block, DibBadMasks, reason);
+    }
+    if (layout.headerSize != INFO_HEADER_SIZE)
         SetFilePointer(file, FILE_HEADER_SIZE + layout.headerSize, 0, FILE_BEGIN);
-    got = 0;
-    if (!ReadFile(file, bytes + INFO_HEADER_SIZE, layout.colours * 4, &got, 0))
-        got = 0;
-    ZeroBytes(bytes + INFO_HEADER_SIZE + got, layout.colours * 4 - got);
-    if (layout.bitFields && !HasDrawnMasks(bytes + INFO_HEADER_SIZE))
-        return Refuse(block, DibBadMasks, reason);
+    pixels = bytes + INFO_HEADER_SIZE + layout.masks; // the table, then the rows
+    ReadPart(file, pixels, layout.colours * 4);
+    pixels += layout.colours * 4;
 
     // The pixel rows start at the file header's offset, or right after the
     // colour table when it gives 0. The offset is unsigned: one beyond 2 GiB
@@ -235,13 +247,11 @@ HGLOBAL ReadDibFileWithReason(HANDLE file, DibRefusal *reason) {
         high = 0;
         SetFilePointer(file, (LONG)fileHeader.bfOffBits, &high, FILE_BEGIN);
     }
-    got = 0;
-    if (!ReadFile(file, bytes + INFO_HEADER_SIZE + layout.colours * 4, layout.imageSize, &got, 0))
+    if (!ReadPart(file, pixels, layout.imageSize))
         return Refuse(block, DibReadFailed, reason);
-    ZeroBytes(bytes + INFO_HEADER_SIZE + layout.colours * 4 + got, layout.imageSize - got);
 
     if (layout.topDown) {
-        FlipRows(bytes + INFO_HEADER_SIZE + layout.colours * 4, layout.rowSize, layout.rows);
+        FlipRows(pixels, layout.rowSize, layout.rows);
         ((BITMAPINFOHEADER *)bytes)->biHeight = (LONG)layout.rows;
     }
     GlobalUnlock(block);
@@ -274,23 +284,24 @@ void FreeDib(HGLOBAL dib) { GlobalFree(dib); }
 
 static BOOL IsCoreHeader(const void *header) { return Dword(header, 0) == 12; }
 
+// Where an information header's colour table starts: after the header,
+// and after the three masks that bit fields put first.
+static const BYTE *ColourTable(const void *header) {
+    return (const BYTE *)header + Dword(header, 0) + (Dword(header, 16) == BI_BITFIELDS ? MASKS_SIZE : 0);
+}
+
 WORD DibWidth(const void *header) { return Word(header, 4); }
 
 WORD DibHeight(const void *header) { return IsCoreHeader(header) ? Word(header, 6) : Word(header, 8); }
 
 const BYTE *DibBits(const void *header) {
-    DWORD size = Dword(header, 0);
-    DWORD entries, entrySize;
-    if (IsCoreHeader(header)) {
-        entries = ImpliedColours(Word(header, 10));
-        entrySize = 3;
-    } else {
-        entries = Dword(header, 32);
-        if (entries == 0)
-            entries = ImpliedColours(Word(header, 14));
-        entrySize = 4;
-    }
-    return (const BYTE *)header + size + entries * entrySize;
+    DWORD entries;
+    if (IsCoreHeader(header))
+        return (const BYTE *)header + 12 + ImpliedColours(Word(header, 10)) * 3;
+    entries = Dword(header, 32);
+    if (entries == 0)
+        entries = ImpliedColours(Word(header, 14));
+    return ColourTable(header) + entries * 4;
 }
 
 HPALETTE CreateDibPalette(const void *header) {
@@ -309,7 +320,7 @@ HPALETTE CreateDibPalette(const void *header) {
     description->palVersion = 0x300;
     description->palNumEntries = count;
     entries = description->palPalEntry;
-    table = (const BYTE *)header + Dword(header, 0);
+    table = ColourTable(header);
     for (i = 0; i < count; ++i) {
         entries[i].peRed = table[4 * i + 2];
         entries[i].peGreen = table[4 * i + 1];

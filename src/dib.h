@@ -1,5 +1,6 @@
 // Bitmap display: reading a bitmap file into one movable block (a packed
-// DIB: header, colour table, pixel rows), measuring it and drawing it.
+// DIB: header, bit fields' masks if any, colour table, pixel rows), measuring
+// it and drawing it.
 #ifndef LAUNCHER_DIB_H
 #define LAUNCHER_DIB_H
 

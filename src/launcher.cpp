@@ -12,6 +12,9 @@ LauncherTexts g_texts;
 static const char kProductDelimiters[] = " ,\t\n";
 static const char kCommandDelimiters[] = " \t\n";
 static const char kKeyRoot[] = "SOFTWARE\\Vantorel";
+// The installer in the root of the current drive; without its backslash,
+// the name of the installer beside the launcher's folder.
+static const char kRootSetup[] = "\\setup.exe";
 
 // The keys of [Texts], and the launcher's own texts for them: the messages
 // with the placeholders it fills in.
@@ -44,6 +47,12 @@ typedef void (*AnyProc)(void);
 
 // The error mode the launcher was started with: what it starts gets it back.
 static UINT s_startErrorMode;
+
+// How the shell is loaded. Where the system folder is already the only
+// place DLLs come from, plainly; otherwise the shell's own DLLs would be
+// looked for in the launcher's folder first, so the search for them starts
+// in the shell's folder instead.
+static DWORD s_shellLoadFlags;
 
 static BOOL IsDelimiter(char c, const char *delimiters) {
     for (; *delimiters; ++delimiters)
@@ -160,8 +169,8 @@ void FormLauncherPaths(HINSTANCE instance, LauncherPaths *paths) {
         slash = FindLastChar(paths->installer, '\\');
     }
     if (!slash)
-        lstrcpyA(paths->installer, "\\setup.exe");
-    else if (!PlaceName(paths->installer, INSTALLER_PATH_SIZE, slash + 1, "setup.exe"))
+        lstrcpyA(paths->installer, kRootSetup);
+    else if (!PlaceName(paths->installer, INSTALLER_PATH_SIZE, slash + 1, kRootSetup + 1))
         paths->installer[0] = 0;
 
     ReadModulePath(instance, paths->config, MAX_PATH);
@@ -447,7 +456,9 @@ void PrepareProcess(void) {
     // comes from the system folder, never from the launcher's folder or the
     // current one. Windows 8 and later (and 7 and Vista with their update)
     // can say so; XP SP1 and later can at least drop the current folder.
+    s_shellLoadFlags = 0;
     if (!setDefault || !((SetDefaultDllDirectoriesProc)(AnyProc)setDefault)(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+        s_shellLoadFlags = LOAD_WITH_ALTERED_SEARCH_PATH;
         setDirectory = kernel ? GetProcAddress(kernel, "SetDllDirectoryA") : 0;
         if (setDirectory)
             ((SetDllDirectoryProc)(AnyProc)setDirectory)("");
@@ -477,7 +488,7 @@ static void ShellStart(const char *program, const char *params) {
 
     if (length == 0 || length >= MAX_PATH || !AppendText(path, MAX_PATH, "\\SHELL32.DLL"))
         return;
-    shell = LoadLibraryA(path);
+    shell = LoadLibraryExA(path, 0, s_shellLoadFlags);
     if (!shell)
         return;
     shellExecute = GetProcAddress(shell, "ShellExecuteA");
@@ -524,34 +535,28 @@ const char *DiscText(int which) {
 }
 
 void FillInText(char *buffer, int size, const char *text, const char *const *values) {
-    char *out = buffer;
-    char *last = buffer + size - 1;
+    int used = 0;
 
-    while (*text) {
-        const char *from = text;
-        const char *stop;
+    while (*text && used < size - 1) {
+        const char *value = 0;
         int n = 0;
         if (*text == '{')
-            for (int i = 0; i < PlaceholderCount && from == text; ++i)
+            for (int i = 0; i < PlaceholderCount && !value; ++i)
                 if (values[i] && (n = MatchName(text + 1, kPlaceholderNames[i])) != 0 && text[n + 1] == '}')
-                    from = values[i];
-        if (from == text) {
-            stop = text = NextChar(text);
-        } else {
-            stop = 0;
-            text += n + 2;
+                    value = values[i];
+        if (!value) {
+            // A character at a time: a '{' may be the second byte of one.
+            for (const char *next = NextChar(text); text < next && used < size - 1;)
+                buffer[used++] = *text++;
+            continue;
         }
-        // Whole characters only, as far as they fit.
-        while (*from && from != stop) {
-            const char *next = NextChar(from);
-            if (next - from > last - out)
-                goto cut;
-            while (from < next)
-                *out++ = *from++;
-        }
+        while (*value && used < size - 1)
+            buffer[used++] = *value++;
+        text += n + 2;
     }
-cut:
-    *out = 0;
+    buffer[used] = 0;
+    // A cut where the buffer ends keeps no half of a character.
+    CutText(buffer, size);
 }
 
 // A choice dialog, its buttons worded as the disc words them: first and the
@@ -668,12 +673,8 @@ int RunLauncher(HINSTANCE instance) {
     s->configMarker[0] = 0;
     s->productList[0] = 0;
     s->productName[0] = 0;
-    for (int i = 0; i < 2; ++i) {
-        s->products[i].section = 0;
-        s->products[i].programName[0] = 0;
-        s->products[i].commandLine[0] = 0;
-        s->products[i].status = NotInstalled;
-    }
+    // Both products not installed, with no section, name or command line.
+    ZeroMemory(s->products, sizeof s->products);
     for (int i = 0; i < TextCount; ++i)
         g_texts.texts[i][0] = 0;
 

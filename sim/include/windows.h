@@ -7,6 +7,7 @@
 #include <stddef.h>
 #include <stdint.h>
 #include <stdarg.h>
+#include <string.h>
 
 #define WINAPI
 #define CALLBACK
@@ -170,6 +171,7 @@ typedef struct _OVERLAPPED OVERLAPPED, *LPOVERLAPPED;
 #define SEM_FAILCRITICALERRORS 0x0001
 #define SEM_NOGPFAULTERRORBOX 0x0002
 #define SEM_NOOPENFILEERRORBOX 0x8000
+#define LOAD_WITH_ALTERED_SEARCH_PATH 0x00000008
 #define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
 
 /* Memory */
@@ -309,6 +311,7 @@ LPSTR WINAPI lstrcpynA(LPSTR dst, LPCSTR src, int n);
 LPSTR WINAPI lstrcatA(LPSTR dst, LPCSTR src);
 int WINAPI lstrlenA(LPCSTR s);
 int WINAPI lstrcmpiA(LPCSTR a, LPCSTR b);
+#define ZeroMemory(dest, count) memset((dest), 0, (count))
 UINT WINAPI GetACP(void);
 BOOL WINAPI IsDBCSLeadByte(BYTE c);
 LPSTR WINAPI CharNextA(LPCSTR p);
@@ -335,7 +338,7 @@ DWORD WINAPI SizeofResource(HMODULE module, HRSRC res);
 DWORD WINAPI GetLastError(void);
 UINT WINAPI SetErrorMode(UINT mode);
 HMODULE WINAPI GetModuleHandleA(LPCSTR name);
-HMODULE WINAPI LoadLibraryA(LPCSTR name);
+HMODULE WINAPI LoadLibraryExA(LPCSTR name, HANDLE file, DWORD flags);
 BOOL WINAPI FreeLibrary(HMODULE module);
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name);
 UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size);

@@ -369,7 +369,7 @@ TEST_F(Decision, FailedStartIsTriedOnceMoreThroughTheShell) {
         {"\"C:\\Program Files\\Orchard\\run.exe\"  /x", FALSE, 33, nullptr, nullptr, nullptr},
         {"\"C:\\Program Files\\Orchard\\run.exe\"\t/x", FALSE, 33, nullptr, nullptr, nullptr},
         // The shell cannot be had: nothing more is started, nothing is left loaded.
-        {"C:\\PROD\\RUN.EXE /X", FALSE, 5, nullptr, nullptr, nullptr, "LoadLibraryA"},
+        {"C:\\PROD\\RUN.EXE /X", FALSE, 5, nullptr, nullptr, nullptr, "LoadLibraryExA"},
         {"C:\\PROD\\RUN.EXE /X", FALSE, 5, nullptr, nullptr, nullptr, "GetProcAddress"},
         {"C:\\PROD\\RUN.EXE /X", FALSE, 5, nullptr, nullptr, nullptr, "GetSystemDirectoryA"},
     };

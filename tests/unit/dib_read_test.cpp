@@ -273,9 +273,11 @@ TEST_F(DibReadTest, TopDownFilesAreTurnedBottomUp) {
 }
 
 // 16-bit bit fields, as image editors save them: the three colour masks
-// after a 40-byte header, or inside a larger one. The block keeps the 40-byte
-// form with the masks where the drawing call reads them, at the colour
-// table's start, and the drawing gets them and the pixel rows.
+// after a 40-byte header, or inside a larger one, then the colour table the
+// header counts, if any. The block keeps the 40-byte form with the masks
+// where the drawing call reads them, at the colour table's start, and the
+// table after them; the drawing gets the masks and the pixel rows, and the
+// palette for 256-colour screens is the table's.
 TEST_F(DibReadTest, SixteenBitFieldsAsEditorsSaveThem) {
     auto masks = [](uint32_t red, uint32_t green, uint32_t blue) {
         std::string m;
@@ -283,6 +285,12 @@ TEST_F(DibReadTest, SixteenBitFieldsAsEditorsSaveThem) {
         bmp::Put32(m, green);
         bmp::Put32(m, blue);
         return m;
+    };
+    auto table = [](uint32_t entries) {
+        std::string t;
+        for (uint32_t i = 0; i < entries; ++i)
+            bmp::Put32(t, (i * 7 % 256) | (255 - i % 256) << 8 | (i % 256) << 16);
+        return t;
     };
     const std::string m565 = masks(0xF800, 0x7E0, 0x1F), m555 = masks(0x7C00, 0x3E0, 0x1F);
     const struct {
@@ -296,10 +304,13 @@ TEST_F(DibReadTest, SixteenBitFieldsAsEditorsSaveThem) {
         {"5-6-5 after a 40-byte header", 40, m565, 0, 3, DibAccepted},
         {"5-5-5 after a 40-byte header", 40, m555, 0, 3, DibAccepted},
         {"5-6-5 stored top-down", 40, m565, 0, -3, DibAccepted},
-        {"5-6-5 with a table of three entries", 40, m565, 3, 3, DibAccepted},
+        {"5-6-5 with three colours after its masks", 40, m565, 3, 3, DibAccepted},
+        {"5-6-5 with 256 colours after its masks", 40, m565, 256, -3, DibAccepted},
         {"5-6-5 in a 52-byte header", 52, m565, 0, 3, DibAccepted},
+        {"5-6-5 in a 52-byte header, two colours after it", 52, m565, 2, 3, DibAccepted},
         {"5-5-5 in a 56-byte header", 56, m555, 0, 3, DibAccepted},
         {"5-6-5 in a 108-byte header", 108, m565, 0, 3, DibAccepted},
+        {"5-5-5 in a 108-byte header, 16 colours after it", 108, m555, 16, 3, DibAccepted},
         {"5-5-5 in a 124-byte header", 124, m555, 0, -3, DibAccepted},
         {"4-4-4", 40, masks(0xF00, 0xF0, 0xF), 0, 3, DibBadMasks},
         {"blue and red swapped", 124, masks(0x1F, 0x7E0, 0xF800), 0, 3, DibBadMasks},
@@ -314,7 +325,8 @@ TEST_F(DibReadTest, SixteenBitFieldsAsEditorsSaveThem) {
         s.compression = BI_BITFIELDS;
         s.headerSize = c.header;
         s.clrUsed = c.clrUsed;
-        s.table = c.header == 40 ? c.masks : "";
+        const std::string colours = table(c.clrUsed);
+        s.table = (c.header == 40 ? c.masks : "") + colours;
         std::string file = bmp::File(s);
         if (c.header > 40)
             file.replace(54, 12, c.masks);
@@ -327,12 +339,14 @@ TEST_F(DibReadTest, SixteenBitFieldsAsEditorsSaveThem) {
             EXPECT_EQ(dib, nullptr);
             continue;
         }
-        const uint32_t colours = c.clrUsed ? c.clrUsed : 65536, row = bmp::RowSize(16, 5);
-        ASSERT_EQ(block.size(), 40 + 4 * colours + 3 * row);
+        const uint32_t entries = c.clrUsed ? c.clrUsed : 65536, row = bmp::RowSize(16, 5);
+        ASSERT_EQ(block.size(), 40 + 12 + 4 * entries + 3 * row);
         EXPECT_EQ(Field(block, 0), 40u);
         EXPECT_EQ(Field(block, 16), static_cast<uint32_t>(BI_BITFIELDS));
         EXPECT_EQ(Field(block, 8), 3u);
+        EXPECT_EQ(Field(block, 32), entries);
         EXPECT_EQ(block.substr(40, 12), c.masks);
+        EXPECT_EQ(block.substr(52, colours.size()), colours);
         // Read from right after the first 40 header bytes, whatever the
         // header's size: no seek to the header's end.
         EXPECT_EQ(Offsets()[2], 54u);
@@ -340,7 +354,7 @@ TEST_F(DibReadTest, SixteenBitFieldsAsEditorsSaveThem) {
         if (c.height < 0)
             for (int r = 0; r < 3; ++r)
                 bottomUp.replace(r * row, row, s.pixels.substr((2 - r) * row, row));
-        EXPECT_EQ(block.substr(40 + 4 * colours), bottomUp);
+        EXPECT_EQ(block.substr(52 + 4 * entries), bottomUp);
 
         PutFile(file);
         PaintBitmap(Dc(), Instance(), Path(), 0, 0, FALSE);
@@ -348,6 +362,12 @@ TEST_F(DibReadTest, SixteenBitFieldsAsEditorsSaveThem) {
         EXPECT_EQ(sim::DibDraws()[0].width, 5u); // the file, not the built-in bitmap
         EXPECT_EQ(sim::DibDraws()[0].colourTable, c.masks);
         EXPECT_EQ(sim::DibDraws()[0].pixels, bottomUp);
+        std::string palette; // none without a table: Windows refuses one of 0 entries
+        for (const sim::PaletteRecord &p : sim::CreatedPalettes())
+            for (const PALETTEENTRY &e : p.entries)
+                palette += std::string{static_cast<char>(e.peBlue), static_cast<char>(e.peGreen),
+                                       static_cast<char>(e.peRed), static_cast<char>(e.peFlags)};
+        EXPECT_EQ(palette, colours);
     }
 }
 
@@ -394,9 +414,6 @@ TEST_F(DibReadTest, RefusedFiles) {
          DibUnsupportedCompression},
         {"16-bit alpha bit fields", bmp::File(With([](Bitmap &s) { s.compression = 6; s.bitCount = 16; })),
          DibUnsupportedCompression},
-        {"16-bit bit fields with two colours",
-         bmp::File(With([](Bitmap &s) { s.compression = BI_BITFIELDS; s.bitCount = 16; s.clrUsed = 2; })),
-         DibBadMasks},
         {"JPEG", bmp::File(With([](Bitmap &s) { s.compression = 4; })), DibUnsupportedCompression},
         {"PNG", bmp::File(With([](Bitmap &s) { s.compression = 5; })), DibUnsupportedCompression},
         {"RLE8 at 4 bits", bmp::File(With([](Bitmap &s) { s.compression = BI_RLE8; s.bitCount = 4; })),

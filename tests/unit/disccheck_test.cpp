@@ -355,6 +355,11 @@ TEST_F(DiscCheck, InstallIniFindings) {
     for (int i = 0; i < 7; ++i)
         edge_to_edge += std::string(6, 'W') + " " + std::string(7, 'W') + " ";
     edge_to_edge += std::string(13, 'W') + "f";
+    std::string hyou90, hyou90_shown; // "表" in code page 932, and in UTF-8
+    for (int i = 0; i < 90; ++i) {
+        hyou90 += "\x95\x5C";
+        hyou90_shown += "表";
+    }
     const IniCase cases[] = {
         {"no INSTALL", "[Other]\r\nx=1\r\n",
          {"error: install.ini: no section [INSTALL]: the launcher looks up no product and always offers to install"},
@@ -755,6 +760,37 @@ TEST_F(DiscCheck, InstallIniFindings) {
               std::string(127, 'W') + " ist unvollst\xC3\xA4ndig. Installieren Sie " + std::string(127, 'W') + " "
               "neu, oder starten Sie One.\""},
          0},
+        // Widths in the code page's own fonts: "ł" and "ą" are wider than the
+        // "³" and "¹" of the same bytes in Windows-1252, "ć" narrower than "æ".
+        {"captions in code page 1250",
+         Ini("CodePage=1250\r\n", "", "RunFirst=&Zacz\xB9\xE6 nauk\xEA\r\nRunSecond=&W\xB3\xB9" "cz s\xB3ownik\r\n"),
+         {"warning: install.ini: [Texts] RunSecond \"&Włącz słownik\" is 72 pixels wide, and its button in the "
+          "two-products dialog (75 pixels, MS Sans Serif 8 point) leaves 69 for it: Windows cuts it off at both "
+          "ends; shorten it"},
+         0},
+        // Full-width cells: "インストール(&I)" in code page 932.
+        {"a caption in code page 932",
+         Ini("CodePage=932\r\n", "", "Install=\x83\x43\x83\x93\x83\x58\x83\x67\x81\x5B\x83\x8B(&I)\r\n"),
+         {"warning: install.ini: [Texts] Install \"インストール(&I)\" is 120 pixels wide, and its button in the splash "
+          "(100 pixels, System font) leaves 94 for it; in MS Sans Serif 8 point it is 90 pixels wide, and its button "
+          "in the repair-or-run dialog (75 pixels) leaves 69 for it: Windows cuts it off at both ends; shorten it"},
+         0,
+         "install.ini: the widths of the texts in code page 932 are estimated with the Japanese fonts' cells (6 "
+         "pixels a single-byte character and 12 a double-byte one in the choice dialogs, 8 and 16 on the splash), "
+         "not measured: a text near the edge of its button or box may fit where disccheck says it does not, or the "
+         "reverse; see it under Windows set to that language"},
+        // No fonts of its own in Wine.
+        {"code page 1258", Ini("CodePage=1258\r\n", "", ""), {}, 0,
+         "install.ini: the widths of the texts in code page 1258 are estimated (Wine has no fonts for it: the widths "
+         "of the same letters in the other code pages' fonts stand in), not measured: a text near the edge of its "
+         "button or box may fit where disccheck says it does not, or the reverse; see it under Windows set to that "
+         "language"},
+        // Twelve "表" (95 5C) to a line of 146 pixels, broken between any two.
+        {"a message in code page 932", Ini("CodePage=932\r\n", "", "BothInstalledText=" + hyou90 + "\r\n"),
+         {"warning: install.ini: the two-products dialog's message needs 8 lines, and its box (97 x 61 dialog "
+          "units, MS Sans Serif 8 point) shows 7: Windows cuts it off after \"表表表表表表表表表表表表\"; shorten [Texts] "
+          "BothInstalledText or the names it holds: \"" + hyou90_shown + "\""},
+         0},
     };
     for (const IniCase &c : cases) {
         SCOPED_TRACE(c.name);
@@ -809,6 +845,14 @@ TEST_F(DiscCheck, BitmapFindings) {
         std::string offset;
         Put32(offset, 14 + 40 + 12);
         return b.insert(54, masks).replace(10, 4, offset);
+    };
+    // Two colours after the header and the masks, the rows right after them
+    // (no offset), the last 1000 bytes missing.
+    auto no_offset = [&](uint32_t header) {
+        std::string b = bit_fields(header, 0xF800, 0x7E0), two;
+        Put32(two, 2);
+        b.replace(46, 4, two).replace(10, 4, std::string(4, '\0')).insert(14 + std::max(header, 52u), 8, '\x10');
+        return b.substr(0, b.size() - 1000);
     };
     const BmpCase cases[] = {
         {"accepted 4-bit", Bmp(320, 100, 4),
@@ -893,6 +937,21 @@ TEST_F(DiscCheck, BitmapFindings) {
           "8-bit bitmap with its own palette (convert in.png -type Palette BMP3:Launcher.bmp) or as a 24-bit one "
           "(convert in.png -type TrueColor BMP3:Launcher.bmp), or as a 16-bit one (convert in.png -define "
           "bmp:subtype=RGB565 Launcher.bmp); the built-in picture shows instead"},
+         1},
+        {"16-bit with colours and no pixel offset", no_offset(40),
+         {"warning: Launcher.bmp: its pixel data is 1000 bytes shorter than its header says: the launcher draws the "
+          "top 2 rows black"},
+         0},
+        {"the same in a 124-byte header", no_offset(124),
+         {"warning: Launcher.bmp: its pixel data is 1000 bytes shorter than its header says: the launcher draws the "
+          "top 2 rows black"},
+         0},
+        {"16-bit 4-4-4 in a 108-byte header", bit_fields(108, 0xF00, 0xF0),
+         {"error: Launcher.bmp: refused by the launcher's reader: it is a 16-bit bit-field bitmap without the 5-5-5 "
+          "or 5-6-5 colour masks, the only ones Windows 95 draws (the masks must be in bytes 40 to 51 of its 108-byte "
+          "header): save it as an 8-bit bitmap with its own palette (convert in.png -type Palette BMP3:Launcher.bmp) "
+          "or as a 24-bit one (convert in.png -type TrueColor BMP3:Launcher.bmp), or as a 16-bit one (convert "
+          "in.png -define bmp:subtype=RGB565 Launcher.bmp); the built-in picture shows instead"},
          1},
         {"pixel data cut short", Bmp(300, 200, 24).substr(0, 54 + 900 * 200 - 1000),
          {"warning: Launcher.bmp: its pixel data is 1000 bytes shorter than its header says: the launcher draws the "

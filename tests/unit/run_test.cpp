@@ -63,28 +63,35 @@ TEST_F(Run, NoInstallIniOffersToInstall) {
 
 // Before anything else: DLLs from the system folder only, by the best
 // means the system has, and no "no disk" box during the probe; what is
-// started gets the error mode the launcher was started with.
+// started gets the error mode the launcher was started with. The shell,
+// loaded when WinExec cannot start the installer, has its own DLLs looked
+// for beside it unless the system folder is already the only place.
 TEST_F(Run, FirstKeepsDllsToTheSystemFolderAndDrivesQuiet) {
     const std::vector<std::string> kernel = {"GetModuleHandleA(KERNEL32)", "GetProcAddress(SetDefaultDllDirectories)"};
     const std::vector<std::string> quiet = {"SetErrorMode(0x8001)", "GetPrivateProfileStringA(INSTALL,ConfigFile)",
                                             "SetErrorMode(0x2)", "WinExec(D:\\setup.exe)"};
+    const std::string shell = "LoadLibraryExA(C:\\WINDOWS\\SYSTEM32\\SHELL32.DLL,";
     const struct {
         const char *system;
         std::vector<std::string> hidden; // KERNEL32 functions it lacks
         const char *fails;
         std::vector<std::string> search; // the calls after the first look-up
+        const char *shellFlags;          // how the shell is loaded
     } cases[] = {
-        {"Windows 8 to 11", {}, nullptr, {"SetDefaultDllDirectories(0x800)"}},
+        {"Windows 8 to 11", {}, nullptr, {"SetDefaultDllDirectories(0x800)"}, "0)"},
         {"Windows XP SP1 to 7 without its update",
          {"SetDefaultDllDirectories"},
          nullptr,
-         {"GetProcAddress(SetDllDirectoryA)", "SetDllDirectoryA(\"\")"}},
+         {"GetProcAddress(SetDllDirectoryA)", "SetDllDirectoryA(\"\")"},
+         "0x8)"},
         {"Windows 95 to XP", {"SetDefaultDllDirectories", "SetDllDirectoryA"}, nullptr,
-         {"GetProcAddress(SetDllDirectoryA)"}},
+         {"GetProcAddress(SetDllDirectoryA)"}, "0x8)"},
         {"SetDefaultDllDirectories refuses",
          {},
          "SetDefaultDllDirectories",
-         {"SetDefaultDllDirectories(0x800)", "GetProcAddress(SetDllDirectoryA)", "SetDllDirectoryA(\"\")"}},
+         {"SetDefaultDllDirectories(0x800)", "GetProcAddress(SetDllDirectoryA)", "SetDllDirectoryA(\"\")"},
+         "0x8)"},
+        {"Windows 8 to 11 once more", {}, nullptr, {"SetDefaultDllDirectories(0x800)"}, "0)"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.system);
@@ -95,16 +102,19 @@ TEST_F(Run, FirstKeepsDllsToTheSystemFolderAndDrivesQuiet) {
         if (c.fails)
             sim::FailCall(c.fails);
         SetErrorMode(SEM_NOGPFAULTERRORBOX); // the mode it is started with
+        sim::SetWinExecResult(5);            // elevation needed: the shell starts it
         sim::QueueDialogResult(1);
         EXPECT_EQ(RunLauncher(nullptr), 1);
         std::vector<std::string> want = {"SetErrorMode(0x2)"};
         want.insert(want.end(), kernel.begin(), kernel.end());
         want.insert(want.end(), c.search.begin(), c.search.end());
         want.insert(want.end(), quiet.begin(), quiet.end());
+        want.push_back(shell + c.shellFlags);
+        want.push_back("GetProcAddress(ShellExecuteA)");
         std::vector<std::string> got;
         for (const std::string &e : sim::Events())
             for (const char *kind : {"SetErrorMode", "GetModuleHandleA", "GetProcAddress", "SetDefaultDllDirectories",
-                                     "SetDllDirectoryA", "LoadLibraryA", "WinExec",
+                                     "SetDllDirectoryA", "LoadLibraryExA", "WinExec",
                                      "GetPrivateProfileStringA(INSTALL,ConfigFile)"})
                 if (e.rfind(kind, 0) == 0)
                     got.push_back(e);

@@ -19,7 +19,9 @@ protected:
         WriteFile("d/t.ini", "[Install]\r\n  Key1 =  value with spaces   \r\nkey2=\"quoted value\"\r\n"
                              "key3='single'\r\nkey4=\"unbalanced\r\nkey5=\r\nDup=first\r\nDup=second\r\n"
                              "key6 = \"  inner  \" \r\nkey7=\"a\"b\"\r\n;comment=yes\r\nkey8=a\tb\t\r\n"
-                             "[ Spaced ]\r\nk=v\r\n[Other]\r\nkey1=other\r\n[install]\r\nlate=yes\r\n");
+                             "[ Spaced ]\r\nk=v\r\n[Other]\r\nkey1=other\r\n[install]\r\nlate=yes\r\n"
+                             "[\tBlanks\x1a]\r\n \tTab\t =\t v1 \t\r\n\vVt\f=\x1a" "v2\x1a\r\nNbsp\xa0=v3\r\n"
+                             "\x1f" "Ctl=v4\r\nCr\r=v5\r\n");
         sim::MapDrive('D', DRIVE_CDROM, Scratch() + "/d");
     }
 };
@@ -44,6 +46,14 @@ TEST_F(Platform, ProfileStringsFollowWindowsRules) {
         {"Spaced", "k", "", "v"},
         {"Other", "key1", "", "other"},
         {"Nosection", "k", "x", "x"},
+        // Blanks as Wine shows them: space, tab, vertical tab, form feed and
+        // Ctrl-Z, in the file and in the names asked for; a carriage return
+        // ends a line.
+        {"Blanks", "tab", "", "v1"},
+        {" \x1a" "Blanks\t", "\tTab \v", "", "v1"},
+        {"Blanks", "VT", "", "v2"},
+        {"Blanks", "Nbsp\xa0", "", "v3"},
+        {"Blanks", "Cr", "d", "d"},
     };
     for (const auto &c : cases) {
         char buffer[64];
@@ -75,6 +85,7 @@ TEST_F(Platform, ProfileSectionsListTheirKeys) {
         DWORD size;
         std::string expected; // every byte written, through the two terminators
         DWORD result;
+        bool fails = false;
     } cases[] = {
         // Blanks around names and values go, quotes stay, comments are left out.
         {"INSTALL", 300,
@@ -88,10 +99,15 @@ TEST_F(Platform, ProfileSectionsListTheirKeys) {
         {"Install", 2, std::string("\0\0", 2), 0},
         {"Other", 20, std::string("key1=other\0\0", 12), 11},
         {"Nosection", 8, std::string("\0\0", 2), 0},
+        {"Blanks", 60, std::string("Tab=v1\0Vt=v2\0Nbsp\xa0=v3\0\x1f" "Ctl=v4\0Cr\0=v5\0\0", 38), 37},
+        // A failing call leaves the buffer alone.
+        {"Install", 300, "", 0, true},
     };
     for (const auto &c : cases) {
         char buffer[320];
         std::memset(buffer, 'J', sizeof buffer);
+        if (c.fails)
+            sim::FailCall("GetPrivateProfileSectionA");
         DWORD n = GetPrivateProfileSectionA(c.section, buffer, c.size, "D:\\t.ini");
         EXPECT_EQ(n, c.result) << c.section << " " << c.size;
         EXPECT_EQ(std::string(buffer, c.expected.size() + 1), c.expected + "J") << c.section << " " << c.size;

@@ -62,9 +62,13 @@ std::string RefusalText(DibRefusal reason, const std::string &bytes) {
     case DibTopDownCompressed:
         return "it is compressed and stored top-down, which Windows does not draw";
     case DibBadMasks:
+        // A 40-byte header is followed by the masks; the larger ones hold them.
         return "it is a 16-bit bit-field bitmap without the 5-5-5 or 5-6-5 colour masks, the only ones Windows 95 "
-               "draws (the masks must follow its header): " +
-               std::string(kSaveAs) + ", or as a 16-bit one (convert in.png -define bmp:subtype=RGB565 Launcher.bmp)";
+               "draws (" +
+               (Le32(bytes, 14) == 40 ? std::string("the masks must follow its header")
+                                      : "the masks must be in bytes 40 to 51 of its " + Num(Le32(bytes, 14)) +
+                                            "-byte header") +
+               "): " + kSaveAs + ", or as a 16-bit one (convert in.png -define bmp:subtype=RGB565 Launcher.bmp)";
     }
     return "refused (reason " + Num(static_cast<int>(reason)) + ")";
 }
@@ -75,8 +79,12 @@ void CheckPixelData(Report &r, const std::string &label, const std::string &byte
                     uint64_t colours, uint64_t row_size, uint64_t rows, bool top_down, const std::string &zero) {
     const uint64_t offset = Le32(bytes, 10);
     // Without an offset the rows follow the colour table, which the reader
-    // takes from after the header, or from file offset 54 for bit fields.
-    const uint64_t table = Le32(bytes, 30) == BI_BITFIELDS ? 54 : 14 + static_cast<uint64_t>(Le32(bytes, 14));
+    // takes from after the header and, for bit fields, after the masks: a
+    // 40-byte header is followed by them, a larger one holds them.
+    uint64_t header = Le32(bytes, 14);
+    if (Le32(bytes, 30) == BI_BITFIELDS && header < 52)
+        header = 52;
+    const uint64_t table = 14 + header;
     const uint64_t start = offset != 0 ? offset : table + colours * 4;
     // Uncompressed, only whole rows are drawn, whatever biSizeImage adds.
     const uint64_t needed = compressed ? image : row_size * rows;

@@ -31,7 +31,9 @@ UINT DiscCodePage() { return g_codepage; }
 bool ParseCodePage(const std::string &text, UINT *codepage) {
     if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos)
         return false;
-    UINT cp = static_cast<UINT>(std::stoul(text));
+    UINT cp = 0;
+    for (char c : text)
+        cp = cp * 10 + static_cast<UINT>(c - '0');
     if (!sim::IsSupportedCodePage(cp))
         return false;
     *codepage = cp;

@@ -269,7 +269,7 @@ int BitmapMain(const Options &o, std::ostream &out, std::ostream &err) {
         return 2;
     }
     fs::path p = FsPath(host);
-    sim::Reset();
+    ResetMachine();
     sim::MapDrive('C', DRIVE_FIXED, HostOf(p.parent_path()));
     std::string win = "C:\\" + sim::AnsiName(HostOf(p.filename()));
     Report r{out};

@@ -169,13 +169,17 @@ void CheckTexts(Report &r, const DiscView &view);
 
 // The bitmap fonts of the dialogs at 96 dots per inch: MS Sans Serif 8
 // point in the choice dialogs, System on the splash buttons (created
-// without a font of their own).
+// without a font of their own), as Windows draws them in the machine's code
+// page (sim::CodePage()).
 enum class Font { SansSerif8, System };
 int LineHeight(Font font);
 // Dialog units of the choice dialogs (MS Sans Serif 8 point: 6 x 13 base
 // units) in pixels.
 int DialogX(int units);
 int DialogY(int units);
+// Why the widths of the machine's code page are only an estimate, for a
+// note; empty when they are measured.
+std::string RoughFit();
 // A control's text as it shows: "&" underlines the next character and takes
 // no room, "&&" shows one "&".
 std::string Shown(const std::string &text);

@@ -213,6 +213,8 @@ void CheckTexts(Report &r, const DiscView &view) {
 
     bool two = !view.sections[0].empty() && !view.sections[1].empty();
     CheckAccessKeys(r, view, two);
+    if (!RoughFit().empty())
+        r.Info("install.ini: " + RoughFit());
     CheckCaptionFits(r, view, two);
     const char *values[PlaceholderCount] = {view.product_name.c_str(), view.program_names[0].c_str(),
                                             view.program_names[1].c_str(), nullptr, nullptr};

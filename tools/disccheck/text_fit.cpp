@@ -1,61 +1,74 @@
 // How wide the dialogs' texts are and how their messages wrap, measured with
-// the character widths of the fonts Windows draws them in.
+// the character widths of the fonts Windows draws them in for the machine's
+// ANSI code page.
 #include "disccheck_internal.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "sim.h"
+
 namespace disccheck {
 namespace {
 
-// Widths in pixels of the characters 0x20 to 0xFF (Windows-1252) of the
-// bitmap fonts at 96 dots per inch, read from the character tables of the
-// font files (sserife.fon, MS Sans Serif 8 point, 13 pixels high; and
-// vgasys.fon, System, 16 pixels, bold). Control characters take no room.
-const uint8_t kSansSerif8Widths[224] = {
-    3, 3, 5, 7, 6, 8, 6, 2, 3, 3, 4, 6, 3, 3, 3, 5,
-    6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 3, 3, 6, 6, 6, 6,
-    11, 7, 7, 7, 8, 7, 6, 8, 8, 3, 5, 7, 6, 9, 8, 8,
-    7, 8, 8, 7, 7, 8, 7, 11, 7, 7, 7, 3, 5, 3, 6, 6,
-    3, 6, 6, 6, 6, 6, 3, 6, 6, 2, 2, 6, 2, 8, 6, 6,
-    6, 6, 3, 5, 3, 6, 6, 8, 5, 5, 5, 4, 2, 4, 7, 3,
-    6, 3, 3, 3, 5, 6, 5, 5, 3, 11, 7, 6, 10, 3, 7, 3,
-    3, 3, 3, 4, 4, 6, 5, 6, 3, 9, 5, 6, 10, 3, 5, 7,
-    3, 3, 6, 6, 6, 6, 2, 6, 3, 9, 4, 6, 6, 3, 8, 6,
-    4, 6, 3, 3, 3, 6, 6, 3, 3, 3, 4, 6, 8, 8, 8, 6,
-    7, 7, 7, 7, 7, 7, 10, 7, 7, 7, 7, 7, 3, 3, 3, 3,
-    8, 8, 8, 8, 8, 8, 8, 6, 8, 8, 8, 8, 8, 7, 7, 6,
-    6, 6, 6, 6, 6, 6, 10, 6, 6, 6, 6, 6, 2, 4, 4, 4,
-    6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 5, 6, 5,
+// The widths in pixels of the characters 0x20 to 0xFF of each single-byte
+// code page in the bitmap fonts at 96 dots per inch, MS Sans Serif 8 point
+// (13 pixels high) and System (16 pixels, bold), read from the character
+// tables of Wine's font files for that code page by tools/font_widths.py.
+// Control characters take no room.
+struct FontTable {
+    UINT codepage;
+    const char *rough; // why these widths are only an estimate; null when measured
+    int base_x;        // the dialog base unit: the 52 letters' average width
+    uint8_t sans[224];
+    uint8_t system[224];
 };
-const uint8_t kSystemWidths[224] = {
-    4, 4, 6, 8, 8, 11, 9, 4, 4, 4, 6, 8, 4, 4, 4, 4,
-    8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 4, 4, 8, 8, 8, 8,
-    14, 8, 10, 9, 10, 9, 8, 10, 10, 4, 7, 9, 8, 12, 10, 10,
-    9, 10, 10, 9, 8, 10, 8, 14, 9, 10, 9, 4, 4, 4, 5, 8,
-    5, 8, 8, 7, 8, 8, 4, 8, 8, 4, 4, 7, 4, 12, 8, 8,
-    8, 8, 5, 8, 4, 8, 8, 10, 8, 8, 8, 5, 4, 5, 5, 4,
-    4, 4, 5, 4, 6, 8, 10, 10, 4, 15, 9, 8, 4, 4, 9, 4,
-    4, 4, 4, 7, 7, 7, 6, 9, 4, 9, 8, 7, 4, 4, 8, 4,
-    9, 4, 8, 8, 8, 8, 4, 8, 5, 10, 5, 7, 8, 4, 10, 8,
-    5, 8, 4, 4, 5, 8, 7, 4, 5, 4, 5, 7, 11, 11, 11, 8,
-    8, 8, 8, 8, 8, 8, 13, 9, 9, 9, 9, 9, 4, 4, 4, 4,
-    10, 10, 10, 10, 10, 10, 10, 8, 10, 10, 10, 10, 10, 10, 9, 8,
-    8, 8, 8, 8, 8, 8, 12, 7, 8, 8, 8, 8, 4, 4, 4, 4,
-    8, 8, 8, 8, 8, 8, 8, 6, 8, 8, 8, 8, 8, 8, 8, 8,
-};
+#include "font_widths.inc"
 
-int CharWidth(char c, Font font) {
-    unsigned char u = static_cast<unsigned char>(c);
+// The double-byte code pages: their fonts draw every double-byte character
+// in a full-width cell and every single-byte one in a half-width cell.
+struct CellFont {
+    UINT codepage;
+    const char *script;
+};
+const CellFont kCellFonts[] = {
+    {932, "Japanese"}, {936, "Simplified Chinese"}, {949, "Korean"}, {950, "Traditional Chinese"}};
+const int kSansHalf = 6, kSansFull = 12, kSystemHalf = 8, kSystemFull = 16;
+
+const FontTable &Table() {
+    for (const FontTable &t : kFontTables)
+        if (t.codepage == sim::CodePage())
+            return t;
+    return kFontTables[0]; // not reached: the tables hold every code page disccheck reads
+}
+
+const CellFont *Cells() {
+    for (const CellFont &c : kCellFonts)
+        if (c.codepage == sim::CodePage())
+            return &c;
+    return nullptr;
+}
+
+// The length in bytes of the character at i: a lead byte and its trail
+// byte are one, and a lead byte at the very end stands alone.
+size_t CharLength(const std::string &text, size_t i) {
+    return sim::IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+}
+
+int CharWidth(const std::string &text, size_t i, Font font) {
+    unsigned char u = static_cast<unsigned char>(text[i]);
     if (u < 0x20)
         return 0;
-    return (font == Font::System ? kSystemWidths : kSansSerif8Widths)[u - 0x20];
+    if (Cells())
+        return CharLength(text, i) == 2 ? (font == Font::System ? kSystemFull : kSansFull)
+                                        : (font == Font::System ? kSystemHalf : kSansHalf);
+    return (font == Font::System ? Table().system : Table().sans)[u - 0x20];
 }
 
 // Dialog base units of MS Sans Serif 8 point: the average width of the 52
 // letters, rounded as Windows rounds it, and the height.
-const int kBaseX = 6;
+int BaseX() { return Cells() ? kSansHalf : Table().base_x; }
 const int kBaseY = 13;
 
 int MulDiv(int a, int b, int c) { return (a * b * 2 + c) / (2 * c); }
@@ -64,32 +77,53 @@ int MulDiv(int a, int b, int c) { return (a * b * 2 + c) / (2 * c); }
 
 int LineHeight(Font font) { return font == Font::System ? 16 : 13; }
 
-int DialogX(int units) { return MulDiv(units, kBaseX, 4); }
+int DialogX(int units) { return MulDiv(units, BaseX(), 4); }
 int DialogY(int units) { return MulDiv(units, kBaseY, 8); }
 
+std::string RoughFit() {
+    const CellFont *cells = Cells();
+    if (cells)
+        return "the widths of the texts in code page " + Num(cells->codepage) + " are estimated with the " +
+               cells->script + " fonts' cells (" + Num(kSansHalf) + " pixels a single-byte character and " +
+               Num(kSansFull) + " a double-byte one in the choice dialogs, " + Num(kSystemHalf) + " and " +
+               Num(kSystemFull) + " on the splash), not measured: a text near the edge of its button or box may "
+               "fit where disccheck says it does not, or the reverse; see it under Windows set to that language";
+    if (!Table().rough)
+        return "";
+    return "the widths of the texts in code page " + Num(Table().codepage) + " are estimated (" + Table().rough +
+           "), not measured: a text near the edge of its button or box may fit where disccheck says it does not, or "
+           "the reverse; see it under Windows set to that language";
+}
+
+// Text is walked a character at a time: in the double-byte code pages a
+// trail byte may be any byte from 0x40 up, and is never a character of its
+// own. An "&" or a blank is always a whole character.
 std::string Shown(const std::string &text) {
     std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
+    for (size_t i = 0; i < text.size(); i += CharLength(text, i)) {
         if (text[i] == '&') {
             if (i + 1 < text.size() && text[i + 1] == '&')
                 out += text[++i];
             continue;
         }
-        out += text[i];
+        out += text.substr(i, CharLength(text, i));
     }
     return out;
 }
 
 int TextWidth(const std::string &shown, Font font) {
     int width = 0;
-    for (char c : shown)
-        width += CharWidth(c, font);
+    for (size_t i = 0; i < shown.size(); i += CharLength(shown, i))
+        width += CharWidth(shown, i, font);
     return width;
 }
 
+// Lines break after blanks and, as the double-byte code pages' text has no
+// blanks between words, before and after every double-byte character.
 std::vector<std::string> WrapText(const std::string &shown, int width, Font font) {
     std::vector<std::string> lines;
     size_t pos = 0, n = shown.size();
+    auto wide = [&](size_t k) { return CharLength(shown, k) == 2; };
     while (pos < n) {
         size_t end = pos, i = pos;
         int used = 0;
@@ -97,8 +131,11 @@ std::vector<std::string> WrapText(const std::string &shown, int width, Font font
             size_t k = i;
             while (k < n && shown[k] == ' ')
                 ++k;
-            while (k < n && shown[k] != ' ')
-                ++k;
+            if (k < n && wide(k))
+                k += 2;
+            else
+                while (k < n && shown[k] != ' ' && !wide(k))
+                    ++k;
             int w = TextWidth(shown.substr(i, k - i), font);
             if (used + w > width)
                 break;
@@ -108,8 +145,10 @@ std::vector<std::string> WrapText(const std::string &shown, int width, Font font
         if (end == pos) {
             // A word wider than the line: as much of it as fits, at least one character.
             used = 0;
-            while (end < n && (end == pos || used + CharWidth(shown[end], font) <= width))
-                used += CharWidth(shown[end++], font);
+            while (end < n && (end == pos || used + CharWidth(shown, end, font) <= width)) {
+                used += CharWidth(shown, end, font);
+                end += CharLength(shown, end);
+            }
         }
         lines.push_back(shown.substr(pos, end - pos));
         pos = end;
