@@ -1223,7 +1223,7 @@ def japanese_disc_under_japanese_wine(c):
 
     c.s.records([], [], c.name + '-none', roots=('Vantorel', publisher))
     c.start('%s:\\%s\\launcher.exe' % (DRIVE, folder))
-    w = splash_checks(c, 'インストール(&I)', (400, 300), cancel=cancel)
+    w = splash_checks(c, '導入(&I)', (400, 300), cancel=cancel)
     c.key(w, 'Return')
     installer = '%s:\\%s\\Setup.exe' % (DRIVE, setup_dir)
     c.finish([(installer, installer)])
