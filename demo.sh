@@ -4,7 +4,7 @@
 # lays out the disc as a CD-ROM drive and runs build/win32/launcher.exe from it.
 #
 #   ./demo.sh [DISC] [--all] [--registry FILE.reg] [--drive X:=FOLDER ...]
-#             [--disc X:] [--launcher FILE] [--launcher-dir NAME]
+#             [--disc X:] [--launcher FILE] [--launcher-dir NAME] [--codepage N]
 #
 # DISC is a disc's root folder, its launcher's folder or its image; without
 # it, the sample disc. --all saves every screen the disc can show, one
@@ -12,7 +12,9 @@
 # With --registry, on a machine with those installation records (and
 # --drive: the folders that stand for its disks). Without a display it
 # starts an Xvfb screen, saves each window the launcher opens to build/demo,
-# prints its path and cancels it, so the command ends by itself.
+# prints its path and cancels it, so the command ends by itself. Wine runs
+# in a locale of the disc's code page (--codepage N, else install.ini's
+# [INSTALL] CodePage=N, else Windows-1252's: the environment as it is).
 # ./demo.sh --help says more.
 #
 # BUILD_WIN32 and BUILD_NATIVE name other build folders than the presets',

@@ -9,12 +9,14 @@ cmake --preset win32
 cmake --build --preset win32
 samples/prepare-disc.sh build/win32/launcher.exe
 samples/prepare-disc.sh build/win32/launcher.exe samples/disc-de/START
+samples/prepare-disc.sh build/win32/launcher.exe samples/disc-ja/起動ボタン表
 cmake --preset native
 cmake --build --preset native
-# Each sample disc (the English one, and the German one of another publisher
-# with its own key, installer and texts) passes the disc check without a
+# Each sample disc (the English one, the German one of another publisher
+# with its own key, installer and texts, and the Japanese one in code page
+# 932, whose install.ini declares it) passes the disc check without a
 # single finding, and so does its image, made as it is pressed.
-for sample in disc:LAUNCH:BRINDLEMARK disc-de:START:AUENTHAL; do
+for sample in disc:LAUNCH:BRINDLEMARK disc-de:START:AUENTHAL disc-ja:起動ボタン表:KASUMI; do
   IFS=: read -r disc folder label <<<"$sample"
   build/native/disccheck "samples/$disc/$folder" | tee "build/native/sample-$disc-check.txt"
   if grep -qE '^(error|warning):' "build/native/sample-$disc-check.txt"; then

@@ -48,11 +48,12 @@ root="$(dirname "$dir")"
 
 cp "$launcher" "$dir/launcher.exe"
 echo "prepare-disc: $dir/launcher.exe"
-# The installer where install.ini names it, as the launcher takes it.
+# The installer where install.ini names it, as the launcher takes it, its
+# name decoded from the code page install.ini declares.
 installer=$("$here/installer-path.sh" "$dir")
 # Windows finds the installer in any letter case.
 existing="$(find "$root" -ipath "$root/$installer" -type f -print -quit)"
-if [[ -n "$existing" && "$root" != "$here/disc" && "$root" != "$here/disc-de" ]]; then
+if [[ -n "$existing" && "$(dirname "$root")" != "$here" ]]; then
   echo "prepare-disc: kept $existing"
 else
   target="${existing:-$root/$installer}"

@@ -14,6 +14,11 @@ packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-d
           # Wine's own fonts: Marlett draws the caption's close box; without it
           # a letter "r" shows there. The Wine prefixes get it in C:\windows\Fonts.
           fonts-wine
+          # Wine in a Japanese or Polish locale for the tests of discs in code
+          # pages 932 and 1250 (scripts/wine-locale.sh; the demo adds what
+          # other code pages need), and the one font that holds Japanese,
+          # Chinese and Korean.
+          locales fonts-wqy-microhei
           # bench/startup.sh: its window waiter is built against Xlib.
           libx11-dev
           # disccheck reads disc images with libarchive; the tests make
@@ -25,7 +30,7 @@ packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-d
 release=false
 if [[ ${1:-} == --release ]]; then
   release=true
-  packages=(cmake ninja-build g++-mingw-w64-i686 binutils-mingw-w64-i686 git zip cmark-gfm dpkg-dev xz-utils)
+  packages=(cmake ninja-build g++-mingw-w64-i686 binutils-mingw-w64-i686 git zip cmark-gfm dpkg-dev xz-utils python3)
 fi
 
 missing=()
@@ -52,3 +57,8 @@ fi
 # runs 32-bit programs, otherwise through qemu-i386, fetched here. One line
 # says which; without either, the end-to-end tests fall back to a 64-bit build.
 $release || "$(dirname "$0")/wine32.sh" install || true
+# The locales the end-to-end tests run Wine in, generated once here so that
+# tests running side by side do not each make them.
+if ! $release; then
+  for cp in 932 1250; do "$(dirname "$0")/wine-locale.sh" "$cp" >/dev/null; done
+fi

@@ -6,7 +6,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 disccheck=${DISCCHECK:-$here/build/native/disccheck}
 
-usage="usage: tools/make-image.sh DISC OUT.iso [LABEL] [--launcher-dir NAME]
+usage="usage: tools/make-image.sh DISC OUT.iso [LABEL] [--launcher-dir NAME] [--codepage N]
        tools/make-image.sh --help"
 
 help() {
@@ -38,6 +38,11 @@ link would be missing from the Joliet tree. One disc gives the same image,
 to the byte, every time and on Windows too: it is disccheck --make-image
 (disccheck.exe --make-image on Windows) that makes it.
 
+--codepage N names the code page the disc's texts and names are written
+in (932 for Japanese, 1250 for Central European...), in place of
+install.ini's [INSTALL] CodePage=N; without either, Windows-1252. disccheck
+reads the disc and the image with it.
+
 DISCCHECK names the checker (by default build/native/disccheck, which the
 native preset builds; ./demo.sh builds it too).
 EOF
@@ -50,6 +55,7 @@ refuse() {
 
 args=()
 launcher_dir=()
+codepage=()
 while [[ $# -gt 0 ]]; do
   case "$1" in
     -h | --help) help; exit 0 ;;
@@ -59,6 +65,12 @@ while [[ $# -gt 0 ]]; do
       shift 2
       ;;
     --launcher-dir=*) launcher_dir=(--launcher-dir "${1#*=}"); shift ;;
+    --codepage)
+      [[ $# -ge 2 ]] || refuse "--codepage needs the disc's code page number, such as 932 or 1250"$'\n'"$usage"
+      codepage=(--codepage "$2")
+      shift 2
+      ;;
+    --codepage=*) codepage=(--codepage "${1#*=}"); shift ;;
     -*) refuse "unknown option $1"$'\n'"$usage" ;;
     *) args+=("$1"); shift ;;
   esac
@@ -71,4 +83,4 @@ fi
 label=()
 [[ ${#args[@]} -eq 3 ]] && label=(--label "${args[2]}")
 exec "$disccheck" "${args[0]}" --make-image "${args[1]}" ${label[@]+"${label[@]}"} \
-  ${launcher_dir[@]+"${launcher_dir[@]}"}
+  ${launcher_dir[@]+"${launcher_dir[@]}"} ${codepage[@]+"${codepage[@]}"}

@@ -156,6 +156,9 @@ mv "$out/SHA256SUMS.tmp" "$stage/SHA256SUMS"
 find "$stage" -type d -exec chmod 755 {} + -o -type f -exec chmod 644 {} +
 find "$stage" -exec touch -h -d "@$epoch" {} +
 (cd "$out" && find "$name" -type f | LC_ALL=C sort | TZ=UTC zip -X -D -9 -q -@ "$name.zip")
+# The names beyond ASCII (the Japanese sample's folders) are UTF-8, and
+# marked so, as Windows' Explorer reads them.
+python3 tools/zip-utf8-names.py "$out/$name.zip"
 
 echo "release: $out/$name.zip"
 unzip -l "$out/$name.zip" | sed -n '4,/^-----/{/^-----/d;s/^ *\([0-9]*\) .*[0-9][0-9]:[0-9][0-9]   /  \1\t/;p}'

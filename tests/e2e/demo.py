@@ -3,7 +3,7 @@
 
 Usage: demo.py SOURCE_DIR DEMO_DIR [DISC] [--all [--gallery FILE.png]]
                [--registry FILE.reg] [--drive X:=FOLDER ...] [--disc X:]
-               [--launcher FILE] [--launcher-dir NAME]
+               [--launcher FILE] [--launcher-dir NAME] [--codepage N]
 
 DISC is the disc's root folder, the launcher's folder on it, or an ISO 9660
 image of it (read by the names Windows shows); without it, the sample disc,
@@ -35,6 +35,14 @@ same machine disccheck predicts for, so the two cannot disagree unseen:
   --drive X:=FOLDER  FOLDER's files as drive X: (on C:, beside Windows'
                  own), so that the programs the records name can be there.
 
+Wine runs in a locale whose ANSI code page is the disc's (--codepage N,
+else install.ini's [INSTALL] CodePage=N, else Windows-1252), e.g.
+ja_JP.UTF-8 for 932 or pl_PL.UTF-8 for 1250, generated when the machine
+lacks it, with a font that holds the code page's characters
+(scripts/wine-locale.sh): the launcher shows the disc's bytes as a Windows
+of that language does, and the texts read back from its windows are decoded
+in that code page. The gallery and its HTML are UTF-8.
+
 Without a display (DISPLAY unset), or with --all, an Xvfb screen is used:
 every window the launcher shows is saved to build/demo/screens/STATE.png
 (STATE-2.png for a second one), answered with its default (Enter) when disccheck predicts
@@ -63,7 +71,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import driver  # noqa: E402
 
 USAGE = ('usage: demo.sh [DISC] [--all [--gallery FILE.png]] [--registry FILE.reg] [--drive X:=FOLDER ...]\n'
-         '               [--disc X:] [--launcher FILE] [--launcher-dir NAME]')
+         '               [--disc X:] [--launcher FILE] [--launcher-dir NAME] [--codepage N]')
 
 
 def fail(message):
@@ -79,6 +87,7 @@ class Options:
     launcher = None
     launcher_dir = None
     gallery = None
+    codepage = None
 
 
 def parse(argv):
@@ -95,7 +104,7 @@ def parse(argv):
             o.all = True
             i += 1
             continue
-        if a in ('--registry', '--drive', '--disc', '--launcher', '--launcher-dir', '--gallery'):
+        if a in ('--registry', '--drive', '--disc', '--launcher', '--launcher-dir', '--gallery', '--codepage'):
             if i + 1 == len(argv):
                 fail('%s needs a value\n%s' % (a, USAGE))
             value = argv[i + 1]
@@ -108,6 +117,12 @@ def parse(argv):
                 o.launcher_dir = value
             elif a == '--gallery':
                 o.gallery = os.path.abspath(value)
+            elif a == '--codepage':
+                # disccheck says which numbers it knows.
+                if not value.isdigit():
+                    fail('--codepage takes the disc\'s code page number, such as 932 or 1250, not %r\n%s'
+                         % (value, USAGE))
+                o.codepage = value
             elif a == '--disc':
                 if not re.match(r'^[A-Za-z]:?$', value) or value[0].upper() in 'AB':
                     fail('--disc takes the disc\'s drive letter, such as E: (C: to Z:), not %r\n%s' % (value, USAGE))
@@ -190,6 +205,8 @@ def machines_of(o, disc, demo_dir):
     args = [driver.env('E2E_DISCCHECK'), disc, '--write-machines', out_dir]
     if o.launcher_dir:
         args += ['--launcher-dir', o.launcher_dir]
+    if o.codepage:
+        args += ['--codepage', o.codepage]
     if o.registry:
         args += ['--registry', o.registry]
     for letter, folder in o.drives:
@@ -432,7 +449,15 @@ def im_text(text):
     return text.replace('\\', '\\\\').replace('%', '%%')
 
 
-def write_gallery(demo_dir, shots):
+# The captions' fonts (regular, bold) where DejaVu lacks the code page's
+# letters: the fonts scripts/wine-locale.sh installs for it.
+WQY = '/usr/share/fonts/truetype/wqy/wqy-microhei.ttc'
+CAPTION_FONTS = {932: (WQY, WQY), 936: (WQY, WQY), 949: (WQY, WQY), 950: (WQY, WQY),
+                 874: ('/usr/share/fonts/truetype/tlwg/Loma.ttf', '/usr/share/fonts/truetype/tlwg/Loma-Bold.ttf')}
+
+
+def write_gallery(demo_dir, shots, codepage):
+    regular, bold = CAPTION_FONTS.get(codepage, ('DejaVu-Sans', 'DejaVu-Sans-Bold'))
     tiles = []
     for i, shot in enumerate(shots):
         width = int(subprocess.run(['identify', '-format', '%w', shot['png']], stdout=subprocess.PIPE,
@@ -441,9 +466,9 @@ def write_gallery(demo_dir, shots):
         head, lines = label_of(shot)
         caption = ['-size', '%dx' % max(width, 320), '-background', 'white', '-fill', 'black']
         subprocess.run(['convert', shot['png'],
-                        '('] + caption + ['-font', 'DejaVu-Sans-Bold', '-pointsize', '14', 'caption:' + im_text(head),
+                        '('] + caption + ['-font', bold, '-pointsize', '14', 'caption:' + im_text(head),
                                           ')',
-                        '('] + caption + ['-font', 'DejaVu-Sans', '-pointsize', '13', 'caption:' + im_text(lines),
+                        '('] + caption + ['-font', regular, '-pointsize', '13', 'caption:' + im_text(lines),
                                           ')',
                         '-background', 'white', '-gravity', 'northwest', '-append', '-bordercolor', 'white',
                         '-border', '12', tile], check=True)
@@ -489,6 +514,10 @@ def write_html(demo_dir, name, data, shots, disagree):
 
 def main(argv):
     started = time.monotonic()
+    # Names and texts of any code page go out as UTF-8, whatever the
+    # terminal's locale says.
+    for stream in (sys.stdout, sys.stderr):
+        stream.reconfigure(encoding='utf-8', errors='replace')
     source_dir, demo_dir = argv[0], argv[1]
     o = parse(argv[2:])
     os.environ['E2E_WORK'] = demo_dir
@@ -510,6 +539,7 @@ def main(argv):
     if os.path.isdir(disc):
         root = data['disc']['root']
     letter = data['disc']['letter']
+    codepage = data['disc'].get('codepage', 1252)
     view, launcher_path = lay_out_view(cfg, demo_dir, root, data['disc']['folder'], launcher)
     # The machine has no drive but Windows' own C:, the disc and the drives
     # it is given (and Z:, Wine's view of this computer, which the demo
@@ -555,6 +585,12 @@ def main(argv):
     display = os.environ.get('DISPLAY') if not o.all else None
     shots, disagree = [], []
     with driver.Session(cfg, log_dir, display) as s:
+        try:
+            s.use_code_page(codepage)
+        except driver.Failure as e:
+            fail(str(e))
+        if codepage != 1252:
+            print('wine: code page %d, locale %s' % (codepage, s.env['LC_ALL']))
         for n, m in enumerate(machines):
             made = lay_out_drives(cfg, [(d['letter'], d['folder']) for d in m['drives']])
             try:
@@ -571,7 +607,7 @@ def main(argv):
     with open(os.path.join(demo_dir, 'screens.json'), 'w', encoding='utf-8') as f:
         json.dump({'screens': shots, 'disagreements': disagree}, f, indent=1, ensure_ascii=False)
     if o.all:
-        gallery = write_gallery(demo_dir, shots)
+        gallery = write_gallery(demo_dir, shots, codepage)
         print('gallery: %s' % gallery)
         print('gallery: %s' % write_html(demo_dir, o.disc or 'the sample disc', data, shots, disagree))
         if o.gallery:

@@ -121,6 +121,24 @@ def german_disc(src, scratch):
 
 
 GERMAN = 'Auenthal \xdcbungspaket'
+POLISH = 'Słownik Ćwiczeń'
+
+
+def polish_disc(src, scratch):
+    """A Polish publisher's disc in code page 1250, its launcher in a folder
+    named Początek; install.ini declares no code page (--codepage does)."""
+    disc = sample_copy(src, scratch, 'Początek', ini=(
+        '[INSTALL]\nConfigFile=install.ini\nProductName=%s\nProduct=PaperTest, AdaptiveTest\n\n'
+        '[PaperTest]\nProgramName=Słownik ortograficzny\nVersion=3.1\n\n'
+        '[AdaptiveTest]\nProgramName=Ćwiczenia gramatyczne\nVersion=3.1\n\n'
+        '[Texts]\nInstall=&Instaluj\nRun=&Uruchom\nCancel=&Anuluj\nRunFirst=&Słownik\nRunSecond=Ć&wiczenia\n'
+        'BothInstalledText=Na tym komputerze zainstalowano {First} i {Second}. Który program uruchomić?\n'
+        'OneIncompleteText=Instalacja {Incomplete} jest niekompletna. <Instaluj> zainstaluje go ponownie, '
+        '<Uruchom> otworzy {Runnable}.\n'
+        'RepairText=Instalacja jest niekompletna. Zainstalować {ProductName} ponownie?\nRepairCaption=%s\n'
+        % (POLISH, POLISH)).replace('\n', '\r\n').encode('cp1250'))
+    write(os.path.join(disc, 'autorun.inf'),
+          '[autorun]\r\nopen=Początek\\launcher.exe\r\nicon=Początek\\launcher.exe\r\n'.encode('cp1250'))
 
 ROWS = [
     Row('every screen of the sample disc', ['^/samples/disc', '--all'],
@@ -137,6 +155,13 @@ ROWS = [
          ('all-incomplete', 'message box', GERMAN, 'Die Installation ist unvollst\xe4ndig.')], german_disc),
     # A 64-bit Registry Editor export: its Wow6432Node keys are the 32-bit
     # view the launcher reads first, whatever Wine's prefix has.
+    # Polish, code page 1250, under Wine set to Polish: every screen in
+    # Polish, from a launcher in a folder named beyond ASCII.
+    Row('every screen of a Polish disc in Początek', ['@/disc', '--all', '--codepage', '1250'],
+        [('nothing-installed', 'splash', POLISH, '&Instaluj'), ('product-1-installed', 'splash', POLISH, '&Uruchom'),
+         ('both-installed', 'splash', POLISH, '&Uruchom'), ('both-installed', 'choice', POLISH, 'Na tym komputerze'),
+         ('one-incomplete', 'choice', POLISH, 'Instalacja Słownik ortograficzny jest'),
+         ('all-incomplete', 'message box', POLISH, 'Instalacja jest niekompletna.')], polish_disc),
     Row('a 64-bit export', ['^/samples/disc', '--registry', '^/samples/machines/paper-incomplete.reg',
                             '--drive', 'C:=^/samples/machines/drive-c'],
         [('paper-incomplete', 'choice', TITLE, 'Brindlemark Paper Test Setup is incomplete.')]),

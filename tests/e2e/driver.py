@@ -33,6 +33,7 @@ import time
 WINE_LIB = '/usr/lib/wine'
 SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 WINE32_SH = os.path.join(SOURCE_DIR, 'scripts', 'wine32.sh')
+WINE_LOCALE_SH = os.path.join(SOURCE_DIR, 'scripts', 'wine-locale.sh')
 MARLETT = '/usr/share/wine/fonts/marlett.ttf'
 DRIVE = 'D'
 PRODUCT_DIR = 'Products'  # under C:\
@@ -286,6 +287,9 @@ class Session:
         self.log_dir = log_dir
         self.xvfb = None
         self.display = display
+        # The ANSI code page Wine runs in, and so the one the launcher, the
+        # probe and the stand-ins read and write text in.
+        self.codepage = 1252
 
     def __enter__(self):
         if self.display:
@@ -312,6 +316,22 @@ class Session:
         subprocess.run([self.cfg.wineserver, '-p'], env=self.env, check=True)
         self.play_windows(self.cfg.windows)
         return self
+
+    def use_code_page(self, number):
+        """Runs the Wine programs started from now on in a locale whose ANSI
+        code page is number (Wine takes it from LC_ALL); 1252: the
+        environment's own, as before."""
+        r = subprocess.run([WINE_LOCALE_SH, str(number)], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        if r.returncode != 0:
+            raise Failure('no locale for code page %d: %s' % (number, r.stderr.decode(errors='replace').strip()))
+        locale = r.stdout.decode().strip()
+        if locale:
+            self.env['LC_ALL'] = locale
+        elif 'LC_ALL' in os.environ:
+            self.env['LC_ALL'] = os.environ['LC_ALL']
+        else:
+            self.env.pop('LC_ALL', None)
+        self.codepage = number
 
     def play_windows(self, version):
         """Has Wine play that Windows version (win95, ..., win10) for every
@@ -355,7 +375,7 @@ class Session:
         (/reg:32, /reg:64, or the one view of a 32-bit prefix)."""
         path = os.path.join(self.log_dir, name)
         # REGEDIT4 files are ANSI text, as the Registry Editor reads them.
-        with open(path, 'w', newline='\r\n', encoding='cp1252', errors='replace') as f:
+        with open(path, 'w', newline='\r\n', encoding='cp%d' % self.codepage, errors='replace') as f:
             f.write('\n'.join(['REGEDIT4', ''] + lines) + '\n')
         rc = self.wine(['reg', 'import', windows_path(path)] + ([view] if view else []), 'wine.log')
         equal(rc, 0, 'reg import ' + name)
@@ -389,7 +409,9 @@ class Session:
         windows = []
         metrics = None
         with open(out, 'rb') as f:
-            text = f.read().decode('cp1252')
+            # Each undecodable byte stands as one character of its own: a
+            # difference on the screen, not a fault of this script.
+            text = f.read().decode('cp%d' % self.codepage, errors='replace')
         if not text.rstrip().endswith('done'):
             return None, []
         for line in text.split('\r\n'):
@@ -647,7 +669,7 @@ class Case:
             return []
         out = []
         with open(self.starts_log, 'rb') as f:
-            for line in f.read().decode('cp1252').split('\r\n'):
+            for line in f.read().decode('cp%d' % self.s.codepage, errors='replace').split('\r\n'):
                 if line:
                     module, command, show = line.split('\t')
                     out.append((module, command))
@@ -1153,6 +1175,60 @@ def german_disc_own_keys_texts_and_installer(c):
     c.finish([(installer, installer)])
 
 
+@case('runrun')
+def japanese_disc_under_japanese_wine(c):
+    """samples/disc-ja under Wine set to Japanese (code page 932), where 表
+    (95 5C) ends its RegistryRoot, its launcher's folder and the folder of
+    the installed program: the products are found, the splash and the
+    two-products choice read back in Japanese, and Run starts the recorded
+    program; with nothing installed, its installer from ソフトマスター."""
+    c.s.use_code_page(932)
+    sample = os.path.join(SOURCE_DIR, 'samples', 'disc-ja')
+    folder, setup_dir = '起動ボタン表', 'ソフトマスター'
+    shutil.rmtree(c.disc)
+    for name in (folder, setup_dir):
+        os.makedirs(os.path.join(c.disc, name))
+    for name in ('autorun.inf', folder + '/install.ini', folder + '/Launcher.bmp'):
+        shutil.copy(os.path.join(sample, name), os.path.join(c.disc, name))
+    shutil.copy(c.cfg.launcher, os.path.join(c.disc, folder, 'launcher.exe'))
+    shutil.copy(c.cfg.standin, os.path.join(c.disc, setup_dir, 'Setup.exe'))
+    link = os.path.join(c.cfg.prefix, 'dosdevices', DRIVE.lower() + ':')
+    if os.path.lexists(link):
+        os.remove(link)
+    os.symlink(c.disc, link)
+    shutil.rmtree(os.path.join(c.cfg.prefix, 'drive_c', PRODUCT_DIR), ignore_errors=True)
+    programs = os.path.join(c.cfg.prefix, 'drive_c', PRODUCT_DIR, '漢字表')
+    os.makedirs(programs)
+    for exe in ('Kanji.exe', 'Goi.exe'):
+        shutil.copy(c.cfg.standin, os.path.join(programs, exe))
+    kanji = 'C:\\%s\\漢字表\\Kanji.exe' % PRODUCT_DIR
+    goi = 'C:\\%s\\漢字表\\Goi.exe' % PRODUCT_DIR
+    publisher = '霞ソフト'
+    root = 'SOFTWARE\\%s\\ボキャブラリーマスター表' % publisher
+    c.s.records(['[HKEY_LOCAL_MACHINE\\%s\\漢字ドリル表\\3.0\\Kanji]' % root,
+                 '"CD"="D:\\\\"', '"CommandLine"="\\"%s\\" /cd=D:"' % kanji.replace('\\', '\\\\'), '',
+                 '[HKEY_LOCAL_MACHINE\\%s\\語彙マスター\\1.5\\Goi]' % root,
+                 '"CD"="D:\\\\"', '"CommandLine"="\\"%s\\""' % goi.replace('\\', '\\\\'), ''],
+                [], c.name, roots=('Vantorel', publisher))
+    c.product_name = '霞ソフト 学習パック'
+    cancel = 'キャンセル'
+    c.start('%s:\\%s\\launcher.exe' % (DRIVE, folder))
+    w = splash_checks(c, '起動(&R)', (400, 300), cancel=cancel)
+    c.key(w, 'Return')
+    c.gone(c.product_name)
+    w = choice_checks(c, 'Brindlemark', 'このコンピューターには 漢字ドリル表 と 語彙マスター がインストールされています。'
+                      'どちらを起動しますか？', ('漢字(&K)', '語彙(&G)'), cancel=cancel)
+    c.key(w, 'Return')
+    c.finish([(kanji, '"%s" /cd=D:' % kanji)])
+
+    c.s.records([], [], c.name + '-none', roots=('Vantorel', publisher))
+    c.start('%s:\\%s\\launcher.exe' % (DRIVE, folder))
+    w = splash_checks(c, '導入(&I)', (400, 300), cancel=cancel)
+    c.key(w, 'Return')
+    installer = '%s:\\%s\\Setup.exe' % (DRIVE, setup_dir)
+    c.finish([(installer, installer)])
+
+
 # Splash bitmaps.
 
 @case('bitmap')
@@ -1439,6 +1515,8 @@ def run_case(s, name):
             return str(e)
     finally:
         c.stop()
+        if s.codepage != 1252:
+            s.use_code_page(1252)
 
 
 def run(cfg, names):

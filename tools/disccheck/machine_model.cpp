@@ -21,6 +21,7 @@
 #include <utility>
 #include <vector>
 
+#include "chars.h"
 #include "sim.h"
 
 namespace disccheck {
@@ -47,13 +48,20 @@ struct State {
 };
 
 // A name Windows takes as a file name: no separators, wildcards or quotes,
-// no blank or dot at its end.
+// no blank or dot at its end. Walked by character: in a double-byte code
+// page the second byte of a character may be "\\" or "|" (表 is 95 5C).
 std::string SafeName(const std::string &ansi, const std::string &otherwise) {
     std::string out;
-    for (char c : ansi)
-        out += (static_cast<unsigned char>(c) < 32 || std::string("\\/:*?\"<>|").find(c) != std::string::npos) ? '_' : c;
-    if (out.size() > 60)
-        out.resize(60);
+    for (const char *p = ansi.c_str(); *p;) {
+        const char *next = NextChar(p);
+        if (out.size() + (next - p) > 60)
+            break;
+        if (next - p == 1 && (static_cast<unsigned char>(*p) < 32 || std::string("\\/:*?\"<>|").find(*p) != std::string::npos))
+            out += '_';
+        else
+            out.append(p, next);
+        p = next;
+    }
     while (!out.empty() && (out.back() == ' ' || out.back() == '.'))
         out.pop_back();
     while (!out.empty() && out[0] == ' ')
@@ -200,6 +208,20 @@ std::string Utf16(const std::string &ansi) {
     return out;
 }
 
+// Text between an export's quotes, "\\" and '"' escaped where they stand as
+// characters: the second byte of 表 (95 5C) is no backslash.
+std::string RegQuoted(const std::string &ansi) {
+    std::string out;
+    for (const char *p = ansi.c_str(); *p;) {
+        const char *next = NextChar(p);
+        if (next - p == 1 && (*p == '\\' || *p == '"'))
+            out += '\\';
+        out.append(p, next);
+        p = next;
+    }
+    return out;
+}
+
 // Keys in the Registry Editor's export form, "Windows Registry Editor
 // Version 5.00" in UTF-16, which the Registry Editor and reg.exe import on
 // every Windows from 2000 (and Wine) without regard to code pages. Text the
@@ -210,17 +232,11 @@ std::string RegExport(const std::vector<const RegKey *> &keys) {
         out += Utf16("\r\n[HKEY_LOCAL_MACHINE\\" + k->path + "]\r\n");
         for (const auto &entry : k->values) {
             const RegValue &v = entry.second;
-            std::string escaped;
-            for (char c : v.name)
-                escaped += c == '\\' || c == '"' ? std::string("\\") + c : std::string(1, c);
-            std::string name = v.name.empty() ? "@" : "\"" + escaped + "\"";
+            std::string name = v.name.empty() ? "@" : "\"" + RegQuoted(v.name) + "\"";
             const std::string &d = v.data;
             bool plain = v.type == REG_SZ && !d.empty() && d.back() == '\0' && d.find('\0') == d.size() - 1;
             if (plain) {
-                std::string value;
-                for (char c : d.substr(0, d.size() - 1))
-                    value += c == '\\' || c == '"' ? std::string("\\") + c : std::string(1, c);
-                out += Utf16(name + "=\"" + value + "\"\r\n");
+                out += Utf16(name + "=\"" + RegQuoted(d.substr(0, d.size() - 1)) + "\"\r\n");
                 continue;
             }
             bool text_type = v.type == REG_SZ || v.type == REG_EXPAND_SZ || v.type == REG_MULTI_SZ;
@@ -421,7 +437,8 @@ bool WriteMachines(const std::string &dir, const Machine &base, const DiscView &
 
     std::string json = "{\n  \"disc\": {\"root\": " + Json(sim::HostToUtf8(base.root)) +
                        ", \"folder\": " + JsonAnsi(base.folder) + ", \"letter\": \"" + std::string(1, base.disc) +
-                       "\", \"launcher\": " + JsonAnsi(ModulePath(base)) + "},\n  \"findings\": [";
+                       "\", \"launcher\": " + JsonAnsi(ModulePath(base)) +
+                       ", \"codepage\": " + std::to_string(DiscCodePage()) + "},\n  \"findings\": [";
     for (size_t i = 0; i < findings.size(); ++i)
         json += (i ? ",\n    " : "\n    ") + Json(findings[i]);
     json += "],\n  \"machines\": [\n";
