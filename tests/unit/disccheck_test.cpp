@@ -1181,6 +1181,15 @@ struct ImageCase {
 TEST_F(DiscCheck, ImageFindings) {
     const ImageCase cases[] = {
         {"Joliet and a label", "-joliet on -volid DISC", "", "", "", {}, 0},
+        {"a label code page 1252 lacks", "-joliet on -volid S\xC5\x81OWNIK", "", "", "",
+         {"warning: image: the volume label \"S\xC5\x81OWNIK\" holds \xC5\x81, which code page 1252 cannot hold: "
+          "Windows 95, 98 and Me of that code page show \"?\" in its place",
+          // The plain label's bytes as a system of the disc's code page reads them.
+          "warning: image: the plain ISO 9660 volume label holds characters beyond ASCII, which ISO 9660 does not "
+          "allow in a label (only A-Z, 0-9 and \"_\"): a system that reads no Joliet tree shows the disc as "
+          "\"S\xC3\x85\xC2\x81OWNIK\" (Windows shows the Joliet label \"S\xC5\x81OWNIK\"); tools/make-image.sh "
+          "writes that label in capitals"},
+         0},
         {"no Joliet tree", "-joliet off -volid DISC", "", "", "",
          {"warning: image: no Joliet tree: Windows shows the plain ISO 9660 names, in capitals and cut short where "
           "they are long; make the image with Joliet (tools/make-image.sh does)"},

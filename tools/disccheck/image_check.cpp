@@ -73,6 +73,18 @@ void CheckImage(Report &r, const Machine &m, const DiscView &view, const Image &
     if (image.label.empty())
         r.Warning("image: no volume label: Explorer and AutoPlay show the disc with no name of its own; give the "
                   "image a label (tools/make-image.sh DISC-ROOT OUT.iso LABEL)");
+    // Windows 95, 98 and Me show the Joliet label in the ANSI code page: a
+    // character the disc's code page lacks shows as "?" there.
+    for (uint32_t c : sim::Utf8ToUnicode(image.label)) {
+        bool lossy = false;
+        sim::UnicodeToAnsi(c, &lossy);
+        if (!lossy)
+            continue;
+        r.Warning("image: the volume label " + Quote(Utf8(image.label)) + " holds " +
+                  Utf8(sim::UnicodeToUtf8(std::u32string(1, c))) + ", which " + CodePageName(DiscCodePage()) +
+                  " cannot hold: Windows 95, 98 and Me of that code page show \"?\" in its place");
+        break;
+    }
     std::string bad = LabelProblem(image.iso_label);
     if (!bad.empty())
         // Its bytes as a Western system takes them, whatever made the image.
