@@ -217,17 +217,18 @@ bool PlaceLauncher(const std::string &given, const Image *image, const std::stri
     return true;
 }
 
+// A character at a time: in the double-byte code pages the second byte of
+// a character may be a backslash (and in UTF-8 a byte of a character never
+// is one, so host names come through alike).
 std::string Slashed(std::string path) {
-    for (char &c : path)
-        if (c == '\\')
-            c = '/';
+    for (size_t at = FindWhole(path, '\\'); at != std::string::npos; at = FindWhole(path, '\\', at + 1))
+        path[at] = '/';
     return path;
 }
 
 std::string Backslashed(std::string path) {
-    for (char &c : path)
-        if (c == '/')
-            c = '\\';
+    for (size_t at = FindWhole(path, '/'); at != std::string::npos; at = FindWhole(path, '/', at + 1))
+        path[at] = '\\';
     return path;
 }
 

@@ -13,6 +13,15 @@
 namespace disccheck {
 namespace {
 
+// A host path (UTF-8, whose bytes of a character are never a slash) with
+// backslashes between its folders.
+std::string HostBackslashed(std::string path) {
+    for (char &c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
 std::string InImage(std::string path) {
     for (char &c : path)
         if (c == '\\')
@@ -128,9 +137,9 @@ void CheckImage(Report &r, const Machine &m, const DiscView &view, const Image &
         std::string elsewhere = Named(image.rr_names, n.path);
         if (!n.when_absent && elsewhere.empty())
             continue;
-        r.Error(std::string(n.subject) + ": " + Quote(Host(Backslashed(n.path))) + " is not in the image under the " + tree +
+        r.Error(std::string(n.subject) + ": " + Quote(Host(HostBackslashed(n.path))) + " is not in the image under the " + tree +
                 " names Windows reads" +
-                (elsewhere.empty() ? "" : ", only under its Rock Ridge name " + Quote(Host(Backslashed(elsewhere)))) + ": " +
+                (elsewhere.empty() ? "" : ", only under its Rock Ridge name " + Quote(Host(HostBackslashed(elsewhere)))) + ": " +
                 n.then);
         r.settled.insert(n.subject);
     }
