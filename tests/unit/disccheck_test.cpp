@@ -1215,6 +1215,10 @@ TEST_F(DiscCheck, ImageFindings) {
           "those entries"},
          1},
         {"a name beyond ASCII", "-joliet on -volid DISC -mkdir /\xC3\x9C""bungen", "", "", "", {}, 0},
+        {"a name code page 1252 lacks", "-joliet on -volid DISC -mkdir /S\xC5\x82ownik", "", "", "",
+         {"warning: S\xC5\x82ownik: the name holds \xC5\x82 (U+0142), which code page 1252 cannot hold: the launcher "
+          "and Windows of that code page read \"?\" in its place"},
+         0},
         {"a name beyond ASCII, no Joliet tree", "-joliet off -volid DISC -mkdir /\xC3\x9C""bungen", "", "", "",
          {"warning: image: no Joliet tree: Windows shows the plain ISO 9660 names, in capitals and cut short where "
           "they are long; make the image with Joliet (tools/make-image.sh does)"},

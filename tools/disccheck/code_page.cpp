@@ -156,7 +156,9 @@ void ReportCodePage(Report &r, const Machine &m, const std::string &given, const
     // A name the code page cannot hold reaches a Windows of that code page
     // with '?' in its place: the launcher cannot name it.
     for (const DiscName &n : names) {
-        for (uint32_t c : sim::Utf8ToUnicode(sim::HostToUtf8(n.path))) {
+        // Each name once: a folder's, not again in the paths of its files.
+        std::string leaf = n.path.substr(n.path.rfind('/') == std::string::npos ? 0 : n.path.rfind('/') + 1);
+        for (uint32_t c : sim::Utf8ToUnicode(sim::HostToUtf8(leaf))) {
             bool lossy = false;
             sim::UnicodeToAnsi(c, &lossy);
             if (!lossy)
