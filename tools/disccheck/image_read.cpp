@@ -102,9 +102,9 @@ bool ValidUtf8(const std::string &s) {
     return true;
 }
 
-// An entry's path as the host spells it. Joliet names come as UTF-16 and
-// libarchive gives them as UTF-8; plain ISO 9660 names are bytes as they
-// stand, which Windows takes in its ANSI code page.
+// An entry's path as the host spells it (UTF-8 on every host). Joliet names
+// come as UTF-16 and libarchive gives them as UTF-8; plain ISO 9660 names
+// are bytes as they stand, which Windows takes in its ANSI code page.
 std::string EntryPath(archive_entry *e) {
     const char *utf8 = archive_entry_pathname_utf8(e);
     const char *native = archive_entry_pathname(e);
@@ -113,10 +113,6 @@ std::string EntryPath(archive_entry *e) {
         path = sim::AnsiToUtf8(path);
     if (path.size() > 1 && path.back() == '/')
         path.pop_back();
-#ifdef _WIN32
-    bool lossy = false;
-    path = sim::Utf8ToAnsi(path, &lossy);
-#endif
     return path;
 }
 
@@ -126,10 +122,6 @@ std::string LinkPath(archive_entry *e) {
     std::string path = utf8 ? utf8 : native ? native : "";
     if (!ValidUtf8(path))
         path = sim::AnsiToUtf8(path);
-#ifdef _WIN32
-    bool lossy = false;
-    path = sim::Utf8ToAnsi(path, &lossy);
-#endif
     return path;
 }
 

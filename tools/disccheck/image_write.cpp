@@ -105,14 +105,8 @@ std::string PlainLabel(const std::string &label) {
     return out.substr(0, 32);
 }
 
-// UTF-8 of a command-line argument (the ANSI code page's on Windows).
-std::string ArgUtf8(const std::string &arg) {
-#ifdef _WIN32
-    return sim::AnsiToUtf8(arg);
-#else
-    return arg;
-#endif
-}
+// UTF-8 of a command-line argument: main() gives them so on every host.
+std::string ArgUtf8(const std::string &arg) { return arg; }
 
 struct Member {
     std::string path; // relative, "/" between folders, UTF-8
