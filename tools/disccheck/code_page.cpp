@@ -44,10 +44,14 @@ std::string UnknownCodePage(const std::string &text) {
     return Quote(text) + " is no code page the checker knows: give one of " + sim::SupportedCodePages();
 }
 
+size_t CharLength(const std::string &ansi, size_t at) {
+    return sim::IsLeadByte(static_cast<unsigned char>(ansi[at])) && at + 1 < ansi.size() ? 2 : 1;
+}
+
 std::vector<std::string> CharsOf(const std::string &ansi) {
     std::vector<std::string> chars;
     for (size_t i = 0; i < ansi.size();) {
-        size_t n = sim::IsLeadByte(static_cast<unsigned char>(ansi[i])) && i + 1 < ansi.size() ? 2 : 1;
+        size_t n = CharLength(ansi, i);
         chars.push_back(ansi.substr(i, n));
         i += n;
     }
@@ -58,7 +62,7 @@ size_t FindWhole(const std::string &ansi, char c, size_t from) {
     for (size_t i = 0; i < ansi.size();) {
         if (i >= from && ansi[i] == c)
             return i;
-        i += sim::IsLeadByte(static_cast<unsigned char>(ansi[i])) && i + 1 < ansi.size() ? 2 : 1;
+        i += CharLength(ansi, i);
     }
     return std::string::npos;
 }

@@ -139,7 +139,7 @@ std::string WithoutBackslashes(std::string path) {
     // The last character that is not a backslash, walked by character.
     size_t end = start;
     for (size_t at = start; at < path.size();) {
-        size_t n = sim::IsLeadByte(static_cast<unsigned char>(path[at])) && at + 1 < path.size() ? 2 : 1;
+        size_t n = CharLength(path, at);
         if (path[at] != '\\' || n == 2)
             end = at + n;
         at += n;

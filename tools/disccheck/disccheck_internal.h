@@ -99,6 +99,9 @@ std::string UnknownCodePage(const std::string &text);
 std::string CodePageName(UINT codepage);
 // The disc's code page as advice names it: "Windows-1252", "code page 932".
 std::string AnsiLabel();
+// The bytes of the character at at: a lead byte and its trail byte are one,
+// and a lead byte at the very end stands alone.
+size_t CharLength(const std::string &ansi, size_t at);
 // ANSI text in the disc's code page, a character (one or two bytes) each.
 std::vector<std::string> CharsOf(const std::string &ansi);
 // Where c (ASCII) stands as a whole character, at or after from; never the

@@ -105,24 +105,22 @@ bool ValidUtf8(const std::string &s) {
 // An entry's path as the host spells it (UTF-8 on every host). Joliet names
 // come as UTF-16 and libarchive gives them as UTF-8; plain ISO 9660 names
 // are bytes as they stand, which Windows takes in its ANSI code page.
-std::string EntryPath(archive_entry *e) {
-    const char *utf8 = archive_entry_pathname_utf8(e);
-    const char *native = archive_entry_pathname(e);
+std::string HostPathOf(const char *utf8, const char *native) {
     std::string path = utf8 ? utf8 : native ? native : "";
     if (!ValidUtf8(path))
         path = sim::AnsiToUtf8(path);
+    return path;
+}
+
+std::string EntryPath(archive_entry *e) {
+    std::string path = HostPathOf(archive_entry_pathname_utf8(e), archive_entry_pathname(e));
     if (path.size() > 1 && path.back() == '/')
         path.pop_back();
     return path;
 }
 
 std::string LinkPath(archive_entry *e) {
-    const char *utf8 = archive_entry_hardlink_utf8(e);
-    const char *native = archive_entry_hardlink(e);
-    std::string path = utf8 ? utf8 : native ? native : "";
-    if (!ValidUtf8(path))
-        path = sim::AnsiToUtf8(path);
-    return path;
+    return HostPathOf(archive_entry_hardlink_utf8(e), archive_entry_hardlink(e));
 }
 
 std::string ArchiveProblem(archive *a, const char *fallback) {

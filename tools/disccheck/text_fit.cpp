@@ -50,12 +50,6 @@ const CellFont *Cells() {
     return nullptr;
 }
 
-// The length in bytes of the character at i: a lead byte and its trail
-// byte are one, and a lead byte at the very end stands alone.
-size_t CharLength(const std::string &text, size_t i) {
-    return sim::IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
-}
-
 int CharWidth(const std::string &text, size_t i, Font font) {
     unsigned char u = static_cast<unsigned char>(text[i]);
     if (u < 0x20)
