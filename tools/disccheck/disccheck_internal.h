@@ -215,6 +215,11 @@ void CheckKeys(Report &r, const std::string &config, const std::string &section,
 
 // Each language section listed and checked as [Texts] is, in its own code page.
 void CheckLanguageSections(Report &r, const DiscView &view);
+// The section the launcher shows on the machine (m.language, m.codepage):
+// "Texts.0415" as install.ini spells it, empty when none applies.
+std::string ChosenSection(const Machine &m, const DiscView &view);
+// What the prediction says of the machine's language and the section chosen.
+std::string LanguageLine(const Machine &m, const DiscView &view);
 
 // ---- The launcher's texts: [Texts] and what the dialogs show (text_check.cpp)
 

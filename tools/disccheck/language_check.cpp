@@ -238,4 +238,28 @@ void CheckLanguageSections(Report &r, const DiscView &view) {
     }
 }
 
+std::string ChosenSection(const Machine &m, const DiscView &view) {
+    SetUp(m);
+    unsigned id = m.language ? m.language : 0x0409;
+    // The exact language first, then its main form; Chinese Simplified and
+    // Traditional never stand in for each other.
+    unsigned main = (id & 0x3FF) == 0x04 ? (id == 0x0804 || id == 0x1004 ? 0x0804u : 0x0404u) : (id & 0x3FF) | 0x400;
+    UINT acp = m.codepage ? m.codepage : DiscCodePage();
+    std::vector<LanguageSection> sections = LanguageSectionsOf(view.paths.config);
+    for (unsigned candidate : {id, main})
+        for (const LanguageSection &s : sections)
+            if (s.id == candidate && s.is_number &&
+                (s.codepage_text.empty() || (s.codepage_text.size() <= 5 && s.codepage == acp)))
+                return s.section;
+    return "";
+}
+
+std::string LanguageLine(const Machine &m, const DiscView &view) {
+    const Language *l = FindLanguage(m.language);
+    std::string section = ChosenSection(m, view);
+    return "language: " + std::string(l ? l->name : "no language Windows has") + " (" + LanguageId(m.language) +
+           "), code page " + Num(m.codepage) + ": the launcher shows " +
+           (section.empty() ? "no language section ([Texts] and its own texts)" : "[" + section + "]");
+}
+
 } // namespace disccheck
