@@ -795,9 +795,11 @@ TEST_F(DiscCheck, InstallIniFindings) {
           "units, MS Sans Serif 8 point) shows 7: Windows cuts it off after \"表表表表表表表表表表表表\"; shorten [Texts] "
           "BothInstalledText or the names it holds: \"" + hyou90_shown + "\""},
          0},
-        // Language sections: "Zakończ" read in the section's code page.
-        {"a Polish section", Ini("", "", "", "[Texts.0415]\r\nCodePage=1250\r\nInstall=&Instaluj\r\nCancel=&Zako\xF1" "cz\r\n"),
-         {}, 0, "install.ini: [Texts.0415]'s texts: the splash: \"&Instaluj\" (nothing installed) or \"&Run\", and "
+        // Language sections: "Źródło" and "Zakończ" read in the section's
+        // code page ("Ź", 8F, is no character of Windows-1252).
+        {"a Polish section",
+         Ini("", "", "", "[Texts.0415]\r\nCodePage=1250\r\nRun=\x8Fr\xF3" "d\xB3o\r\nCancel=&Zako\xF1" "cz\r\n"), {}, 0,
+         "install.ini: [Texts.0415]'s texts: the splash: \"&Install\" (nothing installed) or \"Źródło\", and "
          "\"&Zakończ\""},
         {"a Polish section on a Polish machine", Ini("", "", "", "[texts.0415]\r\nCodePage=1250\r\nRun=&Uruchom\r\n"),
          {}, 0, "language: Polish (0415), code page 1250: the launcher shows [texts.0415]", {}, {"--language", "0415"}},
