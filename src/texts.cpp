@@ -80,13 +80,12 @@ LANGID MainLanguageForm(LANGID language) {
     return (LANGID)((language & 0x3FF) | (SUBLANG_DEFAULT << 10));
 }
 
-// The code page a section says it is written in: 0 when it names none (or
-// an empty one), -1 when it is not a number.
+// The code page the section listed last says it is written in: 0 when it
+// names none (or an empty one), -1 when it is not a number.
 static int DeclaredCodePage(const char *section, const char *config) {
     char value[CAPTION_SIZE];
     int number = 0;
 
-    ListKeys(section, config);
     if (ReadOption(section, "CodePage", value, CAPTION_SIZE, config) <= 0)
         return 0;
     for (const char *p = value; *p; ++p) {
@@ -101,37 +100,35 @@ static int DeclaredCodePage(const char *section, const char *config) {
 // disc has and that is written in the system's code page (its own CodePage,
 // else [INSTALL]'s; a disc that names none is taken at its word).
 static void ChooseLanguage(const char *config) {
-    char names[2][LANGUAGE_SECTION_SIZE];
-    int found = 0;
+    char *section = g_texts.section;
+    LANGID language;
 
-    names[0][0] = 0;
-    g_texts.section[0] = 0;
-    for (const char *entry = ListKeys(0, config); *entry; entry += lstrlenA(entry) + 1) {
-        // The user's language is asked for only on a disc with a section of
-        // some language.
-        if (MatchName(entry, "Texts.") != 6)
-            continue;
-        if (!names[0][0]) {
-            LANGID language = UserLanguage();
-            wsprintfA(names[0], kLanguageSection, language);
-            wsprintfA(names[1], kLanguageSection, MainLanguageForm(language));
-        }
-        for (int i = 0; i < 2; ++i)
-            if (MatchName(entry, names[i]) && !entry[LANGUAGE_SECTION_SIZE - 1])
-                found |= 1 << i;
-    }
-    for (int i = 0; i < 2; ++i) {
-        int codePage;
-        if (!(found >> i & 1))
-            continue;
-        codePage = DeclaredCodePage(names[i], config);
-        if (!codePage)
-            codePage = DeclaredCodePage("INSTALL", config);
-        if (!codePage || codePage == (int)GetACP()) {
-            lstrcpyA(g_texts.section, names[i]);
+    // The user's language is asked for only on a disc with a section of
+    // some language.
+    for (const char *entry = ListKeys(0, config);; entry += lstrlenA(entry) + 1) {
+        if (!*entry) {
+            section[0] = 0;
             return;
         }
+        if (MatchName(entry, "Texts.") == 6)
+            break;
     }
+    language = UserLanguage();
+    for (int i = 0; i < 2; ++i, language = MainLanguageForm(language)) {
+        int codePage;
+        // A section without keys has nothing to show.
+        wsprintfA(section, kLanguageSection, language);
+        if (!*ListKeys(section, config))
+            continue;
+        codePage = DeclaredCodePage(section, config);
+        if (!codePage) {
+            ListKeys("INSTALL", config);
+            codePage = DeclaredCodePage("INSTALL", config);
+        }
+        if (!codePage || codePage == (int)GetACP())
+            return;
+    }
+    section[0] = 0;
 }
 
 // A picture of the section's own, in the launcher's folder, in place of

@@ -134,7 +134,10 @@ std::string LanguageId(unsigned id) {
 bool ParseLanguageId(const std::string &text, unsigned *id) {
     if (text.size() != 4 || text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
         return false;
-    *id = static_cast<unsigned>(std::stoul(text, nullptr, 16));
+    // By hand: disccheck.exe imports nothing Windows XP's C library lacks.
+    *id = 0;
+    for (char c : text)
+        *id = *id * 16 + static_cast<unsigned>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
     return true;
 }
 
