@@ -31,32 +31,45 @@ std::string Trim(const std::string &s) {
     return s.substr(b, e - b);
 }
 
-// The lines of a section, blanks around each dropped: only the first
-// section of that name counts. False when the file or section is missing.
-bool SectionLines(const std::string &host, const std::string &section, std::vector<std::string> *out) {
+// The file's lines, blanks around each dropped and empty ones left out; a
+// carriage return ends a line. False when the file cannot be read.
+bool FileLines(const std::string &host, std::vector<std::string> *out) {
     std::ifstream in(sim::host::Path(host), std::ios::binary);
-    if (!in)
+    if (host.empty() || !in)
         return false;
     std::stringstream all;
     all << in.rdbuf();
     std::string text = sim::ProfileText(all.str());
-    std::string want_section = sim::internal::Lower(Trim(section));
-    bool in_section = false, seen_section = false;
     for (char &c : text)
         if (c == '\r')
             c = '\n';
     std::string line;
     std::istringstream lines(text);
-    while (std::getline(lines, line)) {
-        std::string t = Trim(line);
-        if (t.empty())
-            continue;
+    while (std::getline(lines, line))
+        if (!Trim(line).empty())
+            out->push_back(Trim(line));
+    return true;
+}
+
+// The name of a section line ("[name]").
+std::string SectionName(const std::string &t) {
+    size_t close = t.rfind(']');
+    return Trim(close == std::string::npos ? t.substr(1) : t.substr(1, close - 1));
+}
+
+// The lines of a section, blanks around each dropped: only the first
+// section of that name counts. False when the file or section is missing.
+bool SectionLines(const std::string &host, const std::string &section, std::vector<std::string> *out) {
+    std::vector<std::string> lines;
+    if (!FileLines(host, &lines))
+        return false;
+    std::string want_section = sim::internal::Lower(Trim(section));
+    bool in_section = false, seen_section = false;
+    for (const std::string &t : lines) {
         if (t[0] == '[') {
             if (seen_section && in_section)
                 break;
-            size_t close = t.rfind(']');
-            std::string name = close == std::string::npos ? t.substr(1) : t.substr(1, close - 1);
-            in_section = sim::internal::Lower(Trim(name)) == want_section;
+            in_section = sim::internal::Lower(SectionName(t)) == want_section;
             seen_section = seen_section || in_section;
             continue;
         }
@@ -110,24 +123,13 @@ DWORD Listed(const std::string &list, char *ret, DWORD size) {
 // section's list is cut.
 DWORD SectionNames(const std::string &host, char *ret, DWORD size) {
     std::string list;
-    std::ifstream in(sim::host::Path(host), std::ios::binary);
-    std::stringstream all;
-    if (!host.empty() && in)
-        all << in.rdbuf();
-    std::string text = sim::ProfileText(all.str());
-    for (char &c : text)
-        if (c == '\r')
-            c = '\n';
-    std::string line;
-    std::istringstream lines(text);
-    while (std::getline(lines, line)) {
-        std::string t = Trim(line);
-        if (t.empty() || t[0] != '[')
-            continue;
-        size_t close = t.rfind(']');
-        list += Trim(close == std::string::npos ? t.substr(1) : t.substr(1, close - 1));
-        list.push_back('\0');
-    }
+    std::vector<std::string> lines;
+    FileLines(host, &lines);
+    for (const std::string &t : lines)
+        if (t[0] == '[') {
+            list += SectionName(t);
+            list.push_back('\0');
+        }
     return Listed(list, ret, size);
 }
 
