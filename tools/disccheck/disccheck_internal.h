@@ -165,6 +165,9 @@ struct ProfileKey {
     bool has_value;
 };
 std::vector<ProfileKey> KeysOf(const char *section, const std::string &file);
+// The names of the file's sections in its order, as the launcher lists them
+// (GetPrivateProfileSectionNamesA).
+std::vector<std::string> SectionNames(const std::string &file);
 std::set<std::string> SectionsOf(const std::string &bytes);
 std::string TextProblem(const std::string &bytes);
 

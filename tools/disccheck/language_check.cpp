@@ -31,29 +31,6 @@ std::string CodePageSource(const LanguageSection &s) {
                           : "[" + s.section + "] takes [INSTALL] CodePage=" + s.codepage_text + ", which";
 }
 
-// The sections of a profile file in its order, as the profile reader finds
-// them: named as the file spells them, blanks around the name dropped.
-std::vector<std::string> SectionNamesOf(const std::string &host) {
-    std::string bytes;
-    std::vector<std::string> names;
-    if (host.empty() || !IsRegularFile(host) || !ReadWhole(host, &bytes))
-        return names;
-    if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE')
-        bytes = sim::ProfileText(bytes);
-    std::istringstream lines(bytes);
-    const char *const blanks = " \t\r\v\f\x1a";
-    for (std::string line; std::getline(lines, line);) {
-        size_t b = line.find_first_not_of(blanks);
-        if (b == std::string::npos || line[b] != '[')
-            continue;
-        size_t close = line.find(']', b);
-        std::string name = line.substr(b + 1, close == std::string::npos ? std::string::npos : close - b - 1);
-        size_t first = name.find_first_not_of(blanks), last = name.find_last_not_of(blanks);
-        names.push_back(first == std::string::npos ? "" : name.substr(first, last - first + 1));
-    }
-    return names;
-}
-
 // A value as the launcher reads it: at most size - 1 bytes, never cut
 // inside a character.
 std::string ReadAs(const std::string &value, size_t size) {
@@ -191,7 +168,7 @@ void CheckSection(Report &r, const DiscView &view, const LanguageSection &s) {
 std::vector<LanguageSection> LanguageSectionsOf(const std::string &config, std::vector<std::string> *bad) {
     std::vector<LanguageSection> sections;
     std::string install = Profile("INSTALL", "CodePage", config);
-    for (const std::string &name : SectionNamesOf(sim::HostPath(config.c_str()))) {
+    for (const std::string &name : SectionNames(config)) {
         if (Lower(name.substr(0, sizeof kPrefix - 1)) != kPrefix)
             continue;
         LanguageSection s;

@@ -35,6 +35,17 @@ std::vector<ProfileKey> KeysOf(const char *section, const std::string &file) {
     return keys;
 }
 
+std::vector<std::string> SectionNames(const std::string &file) {
+    std::vector<char> buffer(1 << 20);
+    DWORD length = GetPrivateProfileSectionNamesA(buffer.data(), static_cast<DWORD>(buffer.size()), file.c_str());
+    std::vector<std::string> names;
+    for (size_t at = 0; at < length && at < buffer.size() && buffer[at];) {
+        names.emplace_back(buffer.data() + at);
+        at += names.back().size() + 1;
+    }
+    return names;
+}
+
 // Section names of a profile file, lower-case, as the profile reader finds them.
 std::set<std::string> SectionsOf(const std::string &bytes) {
     std::set<std::string> names;
