@@ -10,38 +10,83 @@
 # code page that language's Windows has. Prints the locale and that code
 # page, e.g. "pl_PL.UTF-8 1250" for 0415, "de_CH.UTF-8 1252" for 0807.
 #   scripts/wine-locale.sh --language XXXX
+# --list prints the languages it knows: ID, locale, code page and name.
 set -euo pipefail
-usage='usage: scripts/wine-locale.sh CODEPAGE | --language XXXX'
+usage='usage: scripts/wine-locale.sh CODEPAGE | --language XXXX | --list'
 cp=${1:?$usage}
+# Each language: its ID, the glibc locale Wine takes it from, its Windows'
+# usual ANSI code page, and its name.
+languages="\
+0401 ar_SA 1256 Arabic (Saudi Arabia)
+0402 bg_BG 1251 Bulgarian
+0403 ca_ES 1252 Catalan
+0404 zh_TW 950  Chinese (Taiwan)
+0405 cs_CZ 1250 Czech
+0406 da_DK 1252 Danish
+0407 de_DE 1252 German (Germany)
+0408 el_GR 1253 Greek
+0409 en_US 1252 English (United States)
+040B fi_FI 1252 Finnish
+040C fr_FR 1252 French (France)
+040D he_IL 1255 Hebrew
+040E hu_HU 1250 Hungarian
+040F is_IS 1252 Icelandic
+0410 it_IT 1252 Italian (Italy)
+0411 ja_JP 932  Japanese
+0412 ko_KR 949  Korean
+0413 nl_NL 1252 Dutch (Netherlands)
+0414 nb_NO 1252 Norwegian (Bokmal)
+0415 pl_PL 1250 Polish
+0416 pt_BR 1252 Portuguese (Brazil)
+0418 ro_RO 1250 Romanian
+0419 ru_RU 1251 Russian
+041A hr_HR 1250 Croatian
+041B sk_SK 1250 Slovak
+041D sv_SE 1252 Swedish
+041E th_TH 874  Thai
+041F tr_TR 1254 Turkish
+0422 uk_UA 1251 Ukrainian
+0424 sl_SI 1250 Slovenian
+0425 et_EE 1257 Estonian
+0426 lv_LV 1257 Latvian
+0427 lt_LT 1257 Lithuanian
+042A vi_VN 1258 Vietnamese
+042D eu_ES 1252 Basque
+0804 zh_CN 936  Chinese (PRC)
+0807 de_CH 1252 German (Switzerland)
+0809 en_GB 1252 English (United Kingdom)
+080A es_MX 1252 Spanish (Mexico)
+080C fr_BE 1252 French (Belgium)
+0810 it_CH 1252 Italian (Switzerland)
+0813 nl_BE 1252 Dutch (Belgium)
+0814 nn_NO 1252 Norwegian (Nynorsk)
+0816 pt_PT 1252 Portuguese (Portugal)
+0C04 zh_HK 950  Chinese (Hong Kong)
+0C07 de_AT 1252 German (Austria)
+0C09 en_AU 1252 English (Australia)
+0C0A es_ES 1252 Spanish (Spain)
+0C0C fr_CA 1252 French (Canada)
+1004 zh_SG 936  Chinese (Singapore)
+1007 de_LU 1252 German (Luxembourg)
+1009 en_CA 1252 English (Canada)
+100C fr_CH 1252 French (Switzerland)
+1407 de_LI 1252 German (Liechtenstein)
+1409 en_NZ 1252 English (New Zealand)
+140C fr_LU 1252 French (Luxembourg)
+1809 en_IE 1252 English (Ireland)
+2C0A es_AR 1252 Spanish (Argentina)"
 language= locale=
+if [[ "$cp" == --list ]]; then
+  echo "$languages"
+  exit 0
+fi
 if [[ "$cp" == --language ]]; then
   language=$(echo "${2:?$usage}" | tr a-f A-F)
-  # Each language as glibc names its main locale, and its Windows' usual
-  # ANSI code page.
-  case "$language" in
-    0401) locale=ar_SA cp=1256 ;;  0402) locale=bg_BG cp=1251 ;;  0403) locale=ca_ES cp=1252 ;;
-    0404) locale=zh_TW cp=950 ;;   0405) locale=cs_CZ cp=1250 ;;  0406) locale=da_DK cp=1252 ;;
-    0407) locale=de_DE cp=1252 ;;  0408) locale=el_GR cp=1253 ;;  0409) locale=en_US cp=1252 ;;
-    040B) locale=fi_FI cp=1252 ;;  040C) locale=fr_FR cp=1252 ;;
-    040D) locale=he_IL cp=1255 ;;  040E) locale=hu_HU cp=1250 ;;  040F) locale=is_IS cp=1252 ;;
-    0410) locale=it_IT cp=1252 ;;  0411) locale=ja_JP cp=932 ;;   0412) locale=ko_KR cp=949 ;;
-    0413) locale=nl_NL cp=1252 ;;  0414) locale=nb_NO cp=1252 ;;  0415) locale=pl_PL cp=1250 ;;
-    0416) locale=pt_BR cp=1252 ;;  0418) locale=ro_RO cp=1250 ;;  0419) locale=ru_RU cp=1251 ;;
-    041A) locale=hr_HR cp=1250 ;;  041B) locale=sk_SK cp=1250 ;;  041D) locale=sv_SE cp=1252 ;;
-    041E) locale=th_TH cp=874 ;;   041F) locale=tr_TR cp=1254 ;;  0422) locale=uk_UA cp=1251 ;;
-    0424) locale=sl_SI cp=1250 ;;  0425) locale=et_EE cp=1257 ;;  0426) locale=lv_LV cp=1257 ;;
-    0427) locale=lt_LT cp=1257 ;;  042A) locale=vi_VN cp=1258 ;;  042D) locale=eu_ES cp=1252 ;;
-    0804) locale=zh_CN cp=936 ;;   0807) locale=de_CH cp=1252 ;;  0809) locale=en_GB cp=1252 ;;
-    080A) locale=es_MX cp=1252 ;;  080C) locale=fr_BE cp=1252 ;;  0810) locale=it_CH cp=1252 ;;
-    0813) locale=nl_BE cp=1252 ;;  0814) locale=nn_NO cp=1252 ;;  0816) locale=pt_PT cp=1252 ;;
-    0C04) locale=zh_HK cp=950 ;;   0C07) locale=de_AT cp=1252 ;;  0C09) locale=en_AU cp=1252 ;;
-    0C0A) locale=es_ES cp=1252 ;;  0C0C) locale=fr_CA cp=1252 ;;  1004) locale=zh_SG cp=936 ;;
-    1007) locale=de_LU cp=1252 ;;  1009) locale=en_CA cp=1252 ;;  100C) locale=fr_CH cp=1252 ;;
-    1407) locale=de_LI cp=1252 ;;  1409) locale=en_NZ cp=1252 ;;  140C) locale=fr_LU cp=1252 ;;
-    1809) locale=en_IE cp=1252 ;;  2C0A) locale=es_AR cp=1252 ;;
-    *) echo "wine-locale: no locale for the language $2 (a Windows language ID such as 0407, 0415 or 0807)" >&2
-       exit 2 ;;
-  esac
+  read -r _ locale cp _ <<<"$(grep "^$language " <<<"$languages" || true)"
+  if [[ -z "$locale" || ! "$language" =~ ^[0-9A-F]{4}$ ]]; then
+    echo "wine-locale: no locale for the language $2 (a Windows language ID such as 0407, 0415 or 0807)" >&2
+    exit 2
+  fi
 fi
 font=
 case "$cp" in

@@ -290,6 +290,7 @@ class Session:
         # The ANSI code page Wine runs in, and so the one the launcher, the
         # probe and the stand-ins read and write text in.
         self.codepage = 1252
+        self.language = None
 
     def __enter__(self):
         if self.display:
@@ -332,6 +333,19 @@ class Session:
         else:
             self.env.pop('LC_ALL', None)
         self.codepage = number
+        self.language = None
+
+    def use_language(self, language):
+        """Runs the Wine programs started from now on as a user of that
+        Windows language (4 hex digits): its locale, and so its UI
+        language and its ANSI code page."""
+        r = subprocess.run([WINE_LOCALE_SH, '--language', language], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        if r.returncode != 0:
+            raise Failure(r.stderr.decode(errors='replace').strip())
+        locale, codepage = r.stdout.decode().split()
+        self.env['LC_ALL'] = locale
+        self.codepage = int(codepage)
+        self.language = language
 
     def play_windows(self, version):
         """Has Wine play that Windows version (win95, ..., win10) for every
@@ -1515,7 +1529,7 @@ def run_case(s, name):
             return str(e)
     finally:
         c.stop()
-        if s.codepage != 1252:
+        if s.codepage != 1252 or s.language:
             s.use_code_page(1252)
 
 
