@@ -167,6 +167,21 @@ bool CheckBitmap(Report &r, const std::string &label, const std::string &win_pat
     return true;
 }
 
+std::string BitmapRefusal(const std::string &win_path, const std::string &host, long size[2]) {
+    std::string bytes;
+    ReadWhole(host, &bytes);
+    DibRefusal reason = DibAccepted;
+    HGLOBAL dib = OpenDibFileWithReason(win_path.c_str(), &reason);
+    if (!dib)
+        return RefusalText(reason == DibAccepted ? DibCannotOpen : reason, bytes);
+    FreeDib(dib);
+    LONG got[2] = {0, 0};
+    GetBitmapSize(nullptr, win_path.c_str(), got);
+    size[0] = got[0];
+    size[1] = got[1];
+    return "";
+}
+
 void CheckLauncherBmp(Report &r, const Machine &m, const DiscView &view) {
     SetUp(m);
     std::string host = sim::HostPath(view.paths.bitmap);

@@ -71,7 +71,8 @@ std::string CodePageName(UINT codepage) { return "code page " + Num(codepage); }
 
 std::string AnsiLabel() { return g_codepage == 1252 ? "Windows-1252" : CodePageName(g_codepage); }
 
-void CheckCodePageText(Report &r, const std::string &file, const std::string &bytes) {
+void CheckCodePageText(Report &r, const std::string &file, const std::string &bytes,
+                       const std::vector<LanguageSection> &sections) {
     std::istringstream lines(bytes);
     std::string line;
     std::string section;
@@ -81,17 +82,25 @@ void CheckCodePageText(Report &r, const std::string &file, const std::string &by
         size_t first = line.find_first_not_of(" \t");
         if (first != std::string::npos && line[first] == '[' && line.find(']') != std::string::npos)
             section = line.substr(first, line.find(']') - first + 1);
+        UINT codepage = g_codepage;
+        for (const LanguageSection &s : sections)
+            if ("[" + Lower(s.section) + "]" == Lower(section) && sim::IsSupportedCodePage(s.codepage))
+                codepage = s.codepage;
         bool invalid = false;
+        sim::SetCodePage(codepage);
         sim::AnsiToUnicode(line, &invalid);
-        if (!invalid)
+        if (!invalid) {
+            sim::SetCodePage(g_codepage);
             continue;
+        }
         size_t eq = line.find('=');
         std::string key = eq == std::string::npos ? "" : line.substr(0, eq);
         while (!key.empty() && (key.back() == ' ' || key.back() == '\t'))
             key.pop_back();
         r.Warning(file + ": line " + Num(number) + (key.empty() ? "" : " (" + section + " " + key + ")") +
-                  " holds bytes that are no character in " + CodePageName(g_codepage) + ": " + Quote(line) +
+                  " holds bytes that are no character in " + CodePageName(codepage) + ": " + Quote(line) +
                   "; Windows shows them as something else or not at all");
+        sim::SetCodePage(g_codepage);
     }
 }
 
@@ -174,7 +183,8 @@ void ReportCodePage(Report &r, const Machine &m, const std::string &given, const
         }
     }
     if (has_ini)
-        CheckCodePageText(r, "install.ini", ini_bytes);
+        CheckCodePageText(r, "install.ini", ini_bytes,
+                          LanguageSectionsOf(module.substr(0, LastWhole(module, '\\') + 1) + "install.ini"));
     if (has_autorun)
         CheckCodePageText(r, "autorun.inf", autorun_bytes);
 }

@@ -56,14 +56,22 @@ std::string KeyPathOf(const Machine &m, const std::string &section, const Launch
 const char *const kInstallKeys[] = {"ConfigFile", "ProductName", "Product", "RegistryRoot", "Installer"};
 const char *const kProductKeys[] = {"ProgramName", "Version", "RegistryKey", "CommandValue", "DriveValue"};
 const char kProductSections[] = "each product's section";
+// Read in a language section beside the keys of [Texts].
+const char *const kLanguageKeys[] = {"ProductName", "Bitmap", "CodePage"};
+const char kLanguageSections[] = "a language section";
 
 struct KnownKey {
     std::string where; // "[INSTALL]", "[Texts]" or kProductSections
     std::string name;
 };
 
-std::vector<KnownKey> KnownKeys() {
+std::vector<KnownKey> KnownKeys(bool language) {
     std::vector<KnownKey> keys;
+    // Only where they are read: elsewhere a typo is named with the nearest
+    // key of the other sections, as before language sections were read.
+    if (language)
+        for (const char *k : kLanguageKeys)
+            keys.push_back({kLanguageSections, k});
     for (const char *k : kInstallKeys)
         keys.push_back({"[INSTALL]", k});
     for (const char *k : kProductKeys)
@@ -91,46 +99,6 @@ size_t Distance(const std::string &a, const std::string &b) {
     return row[y.size()];
 }
 
-// Keys of a section the launcher does not read there: a typo, or a key of
-// another section. Each is named with the nearest key the launcher reads.
-void CheckKeys(Report &r, const std::string &config, const std::string &section, const std::string &where) {
-    std::vector<KnownKey> known = KnownKeys();
-    for (const ProfileKey &key : KeysOf(section.c_str(), config)) {
-        if (!key.has_value) {
-            r.Warning("install.ini: " + where + " line " + Quote(key.name) +
-                      " has no \"=\": the launcher reads nothing from it");
-            continue;
-        }
-        // Read by the tools alone: the code page the disc is written in.
-        if (where == "[INSTALL]" && Lower(key.name) == "codepage")
-            continue;
-        const KnownKey *nearest = nullptr;
-        size_t best = 0;
-        for (const KnownKey &k : known) {
-            size_t d = Distance(key.name, k.name);
-            bool here = k.where == where || (k.where == kProductSections && where[0] == '[' &&
-                                             where != "[INSTALL]" && where != "[Texts]");
-            if (d == 0 && here) {
-                nearest = nullptr;
-                best = 0;
-                break;
-            }
-            if (!nearest || d < best || (d == best && here)) {
-                nearest = &k;
-                best = d;
-            }
-        }
-        if (!nearest)
-            continue;
-        if (best == 0)
-            r.Warning("install.ini: " + where + " " + key.name + " is read only in " + nearest->where +
-                      ": here the launcher ignores it");
-        else
-            r.Warning("install.ini: " + where + " " + key.name + " is not a key the launcher reads, and it ignores "
-                      "it; the nearest key it reads is " + nearest->where + " " + nearest->name);
-    }
-}
-
 // Leading and trailing backslashes, which the launcher drops from a key path.
 std::string WithoutBackslashes(std::string path) {
     size_t start = path.find_first_not_of('\\');
@@ -147,18 +115,7 @@ std::string WithoutBackslashes(std::string path) {
     return path.substr(start, end - start);
 }
 
-void CheckLength(Report &r, const std::string &where, const std::string &value, size_t capacity) {
-    if (value.size() > capacity - 1)
-        r.Error("install.ini: " + where + " is " + Num(static_cast<long long>(value.size())) +
-                " characters long; the launcher reads only the first " + Num(static_cast<long long>(capacity - 1)) +
-                ": " + Quote(value.substr(0, capacity - 1)));
-}
 
-void CheckAmpersand(Report &r, const std::string &where, const std::string &value, const char *dialog) {
-    if (value.find('&') != std::string::npos)
-        r.Warning("install.ini: " + where + " " + Quote(value) + " holds \"&\": the " + dialog +
-                  " shows it as an underline under the next character");
-}
 
 // Text the launcher reads byte for byte as ANSI: UTF-8 in it names other
 // registry keys and shows other characters than the author wrote.
@@ -233,6 +190,65 @@ void CheckBackslash(Report &r, const std::string &where, const std::string &valu
 }
 
 } // namespace
+
+// Keys of a section the launcher does not read there: a typo, or a key of
+// another section. Each is named with the nearest key the launcher reads.
+void CheckKeys(Report &r, const std::string &config, const std::string &section, const std::string &where) {
+    bool language = Lower(where.substr(0, 7)) == "[texts.";
+    std::vector<KnownKey> known = KnownKeys(language);
+    for (const ProfileKey &key : KeysOf(section.c_str(), config)) {
+        if (!key.has_value) {
+            r.Warning("install.ini: " + where + " line " + Quote(key.name) +
+                      " has no \"=\": the launcher reads nothing from it");
+            continue;
+        }
+        // Read by the tools alone: the code page the disc is written in.
+        if (where == "[INSTALL]" && Lower(key.name) == "codepage")
+            continue;
+        const KnownKey *nearest = nullptr;
+        size_t best = 0;
+        for (const KnownKey &k : known) {
+            size_t d = Distance(key.name, k.name);
+            bool here = language ? k.where == kLanguageSections || k.where == "[Texts]"
+                                 : k.where == where || (k.where == kProductSections && where[0] == '[' &&
+                                                        where != "[INSTALL]" && where != "[Texts]");
+            if (d == 0 && here) {
+                nearest = nullptr;
+                best = 0;
+                break;
+            }
+            if (!nearest || d < best || (d == best && here)) {
+                nearest = &k;
+                best = d;
+            }
+        }
+        if (!nearest)
+            continue;
+        std::string named = nearest->where;
+        if (language && (named == kLanguageSections || named == "[Texts]"))
+            named = where; // a key of [Texts] is read in the language section too
+        if (best == 0)
+            r.Warning("install.ini: " + where + " " + key.name + " is read only in " + nearest->where +
+                      ": here the launcher ignores it");
+        else
+            r.Warning("install.ini: " + where + " " + key.name + " is not a key the launcher reads, and it ignores "
+                      "it; the nearest key it reads is " + named + " " + nearest->name);
+    }
+}
+
+
+void CheckLength(Report &r, const std::string &where, const std::string &value, size_t capacity) {
+    if (value.size() > capacity - 1)
+        r.Error("install.ini: " + where + " is " + Num(static_cast<long long>(value.size())) +
+                " characters long; the launcher reads only the first " + Num(static_cast<long long>(capacity - 1)) +
+                ": " + Quote(value.substr(0, capacity - 1)));
+}
+
+void CheckAmpersand(Report &r, const std::string &where, const std::string &value, const char *dialog) {
+    if (value.find('&') != std::string::npos)
+        r.Warning("install.ini: " + where + " " + Quote(value) + " holds \"&\": the " + dialog +
+                  " shows it as an underline under the next character");
+}
 
 // Installer= cut as the launcher's read cuts it.
 std::string InstallerAsRead(const std::string &config) {
@@ -455,6 +471,7 @@ void CheckInstallIni(Report &r, const Machine &m, DiscView *view) {
         }
     }
     CheckTexts(r, *view);
+    CheckLanguageSections(r, *view);
 }
 
 } // namespace disccheck

@@ -26,7 +26,8 @@ namespace fs = std::filesystem;
 
 const char kUsage[] =
     "usage: disccheck DISC [--launcher-dir NAME] [--registry FILE.reg] [--drive X:=FOLDER]... [--disc X:]\n"
-    "                      [--reg-source 32|64] [--write-machines FOLDER] [--where] [--codepage N]\n"
+    "                      [--reg-source 32|64] [--language XXXX] [--write-machines FOLDER] [--where]\n"
+    "                      [--codepage N]\n"
     "       disccheck DISC --make-image OUT.iso [--label LABEL] [--launcher-dir NAME] [--codepage N]\n"
     "       disccheck --bitmap FILE\n"
     "       disccheck --help\n"
@@ -57,6 +58,15 @@ const char kUsage[] =
     "                one it does); an Installer outside the disc; [Texts]: unknown\n"
     "                placeholders, one access key on two buttons of a dialog, and\n"
     "                captions and messages that do not fit their buttons and boxes.\n"
+    "                Each language section [Texts.XXXX] (XXXX a Windows language ID in\n"
+    "                4 hex digits) is listed with its language and code page, and its\n"
+    "                texts, read in that code page, are checked as [Texts]'s are (widths\n"
+    "                in that code page's fonts). Warned of: a name that is not 4 hex\n"
+    "                digits (the launcher ignores the section), an ID that names no\n"
+    "                language, a CodePage that is not a number or not the language's\n"
+    "                usual ANSI code page, keys [Texts] has and the section lacks, and\n"
+    "                a Bitmap that is not a plain name, missing, refused by the reader\n"
+    "                or of another size than Launcher.bmp.\n"
     "  Launcher.bmp  whether the launcher's reader takes it (and why not), its size and\n"
     "                bit depth, pixel data missing from the file, and whether the\n"
     "                splash window and its buttons fit.\n"
@@ -111,7 +121,15 @@ const char kUsage[] =
     "                       SOFTWARE\\Wow6432Node holds the 32-bit view that the launcher\n"
     "                       reads first. By default 64 when the file holds a Wow6432Node\n"
     "                       key, else 32 (one view for both).\n"
-    "  Shown: each product's status with its reason (NotInstalled, Incomplete,\n"
+    "  --language XXXX      the user's UI language, a Windows language ID in 4 hex\n"
+    "                       digits (0415 Polish, 0807 German (Switzerland), 0411\n"
+    "                       Japanese); the machine's ANSI code page is then that\n"
+    "                       language's usual one (1250 for 0415), or --codepage N where\n"
+    "                       given, or the disc's for a language without one. The disc\n"
+    "                       is still read in its own code page. Without it, 0409\n"
+    "                       (English (United States)) in the disc's code page.\n"
+    "  Shown: the language section the launcher shows on that machine, if any;\n"
+    "  each product's status with its reason (NotInstalled, Incomplete,\n"
     "  Installed), how to write a recorded CommandLine whose program path needs\n"
     "  quotes, then every way through the launcher's dialogs and what each starts.\n"
     "\n"
@@ -159,6 +177,7 @@ struct Options {
     bool make_image = false;
     std::string label;
     bool has_label = false;
+    std::string language;
 };
 
 bool DriveLetter(const std::string &text, char *letter) {
@@ -233,6 +252,11 @@ std::string ParseOptions(int argc, const char *const *argv, Options *o) {
             if (!ParseCodePage(value, &cp))
                 return "--codepage " + UnknownCodePage(value);
             o->codepage = value;
+        } else if (arg == "--language") {
+            unsigned id = 0;
+            if (!take("XXXX") || !ParseLanguageId(value, &id) || id == 0)
+                return "--language needs a Windows language ID of 4 hex digits, such as 0415";
+            o->language = value;
         } else if (arg == "--make-image") {
             if (!take("OUT.iso") || value.empty())
                 return "--make-image needs the image file to write";
@@ -260,14 +284,15 @@ std::string ParseOptions(int argc, const char *const *argv, Options *o) {
     if (o->help)
         return "";
     if (!o->bitmap.empty()) {
-        if (!o->dir.empty() || !o->registry.empty() || !o->drives.empty() || !o->launcher_dir.empty() || o->make_image)
+        if (!o->dir.empty() || !o->registry.empty() || !o->drives.empty() || !o->launcher_dir.empty() || o->make_image ||
+            !o->language.empty())
             return "--bitmap takes no folder and no other option";
         return "";
     }
     if (o->has_label && !o->make_image)
         return "--label goes with --make-image";
     if (o->make_image && (!o->registry.empty() || !o->drives.empty() || o->disc || o->where || !o->machines.empty() ||
-                          o->source != RegSource::Auto))
+                          o->source != RegSource::Auto || !o->language.empty()))
         return "--make-image takes the disc folder, --label and --launcher-dir only";
     if (o->dir.empty())
         return "name the disc: its root folder, the launcher's folder or its image";
@@ -445,7 +470,14 @@ int Main(int argc, const char *const *argv, std::ostream &out, std::ostream &err
     ReportSignatures(r, m, view);
     CheckAutorun(r, m);
 
-    if (!o.registry.empty() || !o.drives.empty()) {
+    if (!o.language.empty()) {
+        // The machine of that language: its usual ANSI code page unless
+        // --codepage names the machine's too.
+        ParseLanguageId(o.language, &m.language);
+        const Language *language = FindLanguage(m.language);
+        m.codepage = !o.codepage.empty() || !language || language->codepage == 0 ? DiscCodePage() : language->codepage;
+    }
+    if (!o.registry.empty() || !o.drives.empty() || !o.language.empty()) {
         if (m.has_registry) {
             size_t n32 = m.registry.keys[0].size(), n64 = m.registry.keys[1].size();
             r.Info("registry: " + Host(o.registry) + ": " + Counted(static_cast<long long>(n32), "key", "keys") +

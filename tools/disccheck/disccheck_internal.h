@@ -79,10 +79,44 @@ struct Machine {
     std::vector<std::pair<char, std::string>> drives; // fixed disks
     bool has_registry = false;
     RegImage registry;
+    // The user's UI language and the ANSI code page of the machine predicted
+    // (--language); 0: the simulated machine's own (0409) and the disc's.
+    unsigned language = 0;
+    UINT codepage = 0;
 };
 
 std::string ModulePath(const Machine &m);
 void SetUp(const Machine &m);
+
+// ---- Language sections of install.ini (languages.cpp, language_check.cpp)
+
+// A Windows language: its ID, English name and usual ANSI code page (0 for
+// the languages Windows runs in Unicode only).
+struct Language {
+    unsigned id;
+    const char *name;
+    UINT codepage;
+};
+const Language *FindLanguage(unsigned id);
+// "0415"; and back from exactly 4 hex digits in either case.
+std::string LanguageId(unsigned id);
+bool ParseLanguageId(const std::string &text, unsigned *id);
+
+// A [Texts.XXXX] section the launcher can choose, as install.ini spells it.
+struct LanguageSection {
+    std::string section; // "Texts.0415"
+    unsigned id = 0;
+    std::string codepage_text; // its CodePage, else [INSTALL]'s; empty: neither names one
+    bool own_codepage = false; // the section names its code page itself
+    bool is_number = true;     // codepage_text is empty or digits only, as the launcher takes it
+    // The code page its text is written in: codepage_text's, else the
+    // language's usual one; 0 when neither tells.
+    UINT codepage = 0;
+};
+// The language sections of install.ini (a Windows path) in its order, read
+// as the launcher lists them; bad: the sections named "Texts." and more
+// that it ignores.
+std::vector<LanguageSection> LanguageSectionsOf(const std::string &config, std::vector<std::string> *bad = nullptr);
 
 // ---- The disc's code page (code_page.cpp)
 
@@ -116,7 +150,10 @@ std::string CodePageKey(const Machine &m);
 void ReportCodePage(Report &r, const Machine &m, const std::string &given, const std::string &declared);
 // Warns of each line of a profile file that holds bytes the code page
 // does not define, naming its section and key.
-void CheckCodePageText(Report &r, const std::string &file, const std::string &bytes);
+// Lines of a language section written in a code page of its own (sections:
+// lower-case name to code page) are read in that one.
+void CheckCodePageText(Report &r, const std::string &file, const std::string &bytes,
+                       const std::vector<LanguageSection> &sections = {});
 
 // ---- Profile files (profile_file.cpp)
 
@@ -144,6 +181,12 @@ struct DiscView {
     // How findings name the installer: "setup.exe", or the disc's Installer=
     // where the launcher takes it.
     std::string installer_label = "setup.exe";
+    // The section the texts are checked for: [Texts], or a language section
+    // with [Texts] standing in for the keys it does not give (own_text: the
+    // keys it gives itself, own_product_name: its own ProductName).
+    std::string text_section = "Texts";
+    bool own_text[TextCount] = {};
+    bool own_product_name = false;
 };
 
 // Where the launcher looks for one product and what it starts to install,
@@ -163,9 +206,24 @@ ProductLookup LookupOf(const Machine &m, const std::string &section, const Launc
 
 void ReadLauncherView(const Machine &m, DiscView *view);
 void CheckInstallIni(Report &r, const Machine &m, DiscView *view);
+// Shared with the language sections' checks.
+void CheckLength(Report &r, const std::string &where, const std::string &value, size_t capacity);
+void CheckAmpersand(Report &r, const std::string &where, const std::string &value, const char *dialog);
+// Keys of a section the launcher does not read there, each named with the
+// nearest one it reads; where: "[INSTALL]", "[Texts]", "[Texts.0415]", "[P1]".
+void CheckKeys(Report &r, const std::string &config, const std::string &section, const std::string &where);
+
+// Each language section listed and checked as [Texts] is, in its own code page.
+void CheckLanguageSections(Report &r, const DiscView &view);
+// The section the launcher shows on the machine (m.language, m.codepage):
+// "Texts.0415" as install.ini spells it, empty when none applies.
+std::string ChosenSection(const Machine &m, const DiscView &view);
+// What the prediction says of the machine's language and the section chosen.
+std::string LanguageLine(const Machine &m, const DiscView &view);
 
 // ---- The launcher's texts: [Texts] and what the dialogs show (text_check.cpp)
 
+// [Texts], or the language section view.text_section names.
 void CheckTexts(Report &r, const DiscView &view);
 
 // ---- Text as Windows draws it in the dialogs (text_fit.cpp)
@@ -194,6 +252,9 @@ std::vector<std::string> WrapText(const std::string &shown, int width, Font font
 // ---- Launcher.bmp (bitmap_check.cpp)
 
 bool CheckBitmap(Report &r, const std::string &label, const std::string &win_path, const std::string &host);
+// Why the launcher's reader refuses the bitmap at a Windows path; empty when
+// it takes it, with the size the splash uses.
+std::string BitmapRefusal(const std::string &win_path, const std::string &host, long size[2]);
 void CheckLauncherBmp(Report &r, const Machine &m, const DiscView &view);
 
 // ---- setup.exe, launcher.exe, autorun.inf (layout_check.cpp)

@@ -20,6 +20,8 @@ std::string ModulePath(const Machine &m) {
 // A fresh simulated machine: the disc, the fixed disks and the registry.
 void SetUp(const Machine &m) {
     ResetMachine();
+    if (m.codepage)
+        sim::SetCodePage(m.codepage);
     sim::MapDrive(m.disc, DRIVE_CDROM, m.root);
     for (const auto &d : m.drives)
         sim::MapDrive(d.first, DRIVE_FIXED, d.second);

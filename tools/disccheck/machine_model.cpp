@@ -340,6 +340,26 @@ bool WriteMachine(const std::string &dir, const Written &w, const DiscView &view
     return true;
 }
 
+// The language sections the launcher can choose, each with the code page
+// it is written in (null where that is no number), and with --language the
+// section chosen on the machine.
+std::string LanguagesJson(const Machine &base, const DiscView &view) {
+    std::string json = ", \"languages\": [";
+    std::vector<LanguageSection> sections = LanguageSectionsOf(view.paths.config);
+    for (size_t i = 0; i < sections.size(); ++i) {
+        const LanguageSection &s = sections[i];
+        const Language *l = FindLanguage(s.id);
+        json += std::string(i ? ", " : "") + "{\"id\": \"" + LanguageId(s.id) + "\", \"section\": " + JsonAnsi(s.section) +
+                ", \"name\": " + (l ? Json(l->name) : "null") +
+                ", \"codepage\": " + (s.codepage && s.is_number ? std::to_string(s.codepage) : "null") + "}";
+    }
+    json += "]";
+    if (base.language)
+        json += ", \"language\": \"" + LanguageId(base.language) + "\", \"section\": " +
+                JsonAnsi(ChosenSection(base, view));
+    return json;
+}
+
 } // namespace
 
 bool WriteMachines(const std::string &dir, const Machine &base, const DiscView &view, bool given,
@@ -435,10 +455,13 @@ bool WriteMachines(const std::string &dir, const Machine &base, const DiscView &
         fs::remove_all(FsPath(model.drives[0].second), ec);
     }
 
+    std::string languages = LanguagesJson(base, view);
+    sim::SetCodePage(DiscCodePage()); // the disc's names, as it is written
     std::string json = "{\n  \"disc\": {\"root\": " + Json(sim::HostToUtf8(base.root)) +
                        ", \"folder\": " + JsonAnsi(base.folder) + ", \"letter\": \"" + std::string(1, base.disc) +
                        "\", \"launcher\": " + JsonAnsi(ModulePath(base)) +
-                       ", \"codepage\": " + std::to_string(DiscCodePage()) + "},\n  \"findings\": [";
+                       ", \"codepage\": " + std::to_string(DiscCodePage()) + languages +
+                       "},\n  \"findings\": [";
     for (size_t i = 0; i < findings.size(); ++i)
         json += (i ? ",\n    " : "\n    ") + Json(findings[i]);
     json += "],\n  \"machines\": [\n";

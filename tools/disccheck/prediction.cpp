@@ -421,6 +421,8 @@ void Predict(Report &r, const Machine &m, const DiscView &view) {
     for (const auto &d : m.drives)
         machine += "; " + std::string(1, d.first) + ": is a fixed disk (" + Host(d.second) + ")";
     r.Info(machine + "; every other drive is absent");
+    if (m.language)
+        r.Info(LanguageLine(m, view));
 
     Run first = RunWith(m, {});
     for (int i = 0; i < 2; ++i) {

@@ -3,7 +3,7 @@
 set(DISCCHECK_SOURCES
   disccheck.cpp report.cpp disc_files.cpp machine.cpp profile_file.cpp config_check.cpp bitmap_check.cpp
   layout_check.cpp prediction.cpp regfile.cpp signature_check.cpp image_check.cpp text_check.cpp
-  text_fit.cpp disc_place.cpp machine_model.cpp code_page.cpp image_read.cpp image_write.cpp image_clock.c)
+  text_fit.cpp languages.cpp language_check.cpp disc_place.cpp machine_model.cpp code_page.cpp image_read.cpp image_write.cpp image_clock.c)
 list(TRANSFORM DISCCHECK_SOURCES PREPEND ${CMAKE_CURRENT_LIST_DIR}/)
 
 # disccheck as a program of its own, with the simulated platform and the

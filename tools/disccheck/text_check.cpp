@@ -25,7 +25,13 @@ std::string Text(const DiscView &view, int which) {
 
 bool IsCaption(int which) { return which < CaptionCount; }
 
-std::string Key(int which) { return "[Texts] " + std::string(kTextKeys[which]); }
+// The key as findings name it: in the language section that gives it, else in [Texts].
+std::string Key(const DiscView &view, int which) {
+    return "[" + (view.own_text[which] ? view.text_section : std::string("Texts")) + "] " + kTextKeys[which];
+}
+
+// A language section's check leaves what [Texts] gives to [Texts]'s own.
+bool Checked(const DiscView &view, int which) { return view.text_section == "Texts" || view.own_text[which]; }
 
 // The access key as the warning names it: the letter as the caption has it
 // when it is upper case, else in upper case where the code page has that.
@@ -70,7 +76,7 @@ std::string Filled(const std::string &text, const char *const *values) {
     return buffer.data();
 }
 
-void CheckPlaceholders(Report &r, int which, const std::string &text) {
+void CheckPlaceholders(Report &r, const std::string &key, int which, const std::string &text) {
     for (size_t open = FindWhole(text, '{'); open != std::string::npos; open = FindWhole(text, '{', open + 1)) {
         size_t close = FindWhole(text, '}', open);
         if (close == std::string::npos)
@@ -85,13 +91,13 @@ void CheckPlaceholders(Report &r, int which, const std::string &text) {
         std::string shown = "{" + name + "}";
         if (IsCaption(which)) {
             if (place >= 0)
-                r.Warning("install.ini: " + Key(which) + " " + Quote(text) + ": the launcher fills in " + shown +
+                r.Warning("install.ini: " + key + " " + Quote(text) + ": the launcher fills in " + shown +
                           " only in the three messages; in a caption it shows as it stands");
         } else if (place < 0) {
-            r.Warning("install.ini: " + Key(which) + " holds " + shown + ", which the launcher does not know, so it "
+            r.Warning("install.ini: " + key + " holds " + shown + ", which the launcher does not know, so it "
                       "shows as it stands; it fills in {ProductName}, {First}, {Second}, {Incomplete} and {Runnable}");
         } else if ((place == PlaceIncomplete || place == PlaceRunnable) && which != TextOneIncomplete) {
-            r.Warning("install.ini: " + Key(which) + " holds " + shown + ", which the launcher fills in only in "
+            r.Warning("install.ini: " + key + " holds " + shown + ", which the launcher fills in only in "
                       "OneIncompleteText; here it shows as it stands");
         }
     }
@@ -119,7 +125,8 @@ void CheckAccessKeys(Report &r, const DiscView &view, bool two) {
             for (size_t b = a + 1; b < d.buttons.size(); ++b) {
                 int x = d.buttons[a], y = d.buttons[b];
                 std::string key = AccessKey(Text(view, x));
-                if (key.empty() || key != AccessKey(Text(view, y)) || (view.texts[x].empty() && view.texts[y].empty()))
+                if (key.empty() || key != AccessKey(Text(view, y)) || (view.texts[x].empty() && view.texts[y].empty()) ||
+                    (!Checked(view, x) && !Checked(view, y)))
                     continue;
                 bool again = false;
                 for (const auto &t : told)
@@ -127,7 +134,11 @@ void CheckAccessKeys(Report &r, const DiscView &view, bool two) {
                 if (again)
                     continue;
                 told.push_back({x, y});
-                r.Warning("install.ini: " + Key(x) + " " + Quote(Text(view, x)) + " and " + kTextKeys[y] + " " +
+                r.Warning("install.ini: " + Key(view, x) + " " + Quote(Text(view, x)) + " and " +
+                          (Key(view, x).substr(0, Key(view, x).find(']')) == Key(view, y).substr(0, Key(view, y).find(']'))
+                               ? std::string(kTextKeys[y])
+                               : Key(view, y)) +
+                          " " +
                           Quote(Text(view, y)) + " have the same access key in " + d.name + ": Alt+" +
                           Upper(CharsOf(Text(view, x)), key) +
                           " then moves between the two buttons instead of pressing one; give each its own \"&\" "
@@ -138,7 +149,7 @@ void CheckAccessKeys(Report &r, const DiscView &view, bool two) {
 
 void CheckCaptionFits(Report &r, const DiscView &view, bool two) {
     for (int which = 0; which < CaptionCount; ++which) {
-        if (which == TextRepairCaption)
+        if (which == TextRepairCaption || !Checked(view, which))
             continue; // a message box's title, which Windows shortens with "..."
         std::string shown = Shown(Text(view, which));
         // Each button it does not fit, with the width in that button's font.
@@ -161,7 +172,7 @@ void CheckCaptionFits(Report &r, const DiscView &view, bool two) {
                                    "in " + dialog + " (" + Num(choice) + " pixels)" + room;
         }
         if (!told.empty())
-            r.Warning("install.ini: " + Key(which) + " " + Quote(Text(view, which)) + told +
+            r.Warning("install.ini: " + Key(view, which) + " " + Quote(Text(view, which)) + told +
                       ": Windows cuts it off at both ends; shorten it");
     }
 }
@@ -173,13 +184,13 @@ void CheckMessageFits(Report &r, const DiscView &view, const std::string &dialog
     int width = DialogX(box[0]);
     int fits = DialogY(box[1]) / LineHeight(Font::SansSerif8);
     std::vector<std::string> lines = WrapText(Shown(message), width, Font::SansSerif8);
-    if (static_cast<int>(lines.size()) <= fits)
+    if (static_cast<int>(lines.size()) <= fits || (!Checked(view, which) && !view.own_product_name))
         return;
     std::string last = lines[static_cast<size_t>(fits) - 1];
     std::string shorten = view.texts[which].empty()
                               ? std::string(which == TextBothInstalled ? "[INSTALL] ProductName" : "the ProgramName") +
                                     ", or word the message with [Texts] " + kTextKeys[which]
-                              : "[Texts] " + std::string(kTextKeys[which]) + " or the names it holds";
+                              : Key(view, which) + " or the names it holds";
     r.Warning("install.ini: " + dialog + "'s message needs " + Num(static_cast<long long>(lines.size())) +
               " lines, and its box (" + Num(box[0]) + " x " + Num(box[1]) + " dialog units, MS Sans Serif 8 point) "
               "shows " + Num(fits) + ": Windows cuts it off after " + Quote(last) + names + "; shorten " + shorten + ": " +
@@ -190,31 +201,36 @@ void CheckMessageFits(Report &r, const DiscView &view, const std::string &dialog
 
 void CheckTexts(Report &r, const DiscView &view) {
     const std::string &config = view.paths.config;
+    const std::string &section = view.text_section;
+    const bool language = section != "Texts";
     bool any = false;
-    std::vector<ProfileKey> listed = KeysOf("Texts", config);
+    std::vector<ProfileKey> listed = KeysOf(section.c_str(), config);
     for (int which = 0; which < TextCount; ++which) {
         bool given = false;
         for (const ProfileKey &k : listed)
             given = given || (k.has_value && Lower(k.name) == Lower(kTextKeys[which]));
         if (!given)
             continue;
-        std::string raw = Profile("Texts", kTextKeys[which], config);
+        std::string raw = Profile(section.c_str(), kTextKeys[which], config);
         size_t capacity = IsCaption(which) ? CAPTION_SIZE : TEXT_SIZE;
+        std::string key = "[" + section + "] " + kTextKeys[which];
         if (raw.empty())
-            r.Warning("install.ini: " + Key(which) + " is empty: the launcher shows its own " +
-                      Quote(kDefaultTexts[which]));
+            r.Warning("install.ini: " + key + " is empty: the launcher shows " +
+                      (language ? Quote(Text(view, which)) + " instead"
+                                : "its own " + Quote(kDefaultTexts[which])));
         if (raw.size() > capacity - 1)
-            r.Error("install.ini: " + Key(which) + " is " + Num(static_cast<long long>(raw.size())) +
+            r.Error("install.ini: " + key + " is " + Num(static_cast<long long>(raw.size())) +
                     " characters long; the launcher reads only the first " + Num(static_cast<long long>(capacity - 1)) +
                     ": " + Quote(raw.substr(0, capacity - 1)));
-        CheckPlaceholders(r, which, view.texts[which]);
+        if (!raw.empty() || !language)
+            CheckPlaceholders(r, key, which, view.texts[which]);
         any = any || !view.texts[which].empty();
     }
 
     bool two = !view.sections[0].empty() && !view.sections[1].empty();
     CheckAccessKeys(r, view, two);
     if (!RoughFit().empty())
-        r.Info("install.ini: " + RoughFit());
+        r.Info("install.ini: " + (language ? "[" + section + "]: " : std::string()) + RoughFit());
     CheckCaptionFits(r, view, two);
     const char *values[PlaceholderCount] = {view.product_name.c_str(), view.program_names[0].c_str(),
                                             view.program_names[1].c_str(), nullptr, nullptr};
@@ -240,10 +256,10 @@ void CheckTexts(Report &r, const DiscView &view) {
         CheckMessageFits(r, view, "the repair-or-run dialog", TextOneIncomplete, one[longer], kRepairOrRunBox,
                          " (product " + Num(longer + 1) + " incomplete)");
     }
-    if (!any)
+    if (!any && !language)
         return;
 
-    const std::string lead = "install.ini: the disc's texts: ";
+    const std::string lead = language ? "install.ini: [" + section + "]'s texts: " : "install.ini: the disc's texts: ";
     r.Info(lead + "the splash: " + Quote(Text(view, TextInstall)) + " (nothing installed) or " +
            Quote(Text(view, TextRun)) + ", and " + Quote(Text(view, TextCancel)));
     if (two) {
