@@ -217,9 +217,9 @@ def sample_disc(cfg, source_dir, demo_dir):
     return folder
 
 
-def machines_of(o, disc, demo_dir, language=None):
+def machines_of(o, disc, demo_dir, language=None, language_codepage=None):
     """disccheck's machines for this disc and these options, for a user of
-    that language."""
+    that language, whose Windows has that code page."""
     out_dir = os.path.join(demo_dir, 'machines' + ('-' + language if language else ''))
     shutil.rmtree(out_dir, ignore_errors=True)
     args = [driver.env('E2E_DISCCHECK'), disc, '--write-machines', out_dir]
@@ -227,7 +227,9 @@ def machines_of(o, disc, demo_dir, language=None):
         args += ['--language', language]
     if o.launcher_dir:
         args += ['--launcher-dir', o.launcher_dir]
-    if o.codepage:
+    # With --language, disccheck takes --codepage for the machine's code
+    # page, which Wine here takes from the language.
+    if o.codepage and (not language or int(o.codepage) == language_codepage):
         args += ['--codepage', o.codepage]
     if o.registry:
         args += ['--registry', o.registry]
@@ -446,6 +448,7 @@ def run_machine(s, cfg, machine, launcher, demo_dir, view, shots, run):
                 check_splash_pixels(case, window, view['folder'], launcher)
             png = os.path.join(demo_dir, 'screens', *([run.language] if run.language else []),
                                '%s%s.png' % (state, '-%d' % (n + 1) if n else ''))
+            os.makedirs(os.path.dirname(png), exist_ok=True)
             save_window(s, window, png, s.log_dir)
             shots.append({'state': state, 'label': machine['label'], 'n': n + 1, 'kind': kind,
                           'title': window['title'], 'texts': [c['text'] for c in window['children']],
@@ -619,7 +622,8 @@ def main(argv):
     for finding in data['findings']:
         print('disccheck ' + finding)
 
-    runs, left_out = demo_languages.runs(o, data, lambda language: machines_of(o, disc, demo_dir, language)[0], fail)
+    runs, left_out = demo_languages.runs(
+        o, data, lambda language, codepage: machines_of(o, disc, demo_dir, language, codepage)[0], fail)
     for run in runs:
         run.machines = run.data['machines'] if o.all else run.data['machines'][:1]
     for m in runs[0].data['skipped'] if o.all else []:

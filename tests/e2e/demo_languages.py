@@ -51,7 +51,7 @@ def user(table, language, machines):
 
 def runs(o, data, machines_of, fail):
     """The users to show the disc to, and a line for each one left out.
-    machines_of(language) is disccheck's machines.json for that user."""
+    machines_of(language, code page) is disccheck's machines.json for that user."""
     sections = data['disc'].get('languages') or []
     if not o.language and not (o.all and sections):
         return [Run(data)], []
@@ -60,12 +60,12 @@ def runs(o, data, machines_of, fail):
         if o.language not in table:
             fail('no locale here to run Wine as a user of the language %s (scripts/wine-locale.sh --list '
                  'names those it has)' % o.language)
-        return [user(table, o.language, machines_of(o.language))], []
+        return [user(table, o.language, machines_of(o.language, table[o.language][0]))], []
     shown, skipped = [], []
     own = data['disc'].get('codepage', 1252)
     order = [x for x in FIRST if x in table] + sorted(x for x in table if x not in FIRST)
     for language in (x for x in order if table[x][0] == own):
-        machines = machines_of(language)
+        machines = machines_of(language, own)
         if not machines['disc'].get('section'):
             shown.append(user(table, language, machines))
             break
@@ -78,5 +78,5 @@ def runs(o, data, machines_of, fail):
         if language not in table:
             skipped.append('[%s] %s: no locale here to run Wine as a user of it' % (entry['section'], entry['name']))
             continue
-        shown.append(user(table, language, machines_of(language)))
+        shown.append(user(table, language, machines_of(language, table[language][0])))
     return shown, skipped
