@@ -150,11 +150,13 @@ const char kGoodIni[] = "[INSTALL]\r\n"
                         "ProgramName=Two\r\n"
                         "Version=2.0\r\n";
 
-// The good install.ini with lines added to [INSTALL], to [P1] and in [Texts].
-std::string Ini(const std::string &install, const std::string &p1, const std::string &texts) {
+// The good install.ini with lines added to [INSTALL], to [P1] and in [Texts],
+// and sections after those.
+std::string Ini(const std::string &install, const std::string &p1, const std::string &texts,
+                const std::string &more = "") {
     return "[INSTALL]\r\nConfigFile=yes\r\nProductName=Family\r\nProduct=P1,P2\r\n" + install +
            "[P1]\r\nProgramName=One\r\nVersion=1.0\r\n" + p1 + "[P2]\r\nProgramName=Two\r\nVersion=2.0\r\n" +
-           (texts.empty() ? "" : "[Texts]\r\n" + texts);
+           (texts.empty() ? "" : "[Texts]\r\n" + texts) + more;
 }
 
 
@@ -344,6 +346,8 @@ struct IniCase {
     std::vector<std::string> findings;
     int code;
     std::string line = ""; // another line of the output, in full
+    std::vector<std::pair<std::string, std::string>> files = {}; // more files in the launcher's folder
+    std::vector<std::string> args = {};                          // more options
 };
 
 TEST_F(DiscCheck, InstallIniFindings) {
@@ -791,12 +795,63 @@ TEST_F(DiscCheck, InstallIniFindings) {
           "units, MS Sans Serif 8 point) shows 7: Windows cuts it off after \"表表表表表表表表表表表表\"; shorten [Texts] "
           "BothInstalledText or the names it holds: \"" + hyou90_shown + "\""},
          0},
+        // Language sections: "Źródło" and "Zakończ" read in the section's
+        // code page ("Ź", 8F, is no character of Windows-1252).
+        {"a Polish section",
+         Ini("", "", "", "[Texts.0415]\r\nCodePage=1250\r\nRun=\x8Fr\xF3" "d\xB3o\r\nCancel=&Zako\xF1" "cz\r\n"), {}, 0,
+         "install.ini: [Texts.0415]'s texts: the splash: \"&Install\" (nothing installed) or \"Źródło\", and "
+         "\"&Zakończ\""},
+        {"a Polish section on a Polish machine", Ini("", "", "", "[texts.0415]\r\nCodePage=1250\r\nRun=&Uruchom\r\n"),
+         {}, 0, "language: Polish (0415), code page 1250: the launcher shows [texts.0415]", {}, {"--language", "0415"}},
+        {"language sections the launcher ignores or no machine chooses",
+         Ini("", "", "", "[Texts.415]\r\nRun=x\r\n[Texts.04150]\r\n[Texts.0999]\r\nRun=x\r\n"),
+         {"warning: install.ini: [Texts.415] is no language section: the launcher reads only [Texts.XXXX] with XXXX a "
+          "language ID of exactly 4 hex digits, such as [Texts.0415], and ignores this one",
+          "warning: install.ini: [Texts.04150] is no language section: the launcher reads only [Texts.XXXX] with XXXX "
+          "a language ID of exactly 4 hex digits, such as [Texts.0415], and ignores this one",
+          "warning: install.ini: [Texts.0999]: 0999 names no Windows language, so no machine's language chooses this "
+          "section"},
+         0},
+        {"language sections in code pages their machines do not have",
+         Ini("CodePage=1252\r\n", "", "", "[Texts.0415]\r\nRun=x\r\n[Texts.0419]\r\nCodePage=1250\r\n[Texts.0408]\r\n"
+             "CodePage=12x\r\n[Texts.0439]\r\n"),
+         {"warning: install.ini: [Texts.0415] takes [INSTALL] CodePage=1252, which is not Polish's usual ANSI code "
+          "page, 1250: the launcher shows this section only where the machine's ANSI code page is 1252",
+          "warning: install.ini: [Texts.0419] CodePage=1250 is not Russian's usual ANSI code page, 1251: the "
+          "launcher shows this section only where the machine's ANSI code page is 1250",
+          "warning: install.ini: [Texts.0408] CodePage=12x is not a number: the launcher never shows this section"},
+         0, "install.ini: [Texts.0439]: Hindi has no ANSI code page of its own (Windows runs it in Unicode only): the "
+         "launcher shows this section where the machine's ANSI code page is 1252"},
+        {"a language section lacking keys of [Texts]",
+         Ini("", "", "Install=&Los\r\nRun=&Start\r\n", "[Texts.0407]\r\nInstall=&Installieren\r\nInstal=x\r\n"),
+         {"warning: install.ini: [Texts.0407] lacks Run, which [Texts] gives: where the launcher shows this section, "
+          "it shows [Texts]'s text for it",
+          "warning: install.ini: [Texts.0407] Instal is not a key the launcher reads, and it ignores it; the nearest "
+          "key it reads is [Texts.0407] Install"},
+         0},
+        {"language sections' pictures",
+         Ini("", "", "", "[Texts.0415]\r\nBitmap=..\\pl.bmp\r\n[Texts.0407]\r\nBitmap=de.bmp\r\n[Texts.0411]\r\n"
+             "Bitmap=ja.bmp\r\n[Texts.0419]\r\nBitmap=ru.bmp\r\n"),
+         {"warning: install.ini: [Texts.0415] Bitmap=..\\pl.bmp is not a plain file name in the launcher's folder: "
+          "the launcher refuses it and shows Launcher.bmp",
+          "warning: install.ini: [Texts.0407] Bitmap=de.bmp is missing from the launcher's folder: the launcher shows "
+          "Launcher.bmp",
+          "warning: install.ini: [Texts.0411] Bitmap=ja.bmp is refused by the launcher's reader: it is too short to "
+          "be a bitmap file (4 bytes); the launcher shows Launcher.bmp",
+          "warning: install.ini: [Texts.0419] Bitmap=ru.bmp is 320 x 200 pixels and Launcher.bmp 300 x 200: the "
+          "splash window and its buttons move on the machines that show this section; make both the same size"},
+         0, "ru.bmp: 320 x 200 pixels, 8 bits per pixel; the splash window is 322 x 220",
+         {{"ja.bmp", "junk"}, {"ru.bmp", Bmp(320, 200)}}},
     };
     for (const IniCase &c : cases) {
         SCOPED_TRACE(c.name);
         WriteGoodDisc();
         WriteFile("disc/LAUNCH/install.ini", c.ini);
-        Outcome o = Check();
+        for (const auto &f : c.files)
+            WriteFile("disc/LAUNCH/" + f.first, f.second);
+        std::vector<std::string> args{Launch()};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        Outcome o = Run(args);
         EXPECT_EQ(o.code, c.code) << o.out;
         ExpectFindings(o, c.findings);
         EXPECT_TRUE(c.line.empty() || o.HasLine(c.line)) << o.out;
