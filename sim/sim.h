@@ -82,8 +82,15 @@ UINT ErrorMode();
 // SetDefaultDllDirectories and SetDllDirectoryA in KERNEL32 and ShellExecuteA
 // in SHELL32. The system folder is
 // C:\WINDOWS\SYSTEM32. Loaded libraries are "library" in the ledger.
+// GetUserDefaultUILanguage too (KERNEL32 of 2000 and later), and
+// GetSystemDefaultLangID is imported as on every Windows.
 // A hidden export is missing, as on the Windows versions that lack it
-// (SetDllDirectoryA before XP SP1, SetDefaultDllDirectories before 8).
+// (SetDllDirectoryA before XP SP1, SetDefaultDllDirectories before 8,
+// GetUserDefaultUILanguage on 95, 98 and Me).
+// The user's UI language, and with it the language of Windows itself
+// (0x0409 after a reset); the second alone, for a user who chose another.
+void SetUILanguage(LANGID language);
+void SetSystemLanguage(LANGID language);
 void HideExport(const std::string &dll, const std::string &function);
 // The name given to each LoadLibraryExA call, in order.
 const std::vector<std::string> &LibraryLoads();

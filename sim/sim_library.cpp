@@ -18,11 +18,14 @@ const char kSystemDirectory[] = "C:\\WINDOWS\\SYSTEM32";
 std::set<std::string> g_hidden; // "dll!function", lower case
 std::set<HMODULE> g_shell;      // loaded SHELL32 handles
 std::vector<std::string> g_loads;
+LANGID g_ui_language = 0x0409;     // the user's UI language
+LANGID g_system_language = 0x0409; // the language of Windows itself
 
 void ResetLibraries() {
     g_hidden.clear();
     g_shell.clear();
     g_loads.clear();
+    g_ui_language = g_system_language = 0x0409;
 }
 internal::ResetHook g_hook(ResetLibraries);
 
@@ -59,7 +62,16 @@ template <typename F> FARPROC Export(F *function) {
     return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)(void)>(function));
 }
 
+LANGID WINAPI SimGetUserDefaultUILanguage(void) {
+    Log("GetUserDefaultUILanguage");
+    return g_ui_language;
+}
+
 } // namespace
+
+void SetUILanguage(LANGID language) { g_ui_language = g_system_language = language; }
+
+void SetSystemLanguage(LANGID language) { g_system_language = language; }
 
 void HideExport(const std::string &dll, const std::string &function) {
     g_hidden.insert(ModuleName(dll.c_str()) + "!" + internal::Lower(function));
@@ -107,6 +119,11 @@ BOOL WINAPI FreeLibrary(HMODULE module) {
     return TRUE;
 }
 
+LANGID WINAPI GetSystemDefaultLangID(void) {
+    Log("GetSystemDefaultLangID");
+    return g_system_language;
+}
+
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name) {
     Log(std::string("GetProcAddress(") + (name ? name : "null") + ")");
     FARPROC found = nullptr;
@@ -116,6 +133,9 @@ FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name) {
             found = Export(&SimSetDefaultDllDirectories);
         else if (module == kKernel32 && !std::strcmp(name, "SetDllDirectoryA") && !Hidden("kernel32", name))
             found = Export(&SimSetDllDirectoryA);
+        else if (module == kKernel32 && !std::strcmp(name, "GetUserDefaultUILanguage") &&
+                 !Hidden("kernel32", name))
+            found = Export(&SimGetUserDefaultUILanguage);
         else if (g_shell.count(module) && !std::strcmp(name, "ShellExecuteA") && !Hidden("shell32", name))
             found = Export(&ShellExecuteA);
     }

@@ -86,6 +86,51 @@ bool FindValue(const std::string &host, const std::string &section, const std::s
     return false;
 }
 
+// A list of terminated entries as the profile calls give one: ended by one
+// more terminator, cut to size - 2 characters when it does not fit.
+DWORD Listed(const std::string &list, char *ret, DWORD size) {
+    if (size < 2) {
+        ret[0] = 0;
+        return 0;
+    }
+    if (list.size() + 1 > size) {
+        std::memcpy(ret, list.data(), size - 2);
+        ret[size - 2] = 0;
+        ret[size - 1] = 0;
+        return size - 2;
+    }
+    std::memcpy(ret, list.data(), list.size());
+    ret[list.size()] = 0;
+    if (list.empty())
+        ret[1] = 0;
+    return static_cast<DWORD>(list.size());
+}
+
+// The names of every section in the file's order, each terminated, cut as a
+// section's list is cut.
+DWORD SectionNames(const std::string &host, char *ret, DWORD size) {
+    std::string list;
+    std::ifstream in(sim::host::Path(host), std::ios::binary);
+    std::stringstream all;
+    if (!host.empty() && in)
+        all << in.rdbuf();
+    std::string text = sim::ProfileText(all.str());
+    for (char &c : text)
+        if (c == '\r')
+            c = '\n';
+    std::string line;
+    std::istringstream lines(text);
+    while (std::getline(lines, line)) {
+        std::string t = Trim(line);
+        if (t.empty() || t[0] != '[')
+            continue;
+        size_t close = t.rfind(']');
+        list += Trim(close == std::string::npos ? t.substr(1) : t.substr(1, close - 1));
+        list.push_back('\0');
+    }
+    return Listed(list, ret, size);
+}
+
 } // namespace
 
 DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR def, LPSTR ret, DWORD size, LPCSTR file) {
@@ -137,19 +182,13 @@ DWORD WINAPI GetPrivateProfileSectionA(LPCSTR section, LPSTR ret, DWORD size, LP
         list += eq == std::string::npos ? t : Trim(t.substr(0, eq)) + "=" + Trim(t.substr(eq + 1));
         list.push_back('\0');
     }
-    if (size < 2) {
-        ret[0] = 0;
+    return Listed(list, ret, size);
+}
+
+// A missing file gives the empty list, as a file without sections does.
+DWORD WINAPI GetPrivateProfileSectionNamesA(LPSTR ret, DWORD size, LPCSTR file) {
+    sim::Log("GetPrivateProfileSectionNamesA");
+    if (!ret || size == 0 || sim::ShouldFail("GetPrivateProfileSectionNamesA"))
         return 0;
-    }
-    if (list.size() + 1 > size) {
-        std::memcpy(ret, list.data(), size - 2);
-        ret[size - 2] = 0;
-        ret[size - 1] = 0;
-        return size - 2;
-    }
-    std::memcpy(ret, list.data(), list.size());
-    ret[list.size()] = 0;
-    if (list.empty())
-        ret[1] = 0;
-    return static_cast<DWORD>(list.size());
+    return SectionNames(file && !sim::internal::NoMedia(file) ? sim::HostPath(file) : std::string(), ret, size);
 }

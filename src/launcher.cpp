@@ -4,10 +4,10 @@
 
 #include "chars.h"
 #include "dialogs.h"
+#include "profile.h"
 #include "../res/ids.h"
 
 LauncherState g_launcher;
-LauncherTexts g_texts;
 
 static const char kProductDelimiters[] = " ,\t\n";
 static const char kCommandDelimiters[] = " \t\n";
@@ -16,38 +16,11 @@ static const char kKeyRoot[] = "SOFTWARE\\Vantorel";
 // the name of the installer beside the launcher's folder.
 static const char kRootSetup[] = "\\setup.exe";
 
-// The keys of [Texts], and the launcher's own texts for them: the messages
-// with the placeholders it fills in.
-// The first three keys are their captions without the "&".
-static const char kInstallCaption[] = "&Install";
-static const char kRunCaption[] = "&Run";
-static const char kCancelCaption[] = "&Cancel";
-const char *const kTextKeys[TextCount] = {kInstallCaption + 1, kRunCaption + 1,     kCancelCaption + 1,
-                                          "RunFirst",          "RunSecond",         "RepairCaption",
-                                          "BothInstalledText", "OneIncompleteText", "RepairText"};
-const char *const kDefaultTexts[TextCount] = {
-    kInstallCaption,
-    kRunCaption,
-    kCancelCaption,
-    "Run &Paper",
-    "Run CAT",
-    "CD Launcher",
-    "You have 2 {ProductName} tests installed. Would you like to run the Paper or Computer Adaptive Test?",
-    ("{Incomplete} Setup is incomplete. You can reinstall it by pressing <Install> button. "
-     "Or you can run {Runnable} by pressing <Run> button."),
-    "Setup is incomplete. Would you like to reinstall now?"};
-const char *const kPlaceholderNames[PlaceholderCount] = {"ProductName", "First", "Second", "Incomplete", "Runnable"};
-
-// The keys of the section of install.ini listed last, as
-// GetPrivateProfileSectionA gives them ("key=value", each terminated).
-static char s_keyList[KEY_LIST_SIZE];
-
 // Functions looked up rather than imported, so that the launcher starts on
 // every Windows from 95 on and loads the shell only when it needs it.
 typedef BOOL(WINAPI *SetDefaultDllDirectoriesProc)(DWORD);
 typedef BOOL(WINAPI *SetDllDirectoryProc)(LPCSTR);
 typedef HINSTANCE(WINAPI *ShellExecuteProc)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
-typedef void (*AnyProc)(void);
 
 // The error mode the launcher was started with: what it starts gets it back.
 static UINT s_startErrorMode;
@@ -79,8 +52,7 @@ static BOOL AppendText(char *buffer, int size, const char *text) {
     return TRUE;
 }
 
-// Replaces whatever follows at with name, when that fits.
-static BOOL PlaceName(char *buffer, int size, char *at, const char *name) {
+BOOL PlaceName(char *buffer, int size, char *at, const char *name) {
     *at = 0;
     return AppendText(buffer, size, name);
 }
@@ -91,60 +63,6 @@ static void ReadModulePath(HINSTANCE instance, char *buffer, DWORD size) {
     buffer[size - 1] = 0;
     if (length == 0 || length >= size)
         buffer[0] = 0;
-}
-
-// Returns the length the profile call gave: size - 1 when the value filled
-// the buffer and may have been cut, which the text kept never shows as half
-// a character.
-static DWORD ReadProfile(const char *section, const char *key, char *buffer, int size, const char *file) {
-    DWORD length;
-    buffer[0] = 0;
-    length = GetPrivateProfileStringA(section, key, "", buffer, size, file);
-    buffer[size - 1] = 0;
-    CutText(buffer, size);
-    return length;
-}
-
-// The length of name when text starts with it, ASCII letters matched
-// without regard to case as Windows matches key names; else 0.
-static int MatchName(const char *text, const char *name) {
-    int n = 0;
-    for (; name[n]; ++n)
-        if (text[n] != name[n] &&
-            ((text[n] ^ name[n]) != 0x20 || (unsigned char)((name[n] | 0x20) - 'a') > 'z' - 'a'))
-            return 0;
-    return n;
-}
-
-// Lists the keys of a section. The optional keys are read only when the
-// section gives them, so that a disc without them makes no read of them.
-// The list holds a section as long as Windows 95 lets one be; a key beyond
-// a longer one counts as not given.
-static void ListKeys(const char *section, const char *file) {
-    s_keyList[0] = 0;
-    s_keyList[1] = 0;
-    GetPrivateProfileSectionA(section, s_keyList, KEY_LIST_SIZE, file);
-    s_keyList[KEY_LIST_SIZE - 2] = 0;
-    s_keyList[KEY_LIST_SIZE - 1] = 0;
-}
-
-// Reads an optional key of the section listed last, cut as the profile call
-// cuts it. The length the profile call gave when the section gives the key
-// ("key=", empty or not); otherwise -1, and the buffer keeps what it held.
-static int ReadOption(const char *section, const char *key, char *buffer, int size, const char *file) {
-    for (const char *entry = s_keyList; *entry; entry += lstrlenA(entry) + 1) {
-        const char *p = entry;
-        int n;
-        while (*p == ' ' || *p == '\t')
-            ++p;
-        if ((n = MatchName(p, key)) == 0)
-            continue;
-        for (p += n; *p == ' ' || *p == '\t'; ++p)
-            ;
-        if (*p == '=')
-            return (int)ReadProfile(section, key, buffer, size, file);
-    }
-    return -1;
 }
 
 // Leading and trailing backslashes of a key path name no key.
@@ -453,6 +371,11 @@ InstallStatus ProbeProduct(const char *section, const char *configPath, char *pr
     return status;
 }
 
+FARPROC KernelProc(const char *name) {
+    HMODULE kernel = GetModuleHandleA("KERNEL32");
+    return kernel ? GetProcAddress(kernel, name) : 0;
+}
+
 void PrepareProcess(void) {
     HMODULE kernel = GetModuleHandleA("KERNEL32");
     FARPROC setDefault = kernel ? GetProcAddress(kernel, "SetDefaultDllDirectories") : 0;
@@ -535,35 +458,6 @@ void StartProgram(const char *commandLine, BOOL isInstaller) {
 
 static INT_PTR ShowDialog(const char *name, DLGPROC proc, const char *param) {
     return DialogBoxParamA(g_launcher.instance, name, 0, proc, (LPARAM)param);
-}
-
-const char *DiscText(int which) {
-    return g_texts.texts[which][0] ? g_texts.texts[which] : kDefaultTexts[which];
-}
-
-void FillInText(char *buffer, int size, const char *text, const char *const *values) {
-    int used = 0;
-
-    while (*text && used < size - 1) {
-        const char *value = 0;
-        int n = 0;
-        if (*text == '{')
-            for (int i = 0; i < PlaceholderCount && !value; ++i)
-                if (values[i] && (n = MatchName(text + 1, kPlaceholderNames[i])) != 0 && text[n + 1] == '}')
-                    value = values[i];
-        if (!value) {
-            // A character at a time: a '{' may be the second byte of one.
-            for (const char *next = NextChar(text); text < next && used < size - 1;)
-                buffer[used++] = *text++;
-            continue;
-        }
-        while (*value && used < size - 1)
-            buffer[used++] = *value++;
-        text += n + 2;
-    }
-    buffer[used] = 0;
-    // A cut where the buffer ends keeps no half of a character.
-    CutText(buffer, size);
 }
 
 // A choice dialog, its buttons worded as the disc words them: first and the
@@ -656,17 +550,15 @@ static void PlaceInstaller(char *installer, const char *relative) {
 }
 
 // The disc's optional keys beyond the products': its installer and its
-// wording.
-static void ReadDiscOptions(LauncherPaths *paths) {
+// wording, in the user's language where the disc has it.
+static void ReadDiscOptions(LauncherPaths *paths, char *productName) {
     char installer[MAX_PATH];
     const char *config = paths->config;
 
     ListKeys("INSTALL", config);
     if (ReadOption("INSTALL", "Installer", installer, MAX_PATH, config) >= 0 && !InstallerProblem(installer))
         PlaceInstaller(paths->installer, installer);
-    ListKeys("Texts", config);
-    for (int i = 0; i < TextCount; ++i)
-        ReadOption("Texts", kTextKeys[i], g_texts.texts[i], i < CaptionCount ? CAPTION_SIZE : TEXT_SIZE, config);
+    ReadDiscTexts(paths, productName);
 }
 
 int RunLauncher(HINSTANCE instance) {
@@ -701,7 +593,7 @@ int RunLauncher(HINSTANCE instance) {
             p2->status = ProbeProduct(p2->section, s->paths.config, p2->programName, p2->commandLine);
     }
     if (s->paths.config[0])
-        ReadDiscOptions(&s->paths);
+        ReadDiscOptions(&s->paths, s->productName);
 
     DecideAndLaunch(p1->status, p2->status, p1, p2, s->productName, &s->paths);
     return 1;

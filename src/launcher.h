@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "texts.h"
+
 typedef WORD InstallStatus;
 enum {
     NotInstalled = 0,
@@ -18,9 +20,6 @@ enum {
 #define KEY_PATH_SIZE 512
 #define MESSAGE_SIZE 1024
 #define VALUE_NAME_SIZE 256
-#define CAPTION_SIZE 64
-#define TEXT_SIZE 512
-#define KEY_LIST_SIZE 32767
 
 struct ProductEntry {
     const char *section; /* token inside the product list; null when absent */
@@ -56,48 +55,22 @@ struct RecordPlace {
     char commandValue[VALUE_NAME_SIZE];
 };
 
-/* The launcher's texts that [Texts] of install.ini may reword, keyed by
-   kTextKeys: the captions first, then the three messages. TextRun follows
-   TextInstall, and TextRunSecond TextRunFirst: a choice dialog's two
-   buttons. */
-enum {
-    TextInstall,
-    TextRun,
-    TextCancel,
-    TextRunFirst,
-    TextRunSecond,
-    TextRepairCaption,
-    TextBothInstalled,
-    TextOneIncomplete,
-    TextRepair,
-    TextCount,
-    CaptionCount = TextBothInstalled
-};
-/* What {ProductName}, {First}, {Second}, {Incomplete} and {Runnable} of a
-   message stand for, in this order. */
-enum { PlaceProductName, PlaceFirst, PlaceSecond, PlaceIncomplete, PlaceRunnable, PlaceholderCount };
-
-extern const char *const kTextKeys[TextCount];
-extern const char *const kDefaultTexts[TextCount]; /* the messages with placeholders */
-extern const char *const kPlaceholderNames[PlaceholderCount];
-
-struct LauncherTexts {
-    /* Empty: the launcher's own. A caption holds up to CAPTION_SIZE - 1
-       characters, a message up to TEXT_SIZE - 1. */
-    char texts[TextCount][TEXT_SIZE];
-    /* While a choice dialog is shown: 1 + the text of its button 101
-       (TextInstall or TextRunFirst); button 102 has the next one, and
-       Cancel TextCancel. 0 otherwise. */
-    int choiceFirst;
-};
-
-extern LauncherTexts g_texts;
 
 int RunLauncher(HINSTANCE instance);
 
 /* What RunLauncher does first: DLLs come from the system folder only, and
    a drive without its disc makes file queries fail, not raise a box. */
 void PrepareProcess(void);
+
+/* Functions looked up rather than imported are called through their own
+   type, cast from this one. */
+typedef void (*AnyProc)(void);
+/* A function of KERNEL32 that not every Windows has; null where it lacks it. */
+FARPROC KernelProc(const char *name);
+
+/* Replaces whatever follows at with name, when that fits size characters
+   with its terminator; otherwise leaves buffer alone and says so. */
+BOOL PlaceName(char *buffer, int size, char *at, const char *name);
 
 /* Fills the three sibling paths from the module path; a path that does not
    fit its buffer is left empty. */
@@ -126,13 +99,6 @@ enum {
 };
 int InstallerProblem(const char *path);
 
-/* A text as the launcher shows it: the disc's, or the launcher's own. */
-const char *DiscText(int which);
-
-/* Copies text into buffer (capacity size, cut where it ends) with each
-   placeholder whose value is not null replaced by that value; any other
-   "{...}" stays as it stands. The text is never a format. */
-void FillInText(char *buffer, int size, const char *text, const char *const *values);
 BOOL IsUsableDrive(const char *rootPath);
 
 /* A program file is there: found and not a folder. */

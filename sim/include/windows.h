@@ -20,6 +20,7 @@ typedef uint32_t DWORD;
 typedef int32_t LONG;
 typedef uint32_t ULONG;
 typedef unsigned int UINT;
+typedef WORD LANGID;
 typedef int INT;
 typedef int BOOL;
 typedef char CHAR;
@@ -302,6 +303,7 @@ typedef struct tagLOGPALETTE {
 DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR name, DWORD size);
 DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR def, LPSTR ret, DWORD size, LPCSTR file);
 DWORD WINAPI GetPrivateProfileSectionA(LPCSTR section, LPSTR ret, DWORD size, LPCSTR file);
+DWORD WINAPI GetPrivateProfileSectionNamesA(LPSTR ret, DWORD size, LPCSTR file);
 UINT WINAPI GetDriveTypeA(LPCSTR root);
 HFILE WINAPI OpenFile(LPCSTR name, LPOFSTRUCT of, UINT style);
 DWORD WINAPI GetFileAttributesA(LPCSTR name);
@@ -313,6 +315,9 @@ int WINAPI lstrlenA(LPCSTR s);
 int WINAPI lstrcmpiA(LPCSTR a, LPCSTR b);
 #define ZeroMemory(dest, count) memset((dest), 0, (count))
 UINT WINAPI GetACP(void);
+LANGID WINAPI GetSystemDefaultLangID(void);
+#define LANG_CHINESE 0x04
+#define SUBLANG_DEFAULT 0x01
 BOOL WINAPI IsDBCSLeadByte(BYTE c);
 LPSTR WINAPI CharNextA(LPCSTR p);
 LPSTR WINAPI CharPrevA(LPCSTR start, LPCSTR p);

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "bmp_writer.h"
 #include "launcher.h"
 #include "sim_fixture.h"
 
@@ -260,6 +261,57 @@ TEST_F(Run, TheDiscsWordingIsReadWhateverConfigFileSays) {
     RunLauncher(nullptr);
     EXPECT_STREQ(DiscText(TextCancel), "&Cancel");
     EXPECT_STREQ(reinterpret_cast<const char *>(sim::Dialogs()[0].param), "&Install");
+}
+
+// One disc for many languages: the user's UI language (on Windows 95 to Me
+// the system's) picks a section, exactly or by its main form, where the
+// system's code page shows it; what it leaves out comes from [Texts].
+TEST_F(Run, TheUsersLanguageChoosesTheTexts) {
+    const std::string ini =
+        "[INSTALL]\nProductName=Orchard\nCodePage=1252\n[Texts]\nInstall=&Install it\nCancel=&Stop\n"
+        "[Texts.0407]\nInstall=&Installieren\nCancel=\nProductName=Obstgarten\nBitmap=de.bmp\n"
+        "[Texts.0415]\nCodePage=1250\nInstall=&Zainstaluj\nBitmap=..\\LAUNCH\\de.bmp\n"
+        "[Texts.0804]\nCodePage=936\nInstall=\xB0\xB2\xD7\xB0\nBitmap=junk.bmp\n"
+        "[texts.0c0a]\nInstall=&Instalar\nBitmap=none.bmp\n"
+        "[Texts.411]\nInstall=short\n[Texts.0411]\nCodePage=932x\nInstall=long\n";
+    const struct {
+        LANGID ui;
+        LANGID system; // differs: a Windows without a UI language of the user's
+        UINT codepage;
+        const char *section, *install, *cancel, *product, *bitmap;
+    } cases[] = {
+        {0x0407, 0x0407, 1252, "Texts.0407", "&Installieren", "&Stop", "Obstgarten", "de.bmp"},
+        {0x0807, 0x0807, 1252, "Texts.0407", "&Installieren", "&Stop", "Obstgarten", "de.bmp"},
+        {0x0415, 0x0415, 1250, "Texts.0415", "&Zainstaluj", "&Stop", "Orchard", "Launcher.bmp"},
+        {0x0415, 0x0415, 1252, "", "&Install it", "&Stop", "Orchard", "Launcher.bmp"},
+        {0x1004, 0x1004, 936, "Texts.0804", "\xB0\xB2\xD7\xB0", "&Stop", "Orchard", "Launcher.bmp"},
+        {0x0C04, 0x0C04, 950, "", "&Install it", "&Stop", "Orchard", "Launcher.bmp"},
+        {0x0C0A, 0x0C0A, 1252, "Texts.0C0A", "&Instalar", "&Stop", "Orchard", "Launcher.bmp"},
+        {0x080A, 0x080A, 1252, "", "&Install it", "&Stop", "Orchard", "Launcher.bmp"},
+        {0x0411, 0x0411, 932, "", "&Install it", "&Stop", "Orchard", "Launcher.bmp"},
+        {0x0415, 0x0407, 1252, "Texts.0407", "&Installieren", "&Stop", "Obstgarten", "de.bmp"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.section);
+        sim::Reset();
+        Prepare();
+        WriteFile("disc/LAUNCH/install.ini", ini);
+        WriteFile("disc/LAUNCH/de.bmp", bmp::File(bmp::Simple(8, 4, 4)));
+        WriteFile("disc/LAUNCH/junk.bmp", "BM junk");
+        sim::SetCodePage(c.codepage);
+        sim::SetUILanguage(c.ui);
+        if (c.system != c.ui) {
+            sim::SetSystemLanguage(c.system);
+            sim::HideExport("KERNEL32", "GetUserDefaultUILanguage");
+        }
+        sim::QueueDialogResult(0);
+        RunLauncher(nullptr);
+        EXPECT_STREQ(g_texts.section, c.section);
+        EXPECT_STREQ(reinterpret_cast<const char *>(sim::Dialogs().at(0).param), c.install);
+        EXPECT_STREQ(DiscText(TextCancel), c.cancel);
+        EXPECT_STREQ(g_launcher.productName, c.product);
+        EXPECT_EQ(std::string(g_launcher.paths.bitmap), std::string("D:\\LAUNCH\\") + c.bitmap);
+    }
 }
 
 TEST_F(Run, LauncherInTheDiscRootStartsSetupFromTheCurrentRoot) {
