@@ -550,7 +550,7 @@ def write_html(demo_dir, name, runs, shots, disagree, left_out):
     for line in disagree:
         parts.append('<p class="bad">%s</p>' % html(line))
     for run in runs:
-        write_html_run(parts, run, [x for x in shots if x['language'] == run.language])
+        write_html_run(parts, demo_dir, run, [x for x in shots if x['language'] == run.language])
     for line in left_out:
         parts.append('<h2>not shown</h2><p>%s</p>' % html(line))
     parts.append('</body></html>')
@@ -560,7 +560,7 @@ def write_html(demo_dir, name, runs, shots, disagree, left_out):
     return path
 
 
-def write_html_run(parts, run, shots):
+def write_html_run(parts, demo_dir, run, shots):
     """The machines of one language, under its heading where it has one."""
     h = 'h3' if run.language else 'h2'
     if run.language:
