@@ -1967,6 +1967,7 @@ TEST_F(DiscCheck, UsageAndUnreadableInput) {
         {"registry junk", {"@/disc/LAUNCH", "--registry", "@/junk.reg"}, "not a registry export", false},
         {"registry value missing", {"@/disc/LAUNCH", "--registry"}, "--registry needs a file"},
         {"reg source", {"@/disc/LAUNCH", "--reg-source", "16"}, "--reg-source needs 32 or 64"},
+        {"language of 3 digits", {"@/disc/LAUNCH", "--language", "415"}, "--language needs a Windows language ID of 4 hex digits"},
         {"bitmap with a folder", {"@/disc/LAUNCH", "--bitmap", "@/x.bmp"}, "--bitmap takes no folder"},
         {"a label without an image to make", {"@/disc", "--label", "DISC"}, "--label goes with --make-image"},
         {"an image made for a machine", {"@/disc", "--make-image", "@/disc.iso", "--registry", "@/junk.reg"},

@@ -11,14 +11,14 @@
 #include <vector>
 
 #include "chars.h"
+#include "launcher.h"
 #include "sim.h"
+#include "texts.h"
 
 namespace disccheck {
 namespace {
 
 const char kPrefix[] = "texts.";
-
-bool IsDigits(const std::string &text) { return text.find_first_not_of("0123456789") == std::string::npos; }
 
 std::string LanguageName(const LanguageSection &s) {
     const Language *l = FindLanguage(s.id);
@@ -134,7 +134,8 @@ DiscView SectionView(const DiscView &view, const LanguageSection &s) {
     DiscView v = view;
     v.text_section = s.section;
     for (int which = 0; which < TextCount; ++which) {
-        std::string text = ReadAs(Profile(s.section.c_str(), kTextKeys[which], view.paths.config), TEXT_SIZE);
+        std::string text = ReadAs(Profile(s.section.c_str(), kTextKeys[which], view.paths.config),
+                                  which < CaptionCount ? CAPTION_SIZE : TEXT_SIZE);
         if (!text.empty()) {
             v.texts[which] = text;
             v.own_text[which] = true;
@@ -209,10 +210,16 @@ std::vector<LanguageSection> LanguageSectionsOf(const std::string &config, std::
         s.own_codepage = !s.codepage_text.empty();
         if (!s.own_codepage)
             s.codepage_text = install;
-        s.is_number = IsDigits(s.codepage_text);
+        // Digits, as the launcher reads them: a number past 99999 is none.
+        UINT number = 0;
+        for (char c : s.codepage_text)
+            if (c < '0' || c > '9' || number > 99999)
+                s.is_number = false;
+            else
+                number = number * 10 + static_cast<UINT>(c - '0');
         const Language *l = FindLanguage(s.id);
-        if (!s.codepage_text.empty() && s.is_number && s.codepage_text.size() <= 5)
-            s.codepage = static_cast<UINT>(std::stoul(s.codepage_text));
+        if (!s.codepage_text.empty() && s.is_number)
+            s.codepage = number;
         else if (s.codepage_text.empty() && l)
             s.codepage = l->codepage;
         sections.push_back(s);
@@ -240,18 +247,13 @@ void CheckLanguageSections(Report &r, const DiscView &view) {
 
 std::string ChosenSection(const Machine &m, const DiscView &view) {
     SetUp(m);
-    unsigned id = m.language ? m.language : 0x0409;
-    // The exact language first, then its main form; Chinese Simplified and
-    // Traditional never stand in for each other.
-    unsigned main = (id & 0x3FF) == 0x04 ? (id == 0x0804 || id == 0x1004 ? 0x0804u : 0x0404u) : (id & 0x3FF) | 0x400;
-    UINT acp = m.codepage ? m.codepage : DiscCodePage();
-    std::vector<LanguageSection> sections = LanguageSectionsOf(view.paths.config);
-    for (unsigned candidate : {id, main})
-        for (const LanguageSection &s : sections)
-            if (s.id == candidate && s.is_number &&
-                (s.codepage_text.empty() || (s.codepage_text.size() <= 5 && s.codepage == acp)))
-                return s.section;
-    return "";
+    RunLauncher(nullptr);
+    std::string chosen = g_texts.section;
+    // Named as install.ini spells it, as the list of its sections names it.
+    for (const LanguageSection &s : LanguageSectionsOf(view.paths.config))
+        if (Lower(s.section) == Lower(chosen))
+            return s.section;
+    return chosen;
 }
 
 std::string LanguageLine(const Machine &m, const DiscView &view) {

@@ -22,6 +22,8 @@ void SetUp(const Machine &m) {
     ResetMachine();
     if (m.codepage)
         sim::SetCodePage(m.codepage);
+    if (m.language)
+        sim::SetUILanguage(static_cast<LANGID>(m.language));
     sim::MapDrive(m.disc, DRIVE_CDROM, m.root);
     for (const auto &d : m.drives)
         sim::MapDrive(d.first, DRIVE_FIXED, d.second);
