@@ -5,6 +5,7 @@
 #
 #   ./demo.sh [DISC] [--all] [--registry FILE.reg] [--drive X:=FOLDER ...]
 #             [--disc X:] [--launcher FILE] [--launcher-dir NAME] [--codepage N]
+#             [--language XXXX]
 #
 # DISC is a disc's root folder, its launcher's folder or its image; without
 # it, the sample disc. --all saves every screen the disc can show, one
@@ -14,7 +15,10 @@
 # starts an Xvfb screen, saves each window the launcher opens to build/demo,
 # prints its path and cancels it, so the command ends by itself. Wine runs
 # in a locale of the disc's code page (--codepage N, else install.ini's
-# [INSTALL] CodePage=N, else Windows-1252's: the environment as it is).
+# [INSTALL] CodePage=N, else Windows-1252's: the environment as it is);
+# with --language XXXX, as a user of that Windows language (0415 Polish:
+# pl_PL.UTF-8, code page 1250), and with --all a disc with [Texts.XXXX]
+# sections is shown to a user of each language, a row of the gallery each.
 # ./demo.sh --help says more.
 #
 # BUILD_WIN32 and BUILD_NATIVE name other build folders than the presets',

@@ -61,4 +61,6 @@ $release || "$(dirname "$0")/wine32.sh" install || true
 # tests running side by side do not each make them.
 if ! $release; then
   for cp in 932 1250; do "$(dirname "$0")/wine-locale.sh" "$cp" >/dev/null; done
+  # German and Swiss German users, for the disc with language sections.
+  for language in 0407 0807; do "$(dirname "$0")/wine-locale.sh" --language "$language" >/dev/null; done
 fi

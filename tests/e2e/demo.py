@@ -4,6 +4,7 @@
 Usage: demo.py SOURCE_DIR DEMO_DIR [DISC] [--all [--gallery FILE.png]]
                [--registry FILE.reg] [--drive X:=FOLDER ...] [--disc X:]
                [--launcher FILE] [--launcher-dir NAME] [--codepage N]
+               [--language XXXX]
 
 DISC is the disc's root folder, the launcher's folder on it, or an ISO 9660
 image of it (read by the names Windows shows); without it, the sample disc,
@@ -43,6 +44,16 @@ lacks it, with a font that holds the code page's characters
 of that language does, and the texts read back from its windows are decoded
 in that code page. The gallery and its HTML are UTF-8.
 
+A disc with language sections ([Texts.0415], ...) shows other texts to
+users of other languages. --language XXXX runs Wine as a user of that
+Windows language (its locale, so its UI language and its ANSI code page:
+0415 Polish in pl_PL.UTF-8 and 1250, 0807 German (Switzerland) in
+de_CH.UTF-8; scripts/wine-locale.sh --list names them), on disccheck's
+machines for that language (disccheck --language XXXX). With --all, a disc
+with sections is shown to several users, one row of the gallery each: a
+user of the disc's code page for whom no section applies (the disc's own
+[Texts]), then a user of each section's language.
+
 Without a display (DISPLAY unset), or with --all, an Xvfb screen is used:
 every window the launcher shows is saved to build/demo/screens/STATE.png
 (STATE-2.png for a second one), answered with its default (Enter) when disccheck predicts
@@ -68,10 +79,11 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import demo_languages  # noqa: E402
 import driver  # noqa: E402
 
 USAGE = ('usage: demo.sh [DISC] [--all [--gallery FILE.png]] [--registry FILE.reg] [--drive X:=FOLDER ...]\n'
-         '               [--disc X:] [--launcher FILE] [--launcher-dir NAME] [--codepage N]')
+         '               [--disc X:] [--launcher FILE] [--launcher-dir NAME] [--codepage N] [--language XXXX]')
 
 
 def fail(message):
@@ -88,6 +100,7 @@ class Options:
     launcher_dir = None
     gallery = None
     codepage = None
+    language = None
 
 
 def parse(argv):
@@ -104,7 +117,8 @@ def parse(argv):
             o.all = True
             i += 1
             continue
-        if a in ('--registry', '--drive', '--disc', '--launcher', '--launcher-dir', '--gallery', '--codepage'):
+        if a in ('--registry', '--drive', '--disc', '--launcher', '--launcher-dir', '--gallery', '--codepage',
+                 '--language'):
             if i + 1 == len(argv):
                 fail('%s needs a value\n%s' % (a, USAGE))
             value = argv[i + 1]
@@ -123,6 +137,11 @@ def parse(argv):
                     fail('--codepage takes the disc\'s code page number, such as 932 or 1250, not %r\n%s'
                          % (value, USAGE))
                 o.codepage = value
+            elif a == '--language':
+                if not re.match(r'^[0-9A-Fa-f]{4}$', value):
+                    fail('--language takes a Windows language ID in 4 hex digits, such as 0407 or 0415, not %r\n%s'
+                         % (value, USAGE))
+                o.language = value.upper()
             elif a == '--disc':
                 if not re.match(r'^[A-Za-z]:?$', value) or value[0].upper() in 'AB':
                     fail('--disc takes the disc\'s drive letter, such as E: (C: to Z:), not %r\n%s' % (value, USAGE))
@@ -198,14 +217,19 @@ def sample_disc(cfg, source_dir, demo_dir):
     return folder
 
 
-def machines_of(o, disc, demo_dir):
-    """disccheck's machines for this disc and these options."""
-    out_dir = os.path.join(demo_dir, 'machines')
+def machines_of(o, disc, demo_dir, language=None, language_codepage=None):
+    """disccheck's machines for this disc and these options, for a user of
+    that language, whose Windows has that code page."""
+    out_dir = os.path.join(demo_dir, 'machines' + ('-' + language if language else ''))
     shutil.rmtree(out_dir, ignore_errors=True)
     args = [driver.env('E2E_DISCCHECK'), disc, '--write-machines', out_dir]
+    if language:
+        args += ['--language', language]
     if o.launcher_dir:
         args += ['--launcher-dir', o.launcher_dir]
-    if o.codepage:
+    # With --language, disccheck takes --codepage for the machine's code
+    # page, which Wine here takes from the language.
+    if o.codepage and (not language or int(o.codepage) == language_codepage):
         args += ['--codepage', o.codepage]
     if o.registry:
         args += ['--registry', o.registry]
@@ -213,7 +237,7 @@ def machines_of(o, disc, demo_dir):
         args += ['--drive', '%s:=%s' % (letter, folder)]
     if o.letter:
         args += ['--disc', o.letter + ':']
-    log = os.path.join(demo_dir, 'disccheck.txt')
+    log = os.path.join(demo_dir, 'disccheck%s.txt' % ('-' + language if language else ''))
     with open(log, 'wb') as out:
         r = subprocess.run(args, stdout=out, stderr=subprocess.PIPE)
     if r.returncode == 2 or not os.path.isfile(os.path.join(out_dir, 'machines.json')):
@@ -397,12 +421,15 @@ def check_splash_pixels(case, window, view, launcher):
         driver.check_pixels(case, window, rows)
 
 
-def run_machine(s, cfg, machine, launcher, demo_dir, view, shots):
+def run_machine(s, cfg, machine, launcher, demo_dir, view, shots, run):
     """Runs the launcher on the machine, saves each window it shows, and
     answers it. Returns what differs from disccheck's prediction."""
     state = machine['state']
-    case = driver.Case(s, 'demo-' + state)
-    case.starts_log = os.path.join(demo_dir, 'logs', 'starts-%s.log' % state)
+    # Each language's screens and logs apart; without one, as always.
+    named = '%s-%s' % (run.language, state) if run.language else state
+    where = ' (%s)' % run.who() if run.language else ''
+    case = driver.Case(s, 'demo-' + named)
+    case.starts_log = os.path.join(demo_dir, 'logs', 'starts-%s.log' % named)
     case.start('%s:\\%s' % (view['letter'], launcher))
     disagree = []
     before = None
@@ -413,17 +440,22 @@ def run_machine(s, cfg, machine, launcher, demo_dir, view, shots):
             kind = kind_of(window)
             text = shown_text(window, kind)
             if (kind, text) != (screen['kind'], screen['text']):
-                disagree.append('%s: disccheck predicts %s, the launcher shows %s "%s"'
-                                % (state, screen['description'], kind, text))
-            if kind == 'splash' and n == 0 and state in ('nothing-installed',) and view['checks_pixels']:
+                disagree.append('%s%s: disccheck predicts %s, the launcher shows %s "%s"'
+                                % (state, where, screen['description'], kind, text))
+            # A section's own picture is the end-to-end cases' to check.
+            if kind == 'splash' and n == 0 and state in ('nothing-installed',) and view['checks_pixels'] \
+                    and not run.section:
                 check_splash_pixels(case, window, view['folder'], launcher)
-            png = os.path.join(demo_dir, 'screens', '%s%s.png' % (state, '-%d' % (n + 1) if n else ''))
+            png = os.path.join(demo_dir, 'screens', *([run.language] if run.language else []),
+                               '%s%s.png' % (state, '-%d' % (n + 1) if n else ''))
+            os.makedirs(os.path.dirname(png), exist_ok=True)
             save_window(s, window, png, s.log_dir)
             shots.append({'state': state, 'label': machine['label'], 'n': n + 1, 'kind': kind,
                           'title': window['title'], 'texts': [c['text'] for c in window['children']],
                           'png': png, 'enter_label': screen['enter_label'], 'enter': screen['enter'],
-                          'cancel_label': screen['cancel_label'], 'cancel': screen['cancel']})
-            print('screen %s: %s "%s" %s' % (state, kind, window['title'], png), flush=True)
+                          'cancel_label': screen['cancel_label'], 'cancel': screen['cancel'],
+                          'language': run.language, 'language_name': run.name, 'section': run.section})
+            print('screen %s%s: %s "%s" %s' % (state, where, kind, window['title'], png), flush=True)
             if screen['enter'] == 'shows the next window' and n + 1 < len(predicted):
                 before = signature(window)
                 case.key(window, 'Return')
@@ -432,7 +464,7 @@ def run_machine(s, cfg, machine, launcher, demo_dir, view, shots):
             break
         case.finish([])
     except driver.Failure as e:
-        disagree.append('%s: %s' % (state, e))
+        disagree.append('%s%s: %s' % (state, where, e))
     finally:
         case.stop()
     return disagree
@@ -456,13 +488,33 @@ CAPTION_FONTS = {932: (WQY, WQY), 936: (WQY, WQY), 949: (WQY, WQY), 950: (WQY, W
                  874: ('/usr/share/fonts/truetype/tlwg/Loma.ttf', '/usr/share/fonts/truetype/tlwg/Loma-Bold.ttf')}
 
 
-def write_gallery(demo_dir, shots, codepage):
+def write_gallery(demo_dir, runs, shots):
+    """The screens side by side; a row for each language, headed by it,
+    where the disc is shown in several."""
+    rows = []
+    for r, run in enumerate(runs):
+        mine = [shot for shot in shots if shot['language'] == run.language]
+        row = write_row(demo_dir, mine, run.codepage, 'row-%d' % r)
+        if not run.language:
+            return shutil.copy(row, os.path.join(demo_dir, 'gallery.png'))
+        head = os.path.join(demo_dir, 'logs', 'head-%d.png' % r)
+        subprocess.run(['convert', '-background', 'white', '-fill', 'black', '-font', 'DejaVu-Sans-Bold',
+                        '-pointsize', '18', 'label:' + im_text(run.label()), '-bordercolor', 'white',
+                        '-border', '12', head], check=True)
+        rows += [head, row]
+    gallery = os.path.join(demo_dir, 'gallery.png')
+    subprocess.run(['convert', '-background', 'white', '-gravity', 'northwest'] + rows +
+                   ['-append', '-strip', '-define', 'png:exclude-chunks=date,time', gallery], check=True)
+    return gallery
+
+
+def write_row(demo_dir, shots, codepage, name):
     regular, bold = CAPTION_FONTS.get(codepage, ('DejaVu-Sans', 'DejaVu-Sans-Bold'))
     tiles = []
     for i, shot in enumerate(shots):
         width = int(subprocess.run(['identify', '-format', '%w', shot['png']], stdout=subprocess.PIPE,
                                    check=True).stdout)
-        tile = os.path.join(demo_dir, 'logs', 'tile-%d.png' % i)
+        tile = os.path.join(demo_dir, 'logs', '%s-tile-%d.png' % (name, i))
         head, lines = label_of(shot)
         caption = ['-size', '%dx' % max(width, 320), '-background', 'white', '-fill', 'black']
         subprocess.run(['convert', shot['png'],
@@ -473,18 +525,19 @@ def write_gallery(demo_dir, shots, codepage):
                         '-background', 'white', '-gravity', 'northwest', '-append', '-bordercolor', 'white',
                         '-border', '12', tile], check=True)
         tiles.append(tile)
-    gallery = os.path.join(demo_dir, 'gallery.png')
+    row = os.path.join(demo_dir, 'logs', name + '.png')
     # Without the time it was made, so that the same screens give the same file.
     subprocess.run(['convert', '-background', 'white', '-gravity', 'north'] + tiles +
-                   ['+append', '-strip', '-define', 'png:exclude-chunks=date,time', gallery], check=True)
-    return gallery
+                   ['+append', '-strip', '-define', 'png:exclude-chunks=date,time', row], check=True)
+    return row
 
 
 def html(text):
     return text.replace('&', '&amp;').replace('<', '&lt;').replace('>', '&gt;').replace('"', '&quot;')
 
 
-def write_html(demo_dir, name, data, shots, disagree):
+def write_html(demo_dir, name, runs, shots, disagree, left_out):
+    data = runs[0].data
     parts = ['<!DOCTYPE html>', '<html><head><meta charset="utf-8"><title>Every screen of the disc</title>',
              '<style>body{font-family:sans-serif;margin:2em}pre{background:#f4f4f4;padding:1em;white-space:pre-wrap}'
              '.bad{color:#a00}</style></head><body>',
@@ -496,20 +549,31 @@ def write_html(demo_dir, name, data, shots, disagree):
         parts.append('<pre>%s</pre>' % html('\n'.join(data['findings'])))
     for line in disagree:
         parts.append('<p class="bad">%s</p>' % html(line))
-    for m in data['machines']:
-        parts.append('<h2>%s</h2>' % html(m['label']))
-        for shot in [x for x in shots if x['state'] == m['state']]:
-            parts.append('<p><img src="%s" alt="%s"><br>%s: %s<br>%s: %s</p>' % (
-                html(os.path.relpath(shot['png'], demo_dir)), html('%s "%s"' % (shot['kind'], shot['title'])),
-                html(shot['enter_label']), html(shot['enter']), html(shot['cancel_label']), html(shot['cancel'])))
-        parts.append('<p>disccheck predicts on this machine:</p><pre>%s</pre>' % html(m['prediction']))
-    for m in data['skipped']:
-        parts.append('<h2>%s</h2><p>not shown: %s</p>' % (html(m['label']), html(m['why'])))
+    for run in runs:
+        write_html_run(parts, demo_dir, run, [x for x in shots if x['language'] == run.language])
+    for line in left_out:
+        parts.append('<h2>not shown</h2><p>%s</p>' % html(line))
     parts.append('</body></html>')
     path = os.path.join(demo_dir, 'gallery.html')
     with open(path, 'w', encoding='utf-8') as f:
         f.write('\n'.join(parts) + '\n')
     return path
+
+
+def write_html_run(parts, demo_dir, run, shots):
+    """The machines of one language, under its heading where it has one."""
+    h = 'h3' if run.language else 'h2'
+    if run.language:
+        parts.append('<h2>%s</h2>' % html(run.label()))
+    for m in run.data['machines']:
+        parts.append('<%s>%s</%s>' % (h, html(m['label']), h))
+        for shot in [x for x in shots if x['state'] == m['state']]:
+            parts.append('<p><img src="%s" alt="%s"><br>%s: %s<br>%s: %s</p>' % (
+                html(os.path.relpath(shot['png'], demo_dir)), html('%s "%s"' % (shot['kind'], shot['title'])),
+                html(shot['enter_label']), html(shot['enter']), html(shot['cancel_label']), html(shot['cancel'])))
+        parts.append('<p>disccheck predicts on this machine:</p><pre>%s</pre>' % html(m['prediction']))
+    for m in run.data['skipped']:
+        parts.append('<%s>%s</%s><p>not shown: %s</p>' % (h, html(m['label']), h, html(m['why'])))
 
 
 def main(argv):
@@ -539,7 +603,6 @@ def main(argv):
     if os.path.isdir(disc):
         root = data['disc']['root']
     letter = data['disc']['letter']
-    codepage = data['disc'].get('codepage', 1252)
     view, launcher_path = lay_out_view(cfg, demo_dir, root, data['disc']['folder'], launcher)
     # The machine has no drive but Windows' own C:, the disc and the drives
     # it is given (and Z:, Wine's view of this computer, which the demo
@@ -559,19 +622,24 @@ def main(argv):
     for finding in data['findings']:
         print('disccheck ' + finding)
 
-    machines = data['machines'] if o.all else data['machines'][:1]
-    for m in data['skipped'] if o.all else []:
+    runs, left_out = demo_languages.runs(
+        o, data, lambda language, codepage: machines_of(o, disc, demo_dir, language, codepage)[0], fail)
+    for run in runs:
+        run.machines = run.data['machines'] if o.all else run.data['machines'][:1]
+    for m in runs[0].data['skipped'] if o.all else []:
         print('not shown: %s: %s' % (m['label'], m['why']))
+    for line in left_out:
+        print('not shown: ' + line)
     # Every record this demo may have left in the prefix before goes too.
     written = os.path.join(demo_dir, 'registry-keys.txt')
-    keys = {k for m in data['machines'] for k in m['keys']} | {'SOFTWARE\\Vantorel'}
+    keys = {k for run in runs for m in run.data['machines'] for k in m['keys']} | {'SOFTWARE\\Vantorel'}
     if os.path.isfile(written):
         with open(written, encoding='utf-8') as f:
             keys |= {line.rstrip('\n') for line in f if line.strip()}
     all_keys = sorted(keys)
     with open(written, 'w', encoding='utf-8') as f:
         f.writelines(k + '\n' for k in all_keys)
-    for m in machines:
+    for m in (m for run in runs for m in run.machines):
         for p in m['programs']:
             # disccheck made them empty: stand-ins that say they were started.
             for d in m['drives']:
@@ -585,35 +653,43 @@ def main(argv):
     display = os.environ.get('DISPLAY') if not o.all else None
     shots, disagree = [], []
     with driver.Session(cfg, log_dir, display) as s:
-        try:
-            s.use_code_page(codepage)
-        except driver.Failure as e:
-            fail(str(e))
-        if codepage != 1252:
-            print('wine: code page %d, locale %s' % (codepage, s.env['LC_ALL']))
-        for n, m in enumerate(machines):
-            made = lay_out_drives(cfg, [(d['letter'], d['folder']) for d in m['drives']])
+        for run in runs:
             try:
-                apply_machine(s, cfg, m, all_keys, letter, n)
-                if display:
-                    s.env['E2E_LOG'] = driver.windows_path(os.path.join(demo_dir, 'starts.log'))
-                    rc = s.wine(['%s:\\%s' % (letter, launcher_path)], 'launcher.log', timeout=24 * 3600)
-                    print('launcher exit code %d' % rc)
-                    return 0
-                checks = {'letter': letter, 'folder': view, 'checks_pixels': o.launcher is None}
-                disagree += run_machine(s, cfg, m, launcher_path, demo_dir, checks, shots)
-            finally:
-                take_away(made)
+                if run.language:
+                    s.use_language(run.language)
+                else:
+                    s.use_code_page(run.codepage)
+            except driver.Failure as e:
+                fail(str(e))
+            if run.language:
+                print('wine: %s (%s), locale %s, code page %d: disccheck predicts [%s]'
+                      % (run.name, run.language, s.env['LC_ALL'], s.codepage, run.section or 'Texts'))
+            elif run.codepage != 1252:
+                print('wine: code page %d, locale %s' % (run.codepage, s.env['LC_ALL']))
+            for n, m in enumerate(run.machines):
+                made = lay_out_drives(cfg, [(d['letter'], d['folder']) for d in m['drives']])
+                try:
+                    apply_machine(s, cfg, m, all_keys, letter, n)
+                    if display:
+                        s.env['E2E_LOG'] = driver.windows_path(os.path.join(demo_dir, 'starts.log'))
+                        rc = s.wine(['%s:\\%s' % (letter, launcher_path)], 'launcher.log', timeout=24 * 3600)
+                        print('launcher exit code %d' % rc)
+                        return 0
+                    checks = {'letter': letter, 'folder': view, 'checks_pixels': o.launcher is None}
+                    disagree += run_machine(s, cfg, m, launcher_path, demo_dir, checks, shots, run)
+                finally:
+                    take_away(made)
     with open(os.path.join(demo_dir, 'screens.json'), 'w', encoding='utf-8') as f:
         json.dump({'screens': shots, 'disagreements': disagree}, f, indent=1, ensure_ascii=False)
     if o.all:
-        gallery = write_gallery(demo_dir, shots, codepage)
+        gallery = write_gallery(demo_dir, runs, shots)
         print('gallery: %s' % gallery)
-        print('gallery: %s' % write_html(demo_dir, o.disc or 'the sample disc', data, shots, disagree))
+        print('gallery: %s' % write_html(demo_dir, o.disc or 'the sample disc', runs, shots, disagree, left_out))
         if o.gallery:
             shutil.copy(gallery, o.gallery)
             print('gallery: %s' % o.gallery)
-    print('demo: %d screens of %d machines in %.1f s' % (len(shots), len(machines), time.monotonic() - started))
+    count = sum(len(run.machines) for run in runs)
+    print('demo: %d screens of %d machines in %.1f s' % (len(shots), count, time.monotonic() - started))
     for line in disagree:
         print('demo: disagreement: ' + line, file=sys.stderr)
     return 1 if disagree else 0

@@ -121,6 +121,7 @@ def german_disc(src, scratch):
 
 
 GERMAN = 'Auenthal \xdcbungspaket'
+POLISH_DE = 'Auenthal Pakiet \u0107wicze\u0144'
 POLISH = 'Słownik Ćwiczeń'
 
 
@@ -152,7 +153,18 @@ ROWS = [
         [('nothing-installed', 'splash', GERMAN, '&Installieren'), ('product-1-installed', 'splash', GERMAN, '&Starten'),
          ('both-installed', 'splash', GERMAN, '&Starten'), ('both-installed', 'choice', GERMAN, 'Auf diesem Computer'),
          ('one-incomplete', 'choice', GERMAN, 'Die Installation von Grammatiktrainer'),
-         ('all-incomplete', 'message box', GERMAN, 'Die Installation ist unvollst\xe4ndig.')], german_disc),
+         ('all-incomplete', 'message box', GERMAN, 'Die Installation ist unvollst\xe4ndig.')] +
+        # Those to a German user; then to an English and a Polish one.
+        [('nothing-installed', 'splash', GERMAN, '&Install'), ('product-1-installed', 'splash', GERMAN, '&Run'),
+         ('both-installed', 'splash', GERMAN, '&Run'), ('both-installed', 'choice', GERMAN, 'You have Grammatik'),
+         ('one-incomplete', 'choice', GERMAN, 'The installation of Grammatiktrainer'),
+         ('all-incomplete', 'message box', GERMAN, 'The installation is incomplete.'),
+         ('nothing-installed', 'splash', POLISH_DE, '&Instaluj'), ('product-1-installed', 'splash', POLISH_DE, '&Uruchom'),
+         ('both-installed', 'splash', POLISH_DE, '&Uruchom'), ('both-installed', 'choice', POLISH_DE, 'Na tym komputerze'),
+         ('one-incomplete', 'choice', POLISH_DE, 'Instalacja Grammatiktrainer jest'),
+         ('all-incomplete', 'message box', POLISH_DE, 'Instalacja jest niekompletna.')], german_disc),
+    Row('the German sample disc to a Polish user', ['@/disc', '--language', '0415'],
+        [('nothing-installed', 'splash', POLISH_DE, '&Instaluj')], german_disc),
     # A 64-bit Registry Editor export: its Wow6432Node keys are the 32-bit
     # view the launcher reads first, whatever Wine's prefix has.
     # Polish, code page 1250, under Wine set to Polish: every screen in
@@ -216,7 +228,8 @@ def run_row(src, work, row):
     for s, (_, kind, _, text_start) in zip(shown['screens'], row.screens):
         if not any(t.startswith(text_start) for t in s['texts']):
             problems.append('%s %s: no text starting %r in %r' % (s['state'], kind, text_start, s['texts']))
-        line = 'screen %s: %s "%s" %s' % (s['state'], s['kind'], s['title'], s['png'])
+        where = ' (%s, %s)' % (s['language_name'], s['language']) if s.get('language') else ''
+        line = 'screen %s%s: %s "%s" %s' % (s['state'], where, s['kind'], s['title'], s['png'])
         if line not in text.splitlines() or not os.path.isfile(s['png']):
             problems.append('no line %r with its picture' % line)
     problems += ['disagrees with disccheck: ' + d for d in shown['disagreements']]

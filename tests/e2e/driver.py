@@ -290,6 +290,7 @@ class Session:
         # The ANSI code page Wine runs in, and so the one the launcher, the
         # probe and the stand-ins read and write text in.
         self.codepage = 1252
+        self.language = None
 
     def __enter__(self):
         if self.display:
@@ -332,6 +333,19 @@ class Session:
         else:
             self.env.pop('LC_ALL', None)
         self.codepage = number
+        self.language = None
+
+    def use_language(self, language):
+        """Runs the Wine programs started from now on as a user of that
+        Windows language (4 hex digits): its locale, and so its UI
+        language and its ANSI code page."""
+        r = subprocess.run([WINE_LOCALE_SH, '--language', language], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        if r.returncode != 0:
+            raise Failure(r.stderr.decode(errors='replace').strip())
+        locale, codepage = r.stdout.decode().split()
+        self.env['LC_ALL'] = locale
+        self.codepage = int(codepage)
+        self.language = language
 
     def play_windows(self, version):
         """Has Wine play that Windows version (win95, ..., win10) for every
@@ -1125,18 +1139,12 @@ def runrun_access_key_cancel(c):
 # A disc of another publisher, in German: its own registry keys and value
 # names, its installer in a folder of the disc, and every text its own.
 
-@case('runrun')
-def german_disc_own_keys_texts_and_installer(c):
-    """samples/disc-de as it is: the splash, the two-products choice and its
-    message read back from the screen in German, umlauts included; the
-    dictionary found under its whole RegistryKey (the value "Programm", no
-    drive) and started; then, with nothing installed, its installer started
-    from the disc's Installation folder."""
+def lay_out_german_disc(c):
     sample = os.path.join(SOURCE_DIR, 'samples', 'disc-de')
     shutil.rmtree(c.disc)
     for folder in ('START', 'Installation'):
         os.makedirs(os.path.join(c.disc, folder))
-    for name in ('autorun.inf', 'START/install.ini', 'START/Launcher.bmp'):
+    for name in ('autorun.inf', 'START/install.ini', 'START/Launcher.bmp', 'START/Polski.bmp'):
         shutil.copy(os.path.join(sample, name), os.path.join(c.disc, name))
     shutil.copy(c.cfg.launcher, os.path.join(c.disc, 'START', 'launcher.exe'))
     shutil.copy(c.cfg.standin, os.path.join(c.disc, 'Installation', 'Setup.exe'))
@@ -1144,6 +1152,18 @@ def german_disc_own_keys_texts_and_installer(c):
     if os.path.lexists(link):
         os.remove(link)
     os.symlink(c.disc, link)
+
+
+@case('runrun')
+def german_disc_own_keys_texts_and_installer(c):
+    """samples/disc-de as it is: the splash, the two-products choice and its
+    message read back from the screen in German, umlauts included; the
+    dictionary found under its whole RegistryKey (the value "Programm", no
+    drive) and started; then, with nothing installed, its installer started
+    from the disc's Installation folder. A German user: the disc speaks
+    English and Polish too."""
+    c.s.use_language('0407')
+    lay_out_german_disc(c)
     products = os.path.join(c.cfg.prefix, 'drive_c', PRODUCT_DIR)
     shutil.rmtree(products, ignore_errors=True)
     os.makedirs(products)
@@ -1173,6 +1193,26 @@ def german_disc_own_keys_texts_and_installer(c):
     c.key(w, 'Return')
     installer = '%s:\\Installation\\Setup.exe' % DRIVE
     c.finish([(installer, installer)])
+
+
+@case('runrun')
+def german_disc_to_polish_german_and_swiss_users(c):
+    """samples/disc-de as its users see it: a Polish one its [Texts.0415],
+    written in 1250, with its own title and picture; a German one and a
+    Swiss German one (0807, whose main form 0407 has no section either)
+    its [Texts], and Launcher.bmp."""
+    lay_out_german_disc(c)
+    c.s.records([], [], c.name, roots=('Vantorel', 'Auenthal Lernmedien'))
+    for language, title, install, cancel, bitmap in (
+            ('0415', 'Auenthal Pakiet \u0107wicze\u0144', '&Instaluj', '&Anuluj', 'Polski.bmp'),
+            ('0407', 'Auenthal \xdcbungspaket', '&Installieren', '&Abbrechen', 'Launcher.bmp'),
+            ('0807', 'Auenthal \xdcbungspaket', '&Installieren', '&Abbrechen', 'Launcher.bmp')):
+        c.s.use_language(language)
+        c.product_name = title
+        c.start('%s:\\START\\launcher.exe' % DRIVE)
+        w, h, rows = read_bmp(os.path.join(c.disc, 'START', bitmap))
+        c.key(splash_checks(c, install, (w, h), rows, cancel=cancel), 'Escape')
+        c.finish([])
 
 
 @case('runrun')
@@ -1515,7 +1555,7 @@ def run_case(s, name):
             return str(e)
     finally:
         c.stop()
-        if s.codepage != 1252:
+        if s.codepage != 1252 or s.language:
             s.use_code_page(1252)
 
 

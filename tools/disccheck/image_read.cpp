@@ -129,10 +129,11 @@ std::string ArchiveProblem(archive *a, const char *fallback) {
 }
 
 // The files the checks read whole; every other file only needs to be there.
+// A language section's picture may have any name: every bitmap is read.
 bool ReadWholeByChecks(const std::string &path) {
     std::string name = Lower(path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1));
-    return name == "autorun.inf" || name == "install.ini" || name == "launcher.bmp" || name == "launcher.exe" ||
-           name == "setup.exe";
+    return name == "autorun.inf" || name == "install.ini" || name == "launcher.exe" || name == "setup.exe" ||
+           (name.size() > 4 && name.compare(name.size() - 4, 4, ".bmp") == 0);
 }
 
 bool CopyData(archive *a, const fs::path &host, std::string *problem) {
