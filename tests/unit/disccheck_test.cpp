@@ -250,14 +250,13 @@ TEST_F(DiscCheck, SampleDiscPassesWithoutWarnings) {
     EXPECT_TRUE(o.Has("the launcher: choice \"InstallRun\"", {"\"&Run\" starts"})) << o.out;
 
     // The German sample of another publisher: its own key, values,
-    // installer and texts, read, checked and predicted with for a German
-    // user (it speaks English and Polish to others).
+    // installer and texts, read, checked and predicted with.
     copy = "cp -r '" LAUNCHER_SOURCE_DIR "/samples/disc-de' '" + Scratch() + "/'";
     ASSERT_EQ(std::system(copy.c_str()), 0);
     WriteFile("disc-de/Installation/Setup.exe", Exe());
     WriteFile("disc-de/START/launcher.exe", Exe());
     const std::string de = Scratch() + "/disc-de/START";
-    o = Run({de, "--language", "0407"});
+    o = Run({de});
     EXPECT_EQ(o.code, 0) << o.out;
     EXPECT_EQ(o.Count("error:") + o.Count("warning:"), 0) << o.out;
     EXPECT_TRUE(o.Has("install.ini: product 1 [Grammatik] \"Grammatiktrainer\" is looked up under "
@@ -273,8 +272,7 @@ TEST_F(DiscCheck, SampleDiscPassesWithoutWarnings) {
         << o.out;
     EXPECT_TRUE(o.Has("Installation\\Setup.exe: carries no Authenticode signature")) << o.out;
     machines = LAUNCHER_SOURCE_DIR "/samples/machines-de";
-    o = Run({de, "--registry", machines + "/both-installed.reg", "--drive", "C:=" + machines + "/drive-c", "--language",
-             "0407"});
+    o = Run({de, "--registry", machines + "/both-installed.reg", "--drive", "C:=" + machines + "/drive-c"});
     EXPECT_EQ(o.code, 0) << o.out;
     EXPECT_TRUE(o.Has("product 2 [Woerterbuch]: Installed: runs \"\"C:\\Programme\\Auenthal\\Woerterbuch.exe\"\"")) << o.out;
     EXPECT_TRUE(o.HasLine("  Enter: choice \"RunRun\" (\"Auf diesem Computer sind Grammatiktrainer und W\xC3\xB6rterbuch "
@@ -282,8 +280,7 @@ TEST_F(DiscCheck, SampleDiscPassesWithoutWarnings) {
                           "\"\"C:\\Programme\\Auenthal\\Grammatik.exe\" /cd=D:\"; \"&W\xC3\xB6rterbuch\" starts "
                           "\"\"C:\\Programme\\Auenthal\\Woerterbuch.exe\"\"; Cancel starts nothing"))
         << o.out;
-    o = Run({de, "--registry", machines + "/grammar-incomplete.reg", "--drive", "C:=" + machines + "/drive-c",
-             "--language", "0407"});
+    o = Run({de, "--registry", machines + "/grammar-incomplete.reg", "--drive", "C:=" + machines + "/drive-c"});
     EXPECT_EQ(o.code, 0) << o.out;
     EXPECT_TRUE(o.Has("the launcher: choice \"InstallRun\" (\"Die Installation von Grammatiktrainer ist",
                       {"Enter (\"&Installieren\") starts \"D:\\Installation\\Setup.exe\"",

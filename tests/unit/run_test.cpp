@@ -272,7 +272,7 @@ TEST_F(Run, TheUsersLanguageChoosesTheTexts) {
         "[Texts.0407]\nInstall=&Installieren\nCancel=\nProductName=Obstgarten\nBitmap=de.bmp\n"
         "[Texts.0415]\nCodePage=1250\nInstall=&Zainstaluj\nBitmap=..\\LAUNCH\\de.bmp\n"
         "[Texts.0804]\nCodePage=936\nInstall=\xB0\xB2\xD7\xB0\nBitmap=junk.bmp\n"
-        "[texts.0c0a]\nInstall=&Instalar\nBitmap=none.bmp\n"
+        "[texts.0c0a]\nInstall=&Instalar\nBitmap=sub/de.bmp\n"
         "[Texts.411]\nInstall=short\n[Texts.0411]\nCodePage=932x\nInstall=long\n";
     const struct {
         LANGID ui;
@@ -285,7 +285,7 @@ TEST_F(Run, TheUsersLanguageChoosesTheTexts) {
         {0x0415, 0x0415, 1250, "Texts.0415", "&Zainstaluj", "&Stop", "Orchard", "Launcher.bmp"},
         {0x0415, 0x0415, 1252, "", "&Install it", "&Stop", "Orchard", "Launcher.bmp"},
         {0x1004, 0x1004, 936, "Texts.0804", "\xB0\xB2\xD7\xB0", "&Stop", "Orchard", "Launcher.bmp"},
-        {0x0C04, 0x0C04, 950, "", "&Install it", "&Stop", "Orchard", "Launcher.bmp"},
+        {0x0C04, 0x0C04, 936, "", "&Install it", "&Stop", "Orchard", "Launcher.bmp"},
         {0x0C0A, 0x0C0A, 1252, "Texts.0C0A", "&Instalar", "&Stop", "Orchard", "Launcher.bmp"},
         {0x080A, 0x080A, 1252, "", "&Install it", "&Stop", "Orchard", "Launcher.bmp"},
         {0x0411, 0x0411, 932, "", "&Install it", "&Stop", "Orchard", "Launcher.bmp"},
@@ -297,6 +297,7 @@ TEST_F(Run, TheUsersLanguageChoosesTheTexts) {
         Prepare();
         WriteFile("disc/LAUNCH/install.ini", ini);
         WriteFile("disc/LAUNCH/de.bmp", bmp::File(bmp::Simple(8, 4, 4)));
+        WriteFile("disc/LAUNCH/sub/de.bmp", bmp::File(bmp::Simple(8, 4, 4)));
         WriteFile("disc/LAUNCH/junk.bmp", "BM junk");
         sim::SetCodePage(c.codepage);
         sim::SetUILanguage(c.ui);

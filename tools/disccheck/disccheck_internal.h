@@ -80,7 +80,8 @@ struct Machine {
     bool has_registry = false;
     RegImage registry;
     // The user's UI language and the ANSI code page of the machine predicted
-    // (--language); 0: the simulated machine's own (0409) and the disc's.
+    // (--language). Language 0: a user whom no language section speaks to,
+    // who sees the disc's own [Texts]; code page 0: the disc's.
     unsigned language = 0;
     UINT codepage = 0;
 };

@@ -22,8 +22,9 @@ void SetUp(const Machine &m) {
     ResetMachine();
     if (m.codepage)
         sim::SetCodePage(m.codepage);
-    if (m.language)
-        sim::SetUILanguage(static_cast<LANGID>(m.language));
+    // No section names language 0 (nor its main form, 0x0400), so without
+    // --language the launcher shows [Texts], whatever sections the disc has.
+    sim::SetUILanguage(static_cast<LANGID>(m.language));
     sim::MapDrive(m.disc, DRIVE_CDROM, m.root);
     for (const auto &d : m.drives)
         sim::MapDrive(d.first, DRIVE_FIXED, d.second);
