@@ -4,9 +4,9 @@ A disc with [Texts.XXXX] sections shows other texts to users of other
 languages, so --all shows it to several users, one row of the gallery each:
 first a user of the disc's code page for whom no section applies (the
 disc's own [Texts]), then a user of each section's language. --language
-shows it to that one user. Each user is a Wine locale (scripts/wine-locale.sh
---language), and each row's machines and predictions are disccheck's for
-that language."""
+shows it to that one user, and neither option the first of them. Each user
+is a Wine locale (scripts/wine-locale.sh --language), and each row's
+machines and predictions are disccheck's for that language."""
 
 import subprocess
 
@@ -53,7 +53,7 @@ def runs(o, data, machines_of, fail):
     """The users to show the disc to, and a line for each one left out.
     machines_of(language, code page) is disccheck's machines.json for that user."""
     sections = data['disc'].get('languages') or []
-    if not o.language and not (o.all and sections):
+    if not o.language and not sections:
         return [Run(data)], []
     table = known()
     if o.language:
@@ -71,6 +71,10 @@ def runs(o, data, machines_of, fail):
             break
     else:
         skipped.append('[Texts]: a section applies to every language of code page %d Wine is run as here' % own)
+    # Without --all, the disc's own texts alone, as a disc without sections
+    # is shown.
+    if not o.all:
+        return shown or [Run(data)], skipped
     for entry in sections:
         language = entry['id'].upper()
         if language in [r.language for r in shown]:
