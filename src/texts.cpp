@@ -31,10 +31,8 @@ const char *const kDefaultTexts[TextCount] = {
     "Setup is incomplete. Would you like to reinstall now?"};
 const char *const kPlaceholderNames[PlaceholderCount] = {"ProductName", "First", "Second", "Incomplete", "Runnable"};
 
-// "Texts." and the language's four hex digits; ProductName is [INSTALL]'s
-// key too.
+// "Texts." and the language ID's four hex digits.
 static const char kLanguageSection[] = "Texts.%04X";
-static const char kProductNameKey[] = "ProductName";
 
 typedef LANGID(WINAPI *LanguageProc)(void);
 
@@ -162,7 +160,7 @@ void ReadDiscTexts(LauncherPaths *paths, char *productName) {
     ChooseLanguage(config);
     if (section[0]) {
         ReadTexts(section, config);
-        if (ReadOption(section, kProductNameKey, value, CONFIG_VALUE_SIZE, config) > 0)
+        if (ReadOption(section, "ProductName", value, CONFIG_VALUE_SIZE, config) > 0)
             lstrcpyA(productName, value);
         if (ReadOption(section, "Bitmap", value, MAX_PATH, config) > 0)
             PlaceBitmap(paths, value);
