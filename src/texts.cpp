@@ -78,20 +78,24 @@ LANGID MainLanguageForm(LANGID language) {
     return (LANGID)((language & 0x3FF) | (SUBLANG_DEFAULT << 10));
 }
 
-// The code page the section listed last says it is written in: 0 when it
-// names none (or an empty one), -1 when it is not a number.
-static int DeclaredCodePage(const char *section, const char *config) {
-    char value[CAPTION_SIZE];
+int CodePageNumber(const char *value) {
     int number = 0;
-
-    if (ReadOption(section, "CodePage", value, CAPTION_SIZE, config) <= 0)
-        return 0;
     for (const char *p = value; *p; ++p) {
         if (*p < '0' || *p > '9' || number > 99999)
             return -1;
         number = number * 10 + *p - '0';
     }
     return number;
+}
+
+// The code page the section listed last says it is written in: 0 when it
+// names none (or an empty one), -1 when it is not a number.
+static int DeclaredCodePage(const char *section, const char *config) {
+    char value[CAPTION_SIZE];
+
+    if (ReadOption(section, "CodePage", value, CAPTION_SIZE, config) <= 0)
+        return 0;
+    return CodePageNumber(value);
 }
 
 // The first section, of the language and then of its main form, that the

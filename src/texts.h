@@ -68,6 +68,10 @@ LANGID UserLanguage(void);
    and Traditional each keep to their own. */
 LANGID MainLanguageForm(LANGID language);
 
+/* A CodePage value as a number: its decimal digits, or -1 when it holds
+   anything else or passes 999,999. */
+int CodePageNumber(const char *value);
+
 /* Chooses the language section of config for the user's language, into
    g_texts.section; then reads the texts (the section's first, then
    [Texts]'s), and the section's ProductName into productName (capacity

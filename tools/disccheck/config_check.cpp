@@ -252,11 +252,7 @@ void CheckAmpersand(Report &r, const std::string &where, const std::string &valu
 
 // Installer= cut as the launcher's read cuts it.
 std::string InstallerAsRead(const std::string &config) {
-    std::string installer = Profile("INSTALL", "Installer", config);
-    std::vector<char> read(installer.begin(), installer.end());
-    read.resize(std::max<size_t>(read.size() + 1, MAX_PATH), 0);
-    CutText(read.data(), MAX_PATH);
-    return read.data();
+    return AsRead(Profile("INSTALL", "Installer", config), MAX_PATH);
 }
 
 ProductLookup LookupOf(const Machine &m, const std::string &section, const LauncherPaths &paths) {

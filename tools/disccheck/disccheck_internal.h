@@ -159,6 +159,9 @@ void CheckCodePageText(Report &r, const std::string &file, const std::string &by
 // ---- Profile files (profile_file.cpp)
 
 std::string Profile(const char *section, const char *key, const std::string &file);
+// A value as the launcher's read of size bytes keeps it: at most size - 1
+// bytes, never cut inside a character.
+std::string AsRead(const std::string &value, size_t size);
 // The keys of a section as the launcher lists them (GetPrivateProfileSectionA):
 // each line's name before its "=", or the whole line where it has none.
 struct ProfileKey {

@@ -31,15 +31,6 @@ std::string CodePageSource(const LanguageSection &s) {
                           : "[" + s.section + "] takes [INSTALL] CodePage=" + s.codepage_text + ", which";
 }
 
-// A value as the launcher reads it: at most size - 1 bytes, never cut
-// inside a character.
-std::string ReadAs(const std::string &value, size_t size) {
-    std::vector<char> buffer(value.begin(), value.end());
-    buffer.resize(std::max(buffer.size() + 1, size), 0);
-    CutText(buffer.data(), static_cast<int>(size));
-    return buffer.data();
-}
-
 void CheckCodePage(Report &r, const LanguageSection &s) {
     const Language *l = FindLanguage(s.id);
     std::string where = CodePageSource(s);
@@ -64,7 +55,7 @@ void CheckCodePage(Report &r, const LanguageSection &s) {
 
 void CheckSectionBitmap(Report &r, const DiscView &view, const LanguageSection &s) {
     const std::string &config = view.paths.config;
-    std::string name = ReadAs(Profile(s.section.c_str(), "Bitmap", config), MAX_PATH);
+    std::string name = AsRead(Profile(s.section.c_str(), "Bitmap", config), MAX_PATH);
     if (name.empty())
         return;
     std::string key = "install.ini: [" + s.section + "] Bitmap=" + name;
@@ -111,14 +102,14 @@ DiscView SectionView(const DiscView &view, const LanguageSection &s) {
     DiscView v = view;
     v.text_section = s.section;
     for (int which = 0; which < TextCount; ++which) {
-        std::string text = ReadAs(Profile(s.section.c_str(), kTextKeys[which], view.paths.config),
+        std::string text = AsRead(Profile(s.section.c_str(), kTextKeys[which], view.paths.config),
                                   which < CaptionCount ? CAPTION_SIZE : TEXT_SIZE);
         if (!text.empty()) {
             v.texts[which] = text;
             v.own_text[which] = true;
         }
     }
-    std::string name = ReadAs(Profile(s.section.c_str(), "ProductName", view.paths.config), CONFIG_VALUE_SIZE);
+    std::string name = AsRead(Profile(s.section.c_str(), "ProductName", view.paths.config), CONFIG_VALUE_SIZE);
     if (!name.empty()) {
         v.product_name = name;
         v.own_product_name = true;
@@ -187,16 +178,12 @@ std::vector<LanguageSection> LanguageSectionsOf(const std::string &config, std::
         s.own_codepage = !s.codepage_text.empty();
         if (!s.own_codepage)
             s.codepage_text = install;
-        // Digits, as the launcher reads them: a number past 99999 is none.
-        UINT number = 0;
-        for (char c : s.codepage_text)
-            if (c < '0' || c > '9' || number > 99999)
-                s.is_number = false;
-            else
-                number = number * 10 + static_cast<UINT>(c - '0');
+        // A number as the launcher reads one.
+        int number = CodePageNumber(s.codepage_text.c_str());
+        s.is_number = s.codepage_text.empty() || number >= 0;
         const Language *l = FindLanguage(s.id);
         if (!s.codepage_text.empty() && s.is_number)
-            s.codepage = number;
+            s.codepage = static_cast<UINT>(number);
         else if (s.codepage_text.empty() && l)
             s.codepage = l->codepage;
         sections.push_back(s);

@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include "chars.h"
+
+#include <algorithm>
 #include <set>
 #include <sstream>
 #include <string>
@@ -17,6 +20,13 @@ std::string Profile(const char *section, const char *key, const std::string &fil
     GetPrivateProfileStringA(section, key, "", buffer.data(), static_cast<DWORD>(buffer.size()), file.c_str());
     buffer.back() = 0;
     return std::string(buffer.data());
+}
+
+std::string AsRead(const std::string &value, size_t size) {
+    std::vector<char> buffer(value.begin(), value.end());
+    buffer.resize(std::max(buffer.size() + 1, size), 0);
+    CutText(buffer.data(), static_cast<int>(size));
+    return buffer.data();
 }
 
 std::vector<ProfileKey> KeysOf(const char *section, const std::string &file) {
